@@ -1,0 +1,105 @@
+#pragma once
+// One chess position with the EPD operations read with it. A plain value
+// type: copies are deep. Board coordinates are 1-based (file 1..8 = a..h,
+// rank 1..8 from White's side).
+#include <array>
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace bq {
+
+// Colour codes.
+inline constexpr std::uint8_t cWhite = 0;
+inline constexpr std::uint8_t cBlack = 1;
+inline constexpr std::uint8_t cNone = 2;
+// Piece codes.
+inline constexpr std::uint8_t pNone = 0;
+inline constexpr std::uint8_t pPawn = 1;
+inline constexpr std::uint8_t pKnight = 2;
+inline constexpr std::uint8_t pBishop = 3;
+inline constexpr std::uint8_t pRook = 4;
+inline constexpr std::uint8_t pQueen = 5;
+inline constexpr std::uint8_t pKing = 6;
+
+inline std::uint8_t OppositeColour(std::uint8_t c) { return c == 0 ? 1 : c == 1 ? 0 : c; }
+inline int HomeRank(std::uint8_t c) { return c == cWhite ? 1 : 8; }
+
+struct TCell {
+  std::uint8_t Colour = cNone;
+  std::uint8_t Piece = pNone;
+  bool operator==(const TCell&) const = default;
+};
+
+// The part of a position that is copied, saved and restored as one unit.
+struct TPositionCore {
+  std::array<TCell, 64> Board{};  // cell (f, r) is (f - 1) * 8 + (r - 1)
+  std::uint8_t SideToMove = cWhite;
+  std::int16_t MoveNumber = 1;
+  std::uint8_t EnPassantFile = 0;                          // 0 none, 1..8 a..h
+  std::array<bool, 4> CastlingRights{};                    // WQ, WK, BQ, BK
+  bool operator==(const TPositionCore&) const = default;
+};
+
+struct TPosition;
+
+// Hints for the attack test; never change a result.
+struct TKingTracker {
+  const TPosition* Position = nullptr;  // the record it serves (not owned)
+  std::array<std::uint8_t, 2> KingFile{5, 5};
+  std::array<std::uint8_t, 2> KingRank{1, 8};
+  int LastAttackDirection = 1;
+};
+
+struct TPosition {
+  TPositionCore Core;
+  TKingTracker Kings;
+  std::optional<TPositionCore> Saved;  // present while an edit is open
+  bool EditOpen = false;
+  std::vector<std::string> Opcodes;
+  std::vector<std::vector<std::string>> Operands;  // parallel to Opcodes
+
+  TPosition() { Kings.Position = this; }
+  TPosition(const TPosition& other);
+  TPosition& operator=(const TPosition& other);
+};
+
+// Life cycle and copying.
+void InitPosition(TPosition& rec);
+void FreePosition(TPosition& rec);
+void AssignPosition(TPosition& dest, const TPosition& source);
+void BeginEdit(TPosition& rec);
+void EndEdit(TPosition& rec, bool keep);
+
+// Board and state accessors; a file or rank outside 1..8, or a castling
+// colour above 1, raises TRunError("Range check error").
+void SetSquare(TPositionCore& core, int file, int rank, std::uint8_t colour, std::uint8_t piece);
+void ClearSquare(TPositionCore& core, int file, int rank);
+std::uint8_t PieceAt(const TPositionCore& core, int file, int rank);
+std::uint8_t ColourAt(const TPositionCore& core, int file, int rank);
+bool SquareHolds(const TPositionCore& core, int file, int rank, std::uint8_t colour,
+                 std::uint8_t piece);
+void ClearBoard(TPositionCore& core);
+void SetStartPosition(TPositionCore& core);
+void SetSideToMove(TPositionCore& core, std::uint8_t colour);
+std::uint8_t SideToMove(const TPositionCore& core);
+void SetCastling(TPositionCore& core, int colour, int wing, bool value);
+bool Castling(const TPositionCore& core, int colour, int wing);
+void SetEnPassantFile(TPositionCore& core, std::uint8_t file);
+void SetMoveNumber(TPositionCore& core, std::int16_t number);
+std::int16_t MoveNumber(const TPositionCore& core);
+
+// EPD operations; numbers are 1-based. A number that names no operation or
+// operand raises TRunError("List index out of bounds (%d)").
+int AddOperation(TPosition& rec, std::string_view opcode);
+void AddOperand(TPosition& rec, int n, std::string_view operand);
+int FindOperation(const TPosition& rec, std::string_view name);  // 0 when none
+bool HasOperation(const TPosition& rec, std::string_view name);
+int OperationCount(const TPosition& rec);
+int OperandCount(const TPosition& rec, int n);
+const std::string& Operand(const TPosition& rec, int n, int m);
+std::string OperandText(const TPosition& rec, int n);
+
+}  // namespace bq

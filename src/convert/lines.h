@@ -1,0 +1,37 @@
+#pragma once
+// How EPD text is cut into lines: at "\r\n", "\n" and a lone "\r"; an empty
+// last line is not counted; a NUL ends a line's text; each line is trimmed of
+// every leading and trailing character of code 32 or less. A trimmed line
+// that is empty or begins with "#" holds no record but still counts.
+#include <cstdio>
+#include <functional>
+#include <string>
+#include <string_view>
+
+namespace bq {
+
+// Trims characters of code <= 32 from both ends.
+std::string_view TrimEPDLine(std::string_view line);
+// True when a trimmed line holds no record (empty or a "#" comment).
+bool IsSkippedEPDLine(std::string_view trimmed);
+
+// Calls `fn` with every line (untrimmed, NUL-cut) in order; stops early
+// when fn returns false.
+void SplitEPDLines(std::string_view text, const std::function<bool(std::string_view)>& fn);
+
+// Reads lines from a stream in chunks, so huge inputs need little memory.
+class TEPDLineReader {
+ public:
+  explicit TEPDLineReader(std::FILE* file) : file_(file) {}
+  // False at the end of input. Throws std::runtime_error on a read error.
+  bool Next(std::string& line);
+
+ private:
+  std::FILE* file_;
+  std::string buf_;
+  std::size_t pos_ = 0;
+  bool eof_ = false;
+  bool pendingCR_ = false;
+};
+
+}  // namespace bq
