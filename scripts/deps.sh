@@ -1,0 +1,29 @@
+#!/bin/sh
+# Installs the Debian packages that building and testing need, when missing.
+# Quick when everything is there; uses sudo when not run as root.
+set -eu
+
+packages="g++ cmake make pkg-config libfontconfig-dev fontconfig libgtest-dev googletest \
+qt6-base-dev libgl-dev xvfb xdotool xclip imagemagick x11-apps x11-utils"
+if [ "${BOARDQUILL_GUI:-ON}" = "OFF" ]; then
+    packages="g++ cmake make pkg-config libfontconfig-dev fontconfig libgtest-dev googletest"
+fi
+packages="$packages ${BOARDQUILL_EXTRA_PACKAGES:-}"
+
+missing=""
+for p in $packages; do
+    if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed"; then
+        missing="$missing $p"
+    fi
+done
+[ -z "$missing" ] && exit 0
+
+if [ "$(id -u)" -eq 0 ]; then sudo=""; else sudo="sudo"; fi
+echo "Installing:$missing"
+export DEBIAN_FRONTEND=noninteractive
+# shellcheck disable=SC2086
+if ! $sudo apt-get install -y -q --no-install-recommends $missing; then
+    $sudo apt-get update -q
+    # shellcheck disable=SC2086
+    $sudo apt-get install -y -q --no-install-recommends $missing
+fi

@@ -1,0 +1,188 @@
+// Runs the real `boardquill` executable on files, as a user would.
+#include <gtest/gtest.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+namespace {
+
+namespace fs = std::filesystem;
+
+struct Run {
+  int status = -1;
+  std::string out, err;
+};
+
+std::string ReadFile(const fs::path& p) {
+  std::ifstream f(p, std::ios::binary);
+  std::stringstream ss;
+  ss << f.rdbuf();
+  return ss.str();
+}
+
+class CliTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    const char* bin = std::getenv("BQ_BINARY");
+    ASSERT_NE(bin, nullptr) << "BQ_BINARY must name the boardquill executable";
+    binary_ = bin;
+    dir_ = fs::temp_directory_path() / ("bq_cli_" + std::to_string(::getpid()) + "_" +
+                                        ::testing::UnitTest::GetInstance()->current_test_info()->name());
+    fs::create_directories(dir_);
+    settings_ = dir_ / "settings.ini";
+    Write("settings.ini", "[General]\nOperations=id,bm\n");
+    fontsFile_ = dir_ / "fonts.ini";
+    Write("fonts.ini",
+          "[Chess Fonts]\nFonts=1\nFont1=Test Font\n[Test Font]\nCharset=0\nBlank_W=32\n"
+          "Blank_B=43\nWhiteKing_B=75\nWhiteKing_W=107\nBlackKing_W=108\nBlackKing_B=76\n");
+  }
+  void TearDown() override { fs::remove_all(dir_); }
+
+  fs::path Write(const std::string& name, const std::string& text) {
+    std::ofstream(dir_ / name, std::ios::binary) << text;
+    return dir_ / name;
+  }
+
+  Run Exec(const std::string& args, const std::string& stdinText = "") {
+    const fs::path in = Write("stdin.txt", stdinText);
+    const std::string cmd = "cd '" + dir_.string() + "' && '" + binary_ + "' " + args + " <'" +
+                            in.string() + "' >'" + (dir_ / "out.txt").string() + "' 2>'" +
+                            (dir_ / "err.txt").string() + "'";
+    Run r;
+    const int st = std::system(cmd.c_str());
+    r.status = WIFEXITED(st) ? WEXITSTATUS(st) : -1;
+    r.out = ReadFile(dir_ / "out.txt");
+    r.err = ReadFile(dir_ / "err.txt");
+    return r;
+  }
+
+  std::string ConvertArgs() const {
+    return "convert --settings '" + settings_.string() + "' --fonts-file '" + fontsFile_.string() +
+           "' --all-fonts --font 'Test Font' ";
+  }
+
+  std::string binary_;
+  fs::path dir_, settings_, fontsFile_;
+};
+
+TEST_F(CliTest, CheckCountsTheBundledSuite) {
+  // bk.epd: a comment line and 24 records, CR LF line ends.
+  const Run r = Exec("check '" + std::string(BQ_SOURCE_DIR) + "/examples/bk.epd'");
+  EXPECT_EQ(r.status, 0) << r.err;
+  EXPECT_EQ(r.out, "24 positions, 0 errors, 0 illegal\n");
+}
+
+TEST_F(CliTest, CheckReportsErrorsAndIllegalPositions) {
+  const std::string text =
+      "# a comment\n"
+      "\n"
+      "4k3/8/8/8/8/8/8/4K3 W - -\n"
+      "4k3/8/8/8/8/8/8/4K3 w - - id ok;\n"
+      "4k3/8/8/8/8/8/8/3KK3 w - -\n";
+  const fs::path f = Write("x.epd", text);
+  const Run r = Exec("check x.epd - ", "bad line\n");
+  EXPECT_EQ(r.status, 1);
+  EXPECT_NE(r.out.find("x.epd:3: error: side to move"), std::string::npos) << r.out;
+  EXPECT_NE(r.out.find("x.epd:5: warning: illegal position (White has 2 kings); the start "
+                       "position would be shown"),
+            std::string::npos)
+      << r.out;
+  EXPECT_NE(r.out.find("<stdin>:1: error: "), std::string::npos) << r.out;
+  EXPECT_EQ(r.out.substr(r.out.rfind('\n', r.out.size() - 2) + 1),
+            "4 positions, 2 errors, 1 illegal\n");
+}
+
+TEST_F(CliTest, CheckUsageAndMissingFile) {
+  EXPECT_EQ(Exec("check --bogus").status, 2);
+  const Run r = Exec("check no-such-file.epd");
+  EXPECT_EQ(r.status, 2);
+  EXPECT_NE(r.err.find("no-such-file.epd"), std::string::npos);
+  EXPECT_NE(r.err.find("No such file"), std::string::npos);
+}
+
+TEST_F(CliTest, ConvertWritesDocumentToStdoutAndFile) {
+  const std::string epd = "4k3/8/8/8/8/8/8/4K3 w - - id \"one\";\n";
+  const Run toStdout = Exec(ConvertArgs() + "-", epd);
+  ASSERT_EQ(toStdout.status, 0) << toStdout.err;
+  EXPECT_EQ(toStdout.out.rfind("{\\rtf1\\ansi{\\fonttbl{\\f0\\fswiss\\fcharset0 Arial;}", 0), 0u);
+  EXPECT_NE(toStdout.out.find("{\\f2\\fswiss\\fcharset0\\fprq2 Test Font;}}"), std::string::npos);
+  EXPECT_NE(toStdout.out.find("id: \"one\""), std::string::npos);
+  EXPECT_EQ(toStdout.out.back(), '}');
+
+  Write("in.epd", epd);
+  const Run toFile = Exec(ConvertArgs() + "-o result.rtf in.epd");
+  ASSERT_EQ(toFile.status, 0) << toFile.err;
+  EXPECT_TRUE(toFile.out.empty());
+  EXPECT_EQ(ReadFile(dir_ / "result.rtf"), toStdout.out);
+}
+
+TEST_F(CliTest, BadLineKeepsExistingOutput) {
+  Write("result.rtf", "precious");
+  Write("in.epd", "4k3/8/8/8/8/8/8/4K3 w - -\n\n4k3/8/8/8/8/8/8/4K3 w KQ\n");
+  const Run r = Exec(ConvertArgs() + "--output=result.rtf in.epd");
+  EXPECT_EQ(r.status, 1);
+  EXPECT_EQ(ReadFile(dir_ / "result.rtf"), "precious");
+  EXPECT_EQ(r.err.substr(0, r.err.find('\n')), "Error in EPD string 3");
+  EXPECT_NE(r.err.find("in.epd:3: error: "), std::string::npos) << r.err;
+  // No temporary file is left behind.
+  int files = 0;
+  for (const auto& e : fs::directory_iterator(dir_)) files += e.path().filename().string().rfind("result.rtf", 0) == 0;
+  EXPECT_EQ(files, 1);
+
+  const Run viaStdout = Exec(ConvertArgs(), "bad\n");
+  EXPECT_EQ(viaStdout.status, 1);
+  EXPECT_TRUE(viaStdout.out.empty());
+  EXPECT_EQ(viaStdout.err.substr(0, viaStdout.err.find('\n')), "Error in EPD string 1");
+}
+
+TEST_F(CliTest, ConvertOptionsOverrideSettings) {
+  Write("settings.ini",
+        "[General]\nOperations=bm\nDiagFontSize=30\nTextFont=Times\nTextFontSize=12\n");
+  const std::string epd = "4k3/8/8/8/8/8/8/4K3 w - - id x; bm Kd2;\n";
+  Run r = Exec(ConvertArgs(), epd);
+  ASSERT_EQ(r.status, 0) << r.err;
+  EXPECT_NE(r.out.find("Times;}"), std::string::npos);
+  EXPECT_NE(r.out.find("\\f0\\fs24 bm: Kd2\\par \\f2\\fs60 "), std::string::npos) << r.out;
+  r = Exec(ConvertArgs() + "--operations id --font-size '$10' --text-font-size 8 --text-font Sans",
+           epd);
+  ASSERT_EQ(r.status, 0) << r.err;
+  EXPECT_NE(r.out.find("\\f0\\fs16 id: x\\par \\f2\\fs32 "), std::string::npos) << r.out;
+  EXPECT_NE(r.out.find("Sans;}"), std::string::npos);
+}
+
+TEST_F(CliTest, ConvertWarnsAboutUnknownFontAndHandlesUsageErrors) {
+  const Run r = Exec("convert --settings '" + settings_.string() + "' --fonts-file '" +
+                         fontsFile_.string() + "' --all-fonts --font Nope",
+                     "4k3/8/8/8/8/8/8/4K3 w - -\n");
+  EXPECT_EQ(r.status, 0);
+  EXPECT_NE(r.err.find("not in the font catalogue"), std::string::npos);
+  EXPECT_NE(r.err.find("boardquill fonts"), std::string::npos);
+  EXPECT_EQ(Exec("convert --font-size abc").status, 2);
+  EXPECT_EQ(Exec("convert a.epd b.epd").status, 2);
+  EXPECT_EQ(Exec("convert missing.epd").status, 2);
+  EXPECT_EQ(Exec(ConvertArgs() + "-o /nonexistent-dir/x.rtf", "").status, 2);
+  EXPECT_EQ(Exec("frobnicate").status, 2);
+  EXPECT_EQ(Exec("--version").status, 0);
+  const Run help = Exec("--help");
+  EXPECT_EQ(help.status, 0);
+  EXPECT_NE(help.out.find("convert"), std::string::npos);
+}
+
+TEST_F(CliTest, EmptyInputWritesNothing) {
+  const Run r = Exec(ConvertArgs(), "\n  \n# c\n");
+  EXPECT_EQ(r.status, 0);
+  EXPECT_TRUE(r.out.empty());
+}
+
+TEST_F(CliTest, FontsListsTheCatalogue) {
+  const Run r = Exec("fonts --fonts-file '" + fontsFile_.string() + "' --all-fonts");
+  EXPECT_EQ(r.status, 0) << r.err;
+  EXPECT_NE(r.out.find("1     Test Font"), std::string::npos) << r.out;
+  EXPECT_NE(r.out.find("installed font names seen"), std::string::npos);
+}
+
+}  // namespace

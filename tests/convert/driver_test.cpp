@@ -1,0 +1,160 @@
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+
+#include "convert/driver.h"
+#include "convert/lines.h"
+
+namespace bq {
+namespace {
+
+namespace fs = std::filesystem;
+
+// A catalogue with one font "F" (charset 2) whose glyphs are plain letters.
+class DriverTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    path_ = fs::temp_directory_path() / ("bq_driver_" + std::to_string(::getpid()) + ".ini");
+    std::ofstream(path_) << "[Chess Fonts]\nFonts=1\nFont1=F\n[F]\nCharset=2\n"
+                            "Blank_W=46\nBlank_B=43\nWhiteKing_B=75\nWhiteKing_W=107\n"
+                            "BlackKing_W=108\nBlackKing_B=76\n";
+    fonts_ = std::make_unique<TChessFontInfoMan>(path_.string(), nullptr);
+    settings_.DiagFont = "F";
+    settings_.DiagFontCharSet = 2;
+  }
+  void TearDown() override { fs::remove(path_); }
+
+  TConvertResult Convert(std::string_view text) { return ConvertEPDText(text, settings_, *fonts_); }
+
+  fs::path path_;
+  std::unique_ptr<TChessFontInfoMan> fonts_;
+  TConvertSettings settings_;
+};
+
+const char kHeader[] =
+    "{\\rtf1\\ansi{\\fonttbl{\\f0\\fswiss\\fcharset0 Arial;}{\\f1\\froman\\fcharset0 Arial;}"
+    "{\\f2\\fswiss\\fcharset2\\fprq2 F;}}";
+
+TEST_F(DriverTest, WorkedExample) {
+  const TConvertResult r =
+      Convert("4k3/8/8/8/8/8/8/4K3 w - - bm Kd2; id A;\n\n4k3/8/8/8/8/8/8/4K3 b - -\n");
+  ASSERT_TRUE(r.Ok);
+  const std::string& d = r.Document;
+  ASSERT_EQ(d.rfind(kHeader, 0), 0u) << d;
+  const std::string body = d.substr(sizeof kHeader - 1);
+  // The operations stand in the order of the setting, not of the line.
+  EXPECT_EQ(body.rfind("\\f0\\fs20 id: A\\par bm: Kd2\\par \\f2\\fs40 \\par ", 0), 0u) << body;
+  const std::size_t second = body.find("\\par\\f0\\fs20\r\n\r\n\\f2\\fs40 \\par ");
+  ASSERT_NE(second, std::string::npos);
+  EXPECT_EQ(body.substr(body.size() - 15), "\\par\\f0\\fs20\r\n}");
+  // Eight rows per diagram.
+  std::size_t rows = 0;
+  for (std::size_t p = body.find("\\par "); p != std::string::npos; p = body.find("\\par ", p + 1))
+    ++rows;
+  EXPECT_EQ(rows, 2u + 8u + 1u + 8u);  // two after the operations, then the rows
+}
+
+TEST_F(DriverTest, OperationsSettingRules) {
+  settings_.Operations = "bm,,id,bm,c0,ID";
+  const TConvertResult r = Convert("4k3/8/8/8/8/8/8/4K3 w - - id \"x y\"; bm; c1 z;");
+  ASSERT_TRUE(r.Ok);
+  // Named twice: printed twice; without operands: name and ": "; the name as
+  // written in the setting; missing opcodes print nothing.
+  EXPECT_NE(r.Document.find("\\f0\\fs20 bm: \\par id: \"x y\"\\par bm: \\par ID: \"x y\"\\par "
+                            "\\f2\\fs40 "),
+            std::string::npos)
+      << r.Document;
+
+  settings_.Operations = "";
+  const TConvertResult bare = Convert("4k3/8/8/8/8/8/8/4K3 w - - id x;");
+  EXPECT_EQ(bare.Document.substr(sizeof kHeader - 1, 9), "\\f2\\fs40 ");
+  settings_.Operations = "am";
+  EXPECT_EQ(Convert("4k3/8/8/8/8/8/8/4K3 w - - id x;").Document, bare.Document);
+}
+
+TEST_F(DriverTest, OperandsAreEscaped) {
+  settings_.Operations = "c0,id";
+  const TConvertResult r = Convert(
+      "4k3/8/8/8/8/8/8/4K3 w - - c0 \"{m}\\x\"; id }{\\object_Jos\xC3\xA9;");
+  ASSERT_TRUE(r.Ok);
+  EXPECT_NE(r.Document.find("c0: \"\\{m\\}\\\\x\"\\par id: \\}\\{\\\\object_Jos\\u233?\\par "),
+            std::string::npos)
+      << r.Document;
+}
+
+TEST_F(DriverTest, FailingLineNumbers) {
+  EXPECT_EQ(Convert("bad").Message, "Error in EPD string 1");
+  EXPECT_EQ(Convert("\nbad").Message, "Error in EPD string 2");
+  const TConvertResult r = Convert("4k3/8/8/8/8/8/8/4K3 w - -\r\n  \r\n# note\r\nbad\r\n");
+  EXPECT_FALSE(r.Ok);
+  EXPECT_EQ(r.Message, "Error in EPD string 4");
+  EXPECT_TRUE(r.Document.empty());
+  EXPECT_FALSE(r.Reason.empty());
+}
+
+TEST_F(DriverTest, EmptyInputsGiveNoDocument) {
+  for (const char* text : {"", "\n\n", "   \t\r\n", "# only a comment\n"}) {
+    const TConvertResult r = Convert(text);
+    EXPECT_TRUE(r.Ok);
+    EXPECT_TRUE(r.Document.empty()) << text;
+  }
+}
+
+TEST_F(DriverTest, BlanksAroundRecordsAndSizes) {
+  settings_.DiagFontSize = 13;
+  settings_.TextFontSize = -4;
+  const TConvertResult r = Convert("\t 4k3/8/8/8/8/8/8/4K3 w - - id x; \t\x01");
+  ASSERT_TRUE(r.Ok) << r.Reason;
+  EXPECT_NE(r.Document.find("\\f0\\fs-8 id: x\\par \\f2\\fs26 "), std::string::npos);
+}
+
+TEST(SplitList, KeepsEmptyItems) {
+  using V = std::vector<std::string>;
+  EXPECT_EQ(SplitList("id,,bm", ','), (V{"id", "", "bm"}));
+  EXPECT_EQ(SplitList("", ','), (V{""}));
+  EXPECT_EQ(SplitList("id,", ','), (V{"id", ""}));
+  EXPECT_EQ(SplitList(" id ", ','), (V{" id "}));
+  // No limit on the number of items.
+  EXPECT_EQ(SplitList(std::string(500, ','), ',').size(), 501u);
+}
+
+TEST(EPDLines, BreaksNulAndTrim) {
+  std::vector<std::string> got;
+  SplitEPDLines("a\r\nb\rc\n\nd\0x\n\n", [&](std::string_view l) {
+    got.emplace_back(l);
+    return true;
+  });
+  EXPECT_EQ(got, (std::vector<std::string>{"a", "b", "c", "", "d", ""}));
+  EXPECT_EQ(TrimEPDLine(" \t\x01x y\x7f\r"), "x y\x7f");
+  EXPECT_TRUE(IsSkippedEPDLine(""));
+  EXPECT_TRUE(IsSkippedEPDLine("#x"));
+  EXPECT_FALSE(IsSkippedEPDLine("x#"));
+}
+
+TEST(EPDLines, StreamReaderMatchesSplitter) {
+  // Line breaks that fall on the reader's chunk boundary must not add lines.
+  std::string text;
+  for (int i = 0; i < 70000; ++i) text += (i % 3 == 0) ? "ab\r\n" : (i % 3 == 1) ? "c\r" : "\n";
+  text += std::string("tail\0more", 9);
+  std::vector<std::string> expected;
+  SplitEPDLines(text, [&](std::string_view l) {
+    expected.emplace_back(l);
+    return true;
+  });
+  std::FILE* f = std::tmpfile();
+  ASSERT_NE(f, nullptr);
+  std::fwrite(text.data(), 1, text.size(), f);
+  std::rewind(f);
+  TEPDLineReader reader(f);
+  std::vector<std::string> got;
+  std::string line;
+  while (reader.Next(line)) got.push_back(line);
+  std::fclose(f);
+  EXPECT_EQ(got, expected);
+  EXPECT_EQ(got.back(), "tail");
+}
+
+}  // namespace
+}  // namespace bq
