@@ -68,7 +68,14 @@ struct UsageError : std::runtime_error {
   using std::runtime_error::runtime_error;
 };
 
-std::string Quoted(std::string_view s) { return "\"" + std::string(s) + "\""; }
+std::string Quoted(std::string_view s) {
+  std::string q;
+  q.reserve(s.size() + 2);
+  q.push_back('"');
+  q.append(s);
+  q.push_back('"');
+  return q;
+}
 
 // Arguments of one command, with "--name value" and "--name=value" forms.
 class ArgList {
@@ -310,7 +317,8 @@ class TempOutput {
 };
 
 int RunConvert(ArgList& args) {
-  std::string output, settingsPath, input, v;
+  std::string output, settingsPath, v;
+  std::string input(1, '-');
   std::optional<std::string> font, textFont, operations;
   std::optional<std::int32_t> fontSize, textFontSize;
   std::optional<bool> coords;
@@ -345,7 +353,6 @@ int RunConvert(ArgList& args) {
       haveInput = true;
     }
   }
-  if (!haveInput) input = "-";
 
   const TChessFontInfoMan fonts = fontOpts.Load();
   TConvertSettings s = ReadConvertSettings(settingsPath.empty() ? SettingsFileName() : settingsPath);

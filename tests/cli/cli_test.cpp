@@ -12,7 +12,7 @@ namespace {
 
 namespace fs = std::filesystem;
 
-struct Run {
+struct CmdResult {
   int status = -1;
   std::string out, err;
 };
@@ -47,12 +47,12 @@ class CliTest : public ::testing::Test {
     return dir_ / name;
   }
 
-  Run Exec(const std::string& args, const std::string& stdinText = "") {
+  CmdResult Exec(const std::string& args, const std::string& stdinText = "") {
     const fs::path in = Write("stdin.txt", stdinText);
     const std::string cmd = "cd '" + dir_.string() + "' && '" + binary_ + "' " + args + " <'" +
                             in.string() + "' >'" + (dir_ / "out.txt").string() + "' 2>'" +
                             (dir_ / "err.txt").string() + "'";
-    Run r;
+    CmdResult r;
     const int st = std::system(cmd.c_str());
     r.status = WIFEXITED(st) ? WEXITSTATUS(st) : -1;
     r.out = ReadFile(dir_ / "out.txt");
@@ -71,7 +71,7 @@ class CliTest : public ::testing::Test {
 
 TEST_F(CliTest, CheckCountsTheBundledSuite) {
   // bk.epd: a comment line and 24 records, CR LF line ends.
-  const Run r = Exec("check '" + std::string(BQ_SOURCE_DIR) + "/examples/bk.epd'");
+  const CmdResult r = Exec("check '" + std::string(BQ_SOURCE_DIR) + "/examples/bk.epd'");
   EXPECT_EQ(r.status, 0) << r.err;
   EXPECT_EQ(r.out, "24 positions, 0 errors, 0 illegal\n");
 }
@@ -84,7 +84,7 @@ TEST_F(CliTest, CheckReportsErrorsAndIllegalPositions) {
       "4k3/8/8/8/8/8/8/4K3 w - - id ok;\n"
       "4k3/8/8/8/8/8/8/3KK3 w - -\n";
   const fs::path f = Write("x.epd", text);
-  const Run r = Exec("check x.epd - ", "bad line\n");
+  const CmdResult r = Exec("check x.epd - ", "bad line\n");
   EXPECT_EQ(r.status, 1);
   EXPECT_NE(r.out.find("x.epd:3: error: side to move"), std::string::npos) << r.out;
   EXPECT_NE(r.out.find("x.epd:5: warning: illegal position (White has 2 kings); the start "
@@ -98,7 +98,7 @@ TEST_F(CliTest, CheckReportsErrorsAndIllegalPositions) {
 
 TEST_F(CliTest, CheckUsageAndMissingFile) {
   EXPECT_EQ(Exec("check --bogus").status, 2);
-  const Run r = Exec("check no-such-file.epd");
+  const CmdResult r = Exec("check no-such-file.epd");
   EXPECT_EQ(r.status, 2);
   EXPECT_NE(r.err.find("no-such-file.epd"), std::string::npos);
   EXPECT_NE(r.err.find("No such file"), std::string::npos);
@@ -106,7 +106,7 @@ TEST_F(CliTest, CheckUsageAndMissingFile) {
 
 TEST_F(CliTest, ConvertWritesDocumentToStdoutAndFile) {
   const std::string epd = "4k3/8/8/8/8/8/8/4K3 w - - id \"one\";\n";
-  const Run toStdout = Exec(ConvertArgs() + "-", epd);
+  const CmdResult toStdout = Exec(ConvertArgs() + "-", epd);
   ASSERT_EQ(toStdout.status, 0) << toStdout.err;
   EXPECT_EQ(toStdout.out.rfind("{\\rtf1\\ansi{\\fonttbl{\\f0\\fswiss\\fcharset0 Arial;}", 0), 0u);
   EXPECT_NE(toStdout.out.find("{\\f2\\fswiss\\fcharset0\\fprq2 Test Font;}}"), std::string::npos);
@@ -114,7 +114,7 @@ TEST_F(CliTest, ConvertWritesDocumentToStdoutAndFile) {
   EXPECT_EQ(toStdout.out.back(), '}');
 
   Write("in.epd", epd);
-  const Run toFile = Exec(ConvertArgs() + "-o result.rtf in.epd");
+  const CmdResult toFile = Exec(ConvertArgs() + "-o result.rtf in.epd");
   ASSERT_EQ(toFile.status, 0) << toFile.err;
   EXPECT_TRUE(toFile.out.empty());
   EXPECT_EQ(ReadFile(dir_ / "result.rtf"), toStdout.out);
@@ -123,7 +123,7 @@ TEST_F(CliTest, ConvertWritesDocumentToStdoutAndFile) {
 TEST_F(CliTest, BadLineKeepsExistingOutput) {
   Write("result.rtf", "precious");
   Write("in.epd", "4k3/8/8/8/8/8/8/4K3 w - -\n\n4k3/8/8/8/8/8/8/4K3 w KQ\n");
-  const Run r = Exec(ConvertArgs() + "--output=result.rtf in.epd");
+  const CmdResult r = Exec(ConvertArgs() + "--output=result.rtf in.epd");
   EXPECT_EQ(r.status, 1);
   EXPECT_EQ(ReadFile(dir_ / "result.rtf"), "precious");
   EXPECT_EQ(r.err.substr(0, r.err.find('\n')), "Error in EPD string 3");
@@ -133,7 +133,7 @@ TEST_F(CliTest, BadLineKeepsExistingOutput) {
   for (const auto& e : fs::directory_iterator(dir_)) files += e.path().filename().string().rfind("result.rtf", 0) == 0;
   EXPECT_EQ(files, 1);
 
-  const Run viaStdout = Exec(ConvertArgs(), "bad\n");
+  const CmdResult viaStdout = Exec(ConvertArgs(), "bad\n");
   EXPECT_EQ(viaStdout.status, 1);
   EXPECT_TRUE(viaStdout.out.empty());
   EXPECT_EQ(viaStdout.err.substr(0, viaStdout.err.find('\n')), "Error in EPD string 1");
@@ -143,7 +143,7 @@ TEST_F(CliTest, ConvertOptionsOverrideSettings) {
   Write("settings.ini",
         "[General]\nOperations=bm\nDiagFontSize=30\nTextFont=Times\nTextFontSize=12\n");
   const std::string epd = "4k3/8/8/8/8/8/8/4K3 w - - id x; bm Kd2;\n";
-  Run r = Exec(ConvertArgs(), epd);
+  CmdResult r = Exec(ConvertArgs(), epd);
   ASSERT_EQ(r.status, 0) << r.err;
   EXPECT_NE(r.out.find("Times;}"), std::string::npos);
   EXPECT_NE(r.out.find("\\f0\\fs24 bm: Kd2\\par \\f2\\fs60 "), std::string::npos) << r.out;
@@ -155,7 +155,7 @@ TEST_F(CliTest, ConvertOptionsOverrideSettings) {
 }
 
 TEST_F(CliTest, ConvertWarnsAboutUnknownFontAndHandlesUsageErrors) {
-  const Run r = Exec("convert --settings '" + settings_.string() + "' --fonts-file '" +
+  const CmdResult r = Exec("convert --settings '" + settings_.string() + "' --fonts-file '" +
                          fontsFile_.string() + "' --all-fonts --font Nope",
                      "4k3/8/8/8/8/8/8/4K3 w - -\n");
   EXPECT_EQ(r.status, 0);
@@ -167,19 +167,19 @@ TEST_F(CliTest, ConvertWarnsAboutUnknownFontAndHandlesUsageErrors) {
   EXPECT_EQ(Exec(ConvertArgs() + "-o /nonexistent-dir/x.rtf", "").status, 2);
   EXPECT_EQ(Exec("frobnicate").status, 2);
   EXPECT_EQ(Exec("--version").status, 0);
-  const Run help = Exec("--help");
+  const CmdResult help = Exec("--help");
   EXPECT_EQ(help.status, 0);
   EXPECT_NE(help.out.find("convert"), std::string::npos);
 }
 
 TEST_F(CliTest, EmptyInputWritesNothing) {
-  const Run r = Exec(ConvertArgs(), "\n  \n# c\n");
+  const CmdResult r = Exec(ConvertArgs(), "\n  \n# c\n");
   EXPECT_EQ(r.status, 0);
   EXPECT_TRUE(r.out.empty());
 }
 
 TEST_F(CliTest, FontsListsTheCatalogue) {
-  const Run r = Exec("fonts --fonts-file '" + fontsFile_.string() + "' --all-fonts");
+  const CmdResult r = Exec("fonts --fonts-file '" + fontsFile_.string() + "' --all-fonts");
   EXPECT_EQ(r.status, 0) << r.err;
   EXPECT_NE(r.out.find("1     Test Font"), std::string::npos) << r.out;
   EXPECT_NE(r.out.find("installed font names seen"), std::string::npos);
