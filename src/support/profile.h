@@ -6,8 +6,11 @@
 // a value is trimmed of surrounding blanks (codes <= 32); a value wholly
 // enclosed in a matching pair of double or single quotes loses them; at most
 // 2047 characters are returned. A missing file, section or key reads as the
-// default. Lines that are neither a section header nor contain "=" are kept
-// verbatim on write but otherwise ignored.
+// default. Lines that are neither a section header nor contain "=", and lines
+// starting with ";", are kept verbatim on write but otherwise ignored. Keys
+// above the first section header belong to no section. A repeated key reads
+// as its first occurrence, and a write replaces that one. Lines may end in
+// CR LF or LF; added lines follow the file's first line break.
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -24,6 +27,11 @@ class TProfileFile {
   // A missing or unreadable file gives an empty profile; never throws.
   static TProfileFile Load(const std::string& path);
   static TProfileFile Parse(std::string_view text);
+  // For a read-modify-write: a missing file gives an empty profile, but an
+  // existing file that cannot be read, or is write-protected, raises
+  // TRunError("Unable to write to " + path) so that it is never replaced by a
+  // file holding only the new value.
+  static TProfileFile LoadForUpdate(const std::string& path);
 
   // True and the decoded value when the key exists.
   bool Find(std::string_view section, std::string_view key, std::string& value) const;
@@ -32,13 +40,14 @@ class TProfileFile {
   // Integer syntax of ParseProfileInt; anything else gives the default.
   std::int32_t ReadInt(std::string_view section, std::string_view key, std::int32_t def) const;
 
-  // Names in file order, limited as the platform's listing is (16,384 bytes,
-  // each name counted with one terminating byte).
+  // Names in file order, each once, limited as the platform's listing is
+  // (16,384 bytes, each name counted with one terminating byte).
   std::vector<std::string> Sections() const;
   std::vector<std::string> Keys(std::string_view section) const;
 
   // Creates the section and key as needed, else replaces the stored value;
-  // every other line stays as it was.
+  // every other line stays as it was. Line breaks in the arguments are
+  // stored as blanks, so a value can never add keys or sections.
   void WriteString(std::string_view section, std::string_view key, std::string_view value);
   std::string Text() const;
   // Atomic replace: temporary file in the same folder, then rename. Throws
@@ -47,13 +56,20 @@ class TProfileFile {
 
  private:
   struct Line {
-    std::string raw;      // the line as read, without its line break
-    int kind = 0;         // 0 other, 1 section header, 2 key=value
-    std::string name;     // section name or key (trimmed)
-    std::string value;    // raw value text after '=' (kind 2)
+    std::string raw;    // the line as read, without its line break
+    int kind = 0;       // 0 other, 1 section header, 2 key=value
+    std::string name;   // section name or key (trimmed)
+    std::string value;  // raw value text after '=' (kind 2)
+    bool cr = false;    // the line ended in CR LF
   };
+  static Line ParseLine(std::string_view raw, bool first);
+  // Index of the first line holding the key in a section of that name
+  // (repeated sections count as one), or -1.
+  long FindKeyLine(std::string_view section, std::string_view key) const;
+
   std::vector<Line> lines_;
-  std::string eol_ = "\n";
+  std::string eol_ = "\n";  // line break for lines added by WriteString
+  bool finalBreak_ = true;  // the last line ends in a line break
 };
 
 // Integer syntax shared by settings, ChsFonts.ini and the settings dialog:

@@ -1,0 +1,123 @@
+#pragma once
+// Temporary folders, whole-file helpers and an unprivileged runner for the
+// support tests.
+#include <grp.h>
+#include <stdlib.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <fstream>
+#include <functional>
+#include <iterator>
+#include <optional>
+#include <string>
+
+#include "support/language.h"
+#include "support/settings.h"
+
+namespace bq::testing {
+
+namespace fs = std::filesystem;
+
+// A fresh folder (path ends in '/') that others may enter, removed with
+// everything in it.
+class TempDir {
+ public:
+  TempDir() {
+    std::string tmpl = (fs::temp_directory_path() / "bqsupport-XXXXXX").string();
+    path_ = ::mkdtemp(tmpl.data());
+    ::chmod(path_.c_str(), 0755);
+    path_ += '/';
+  }
+  ~TempDir() {
+    std::error_code ec;
+    fs::permissions(path_, fs::perms::all, ec);
+    for (auto& e : fs::recursive_directory_iterator(path_, ec))
+      if (e.is_directory(ec))
+        fs::permissions(e.path(), fs::perms::owner_all, fs::perm_options::add, ec);
+    fs::remove_all(path_, ec);
+  }
+  TempDir(const TempDir&) = delete;
+  TempDir& operator=(const TempDir&) = delete;
+  const std::string& path() const { return path_; }
+  std::string operator/(const std::string& name) const { return path_ + name; }
+
+ private:
+  std::string path_;
+};
+
+inline void WriteFile(const std::string& path, const std::string& text) {
+  std::ofstream(path, std::ios::binary) << text;
+}
+
+inline std::string ReadFile(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+inline int FileCount(const std::string& dir) {
+  int n = 0;
+  for ([[maybe_unused]] auto& e : fs::directory_iterator(dir)) ++n;
+  return n;
+}
+
+// Runs `fn` without root's right to ignore permissions: as user nobody in a
+// child process when the tests run as root, directly otherwise. Returns the
+// text `fn` returns, or the message of what it throws.
+inline std::string RunUnprivileged(const std::function<std::string()>& fn) {
+  auto run = [&]() -> std::string {
+    try {
+      return fn();
+    } catch (const std::exception& e) {
+      return std::string("throw: ") + e.what();
+    }
+  };
+  if (::geteuid() != 0) return run();
+  int fds[2];
+  if (::pipe(fds) != 0) return "pipe failed";
+  pid_t pid = ::fork();
+  if (pid == 0) {
+    ::close(fds[0]);
+    std::string out = (::setgroups(0, nullptr) == 0 && ::setgid(65534) == 0 && ::setuid(65534) == 0)
+                          ? run()
+                          : "setuid failed";
+    [[maybe_unused]] auto n = ::write(fds[1], out.data(), out.size());
+    ::_exit(0);
+  }
+  ::close(fds[1]);
+  std::string out;
+  char buf[512];
+  for (ssize_t n; (n = ::read(fds[0], buf, sizeof buf)) > 0;)
+    out.append(buf, static_cast<std::size_t>(n));
+  ::close(fds[0]);
+  int status = 0;
+  ::waitpid(pid, &status, 0);
+  return out;
+}
+
+// A pretend program file in its own folder, and a clean process state
+// around each test that uses it.
+class ProgramDir {
+ public:
+  explicit ProgramDir(const std::string& name = "boardquill") {
+    SetProgramPathForTesting(dir_ / name);
+    SetMachineConfigFileForTesting(dir_ / "no-machine.ini");
+    ResetCommonFolder();
+    DoneLanguageManager();
+  }
+  ~ProgramDir() {
+    DoneLanguageManager();
+    ResetCommonFolder();
+    SetProgramPathForTesting("");
+    SetMachineConfigFileForTesting("");
+  }
+  const std::string& path() const { return dir_.path(); }
+  std::string operator/(const std::string& name) const { return dir_ / name; }
+
+ private:
+  TempDir dir_;
+};
+
+}  // namespace bq::testing
