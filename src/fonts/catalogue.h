@@ -21,8 +21,9 @@ struct TSymbolGlyph {
 struct ChessFontInfoRec {
   std::string Name;
   std::int32_t Charset = 0;
-  std::array<std::int32_t, 3> Blank{};                                       // [square colour]
-  std::array<std::array<std::array<std::int32_t, 3>, 3>, 7> Pieces{};        // [piece][colour][square colour]
+  std::array<std::int32_t, 3> Blank{};  // [square colour]
+  // [piece][colour][square colour]
+  std::array<std::array<std::array<std::int32_t, 3>, 3>, 7> Pieces{};
   std::int32_t BorderNW = 0, BorderN = 0, BorderNE = 0, BorderW = 0, BorderE = 0, BorderSW = 0,
                BorderS = 0;
   std::int32_t CoordBorderNW = 0, CoordBorderSW = 0;
@@ -56,9 +57,9 @@ class TChessFontInfoMan {
   // listed font when `installed` is null.
   TChessFontInfoMan(const std::string& path, const std::vector<std::string>* installed);
 
-  int FontCount() const { return static_cast<int>(fonts_.size()); }
-  const std::string& FontName(int i) const;   // 1-based
-  ChessFontInfoRec GetFontInfo(int i) const;  // 1-based
+  int FontCount() const { return static_cast<int>(order_.size()); }
+  const std::string& FontName(int i) const;    // 1-based
+  ChessFontInfoRec GetFontInfo(int i) const;   // 1-based
   int FontIndex(std::string_view name) const;  // exact match, or -1
   ChessFontInfoRec GetFontInfoByName(std::string_view name) const;
   std::int32_t FontCharset(std::string_view name) const;
@@ -66,7 +67,13 @@ class TChessFontInfoMan {
   const ChessFontInfoRec& FontInfoRef(std::string_view name) const;
 
  private:
-  std::vector<ChessFontInfoRec> fonts_;
+  const ChessFontInfoRec& At(int i) const { return maps_[order_[static_cast<std::size_t>(i - 1)]]; }
+
+  // One glyph map per distinct spelling of a name; a font listed many times
+  // shares it, so a file repeating one name cannot exhaust memory.
+  std::vector<ChessFontInfoRec> maps_;
+  std::vector<int> first_;          // [map] 1-based catalogue index of its first entry
+  std::vector<std::size_t> order_;  // catalogue order -> index into maps_
   ChessFontInfoRec empty_;
 };
 

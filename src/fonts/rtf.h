@@ -8,7 +8,9 @@ namespace bq {
 
 std::string RTFHeader(std::string_view font0, std::string_view font1, std::string_view diagFont,
                       std::int32_t diagCharset);
-inline std::string RTFFooter() { return "}"; }
+inline std::string RTFFooter() {
+  return "}";
+}
 
 // Glyph lines: bytes >= 128 and "{", "}", "\" become \'hh (upper-case hex);
 // other bytes stay.

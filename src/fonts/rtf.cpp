@@ -1,0 +1,183 @@
+#include "fonts/rtf.h"
+
+#include <array>
+#include <charconv>
+#include <cstring>
+
+namespace bq {
+
+namespace {
+
+constexpr char kHex[] = "0123456789ABCDEF";
+
+// Bytes a glyph line cannot carry as they are.
+constexpr std::array<bool, 256> kGlyphEscaped = [] {
+  std::array<bool, 256> t{};
+  for (int b = 128; b < 256; ++b) t[b] = true;
+  t['{'] = t['}'] = t['\\'] = true;
+  return t;
+}();
+
+constexpr std::uint64_t kOnes = 0x0101010101010101u;
+constexpr std::uint64_t kHigh = 0x8080808080808080u;
+
+// Whether a word of 7-bit bytes holds the byte c (exact for 7-bit bytes).
+constexpr bool HasByte(std::uint64_t w, unsigned char c) {
+  const std::uint64_t x = w ^ (kOnes * c);
+  return ((x - kOnes) & ~x & kHigh) != 0;
+}
+
+constexpr bool PlainGlyphs8(std::uint64_t w) {
+  return (w & kHigh) == 0 && !HasByte(w, '{') && !HasByte(w, '}') && !HasByte(w, '\\');
+}
+
+// Text bytes copied as they are: printable ASCII (and DEL) apart from the
+// three RTF specials.
+constexpr std::array<bool, 256> kTextPlain = [] {
+  std::array<bool, 256> t{};
+  for (int b = 32; b < 128; ++b) t[b] = true;
+  t['{'] = t['}'] = t['\\'] = false;
+  return t;
+}();
+
+// Length of the well-formed UTF-8 sequence at s[0..n), 0 if there is none
+// (overlong forms, surrogates, code points above U+10FFFF, truncation).
+std::size_t Utf8Length(const unsigned char* s, std::size_t n, std::uint32_t& cp) {
+  const unsigned char b0 = s[0];
+  auto cont = [&](std::size_t i, unsigned char lo = 0x80, unsigned char hi = 0xBF) {
+    return i < n && s[i] >= lo && s[i] <= hi;
+  };
+  if (b0 >= 0xC2 && b0 <= 0xDF) {
+    if (!cont(1)) return 0;
+    cp = (b0 & 0x1Fu) << 6 | (s[1] & 0x3Fu);
+    return 2;
+  }
+  if (b0 >= 0xE0 && b0 <= 0xEF) {
+    const unsigned char lo = b0 == 0xE0 ? 0xA0 : 0x80;
+    const unsigned char hi = b0 == 0xED ? 0x9F : 0xBF;
+    if (!cont(1, lo, hi) || !cont(2)) return 0;
+    cp = (b0 & 0x0Fu) << 12 | (s[1] & 0x3Fu) << 6 | (s[2] & 0x3Fu);
+    return 3;
+  }
+  if (b0 >= 0xF0 && b0 <= 0xF4) {
+    const unsigned char lo = b0 == 0xF0 ? 0x90 : 0x80;
+    const unsigned char hi = b0 == 0xF4 ? 0x8F : 0xBF;
+    if (!cont(1, lo, hi) || !cont(2) || !cont(3)) return 0;
+    cp = (b0 & 0x07u) << 18 | (s[1] & 0x3Fu) << 12 | (s[2] & 0x3Fu) << 6 | (s[3] & 0x3Fu);
+    return 4;
+  }
+  return 0;
+}
+
+// "\uN?" with N the UTF-16 unit as a signed 16-bit number, as RTF readers
+// expect.
+void AppendUnicodeUnit(std::string& out, std::uint32_t unit) {
+  char buf[16] = {'\\', 'u'};
+  const int value = unit >= 0x8000 ? static_cast<int>(unit) - 0x10000 : static_cast<int>(unit);
+  char* end = std::to_chars(buf + 2, buf + sizeof buf - 1, value).ptr;
+  *end++ = '?';
+  out.append(buf, static_cast<std::size_t>(end - buf));
+}
+
+void AppendHexEscape(std::string& out, unsigned char b) {
+  const char e[4] = {'\\', '\'', kHex[b >> 4], kHex[b & 15]};
+  out.append(e, 4);
+}
+
+}  // namespace
+
+std::string RTFHeader(std::string_view font0, std::string_view font1, std::string_view diagFont,
+                      std::int32_t diagCharset) {
+  std::string h;
+  h.reserve(112 + font0.size() + font1.size() + diagFont.size());
+  h.append("{\\rtf1\\ansi{\\fonttbl{\\f0\\fswiss\\fcharset0 ").append(font0).append(";}");
+  h.append("{\\f1\\froman\\fcharset0 ").append(font1).append(";}");
+  h.append("{\\f2\\fswiss\\fcharset").append(std::to_string(diagCharset));
+  h.append("\\fprq2 ").append(diagFont).append(";}}");
+  return h;
+}
+
+void AppendRTFGlyphs(std::string& out, std::string_view glyphs) {
+  const auto* s = reinterpret_cast<const unsigned char*>(glyphs.data());
+  const std::size_t n = glyphs.size();
+  // Most glyph lines need no escape at all: find the first byte that does,
+  // eight bytes at a time, and copy everything before it in one piece.
+  std::size_t i = 0;
+  for (std::uint64_t w; i + 8 <= n; i += 8) {
+    std::memcpy(&w, s + i, 8);
+    if (!PlainGlyphs8(w)) break;
+  }
+  while (i < n && !kGlyphEscaped[s[i]]) ++i;
+  if (i == n) {
+    out.append(glyphs);
+    return;
+  }
+  std::size_t escapes = 0;
+  for (std::size_t k = i; k < n; ++k) escapes += kGlyphEscaped[s[k]];
+  // One resize, then fill in place: this runs for every line of every board.
+  const std::size_t old = out.size();
+  out.resize(old + n + 3 * escapes);
+  char* p = out.data() + old;
+  std::memcpy(p, s, i);
+  p += i;
+  for (; i < n; ++i) {
+    const unsigned char b = s[i];
+    if (kGlyphEscaped[b]) {
+      p[0] = '\\';
+      p[1] = '\'';
+      p[2] = kHex[b >> 4];
+      p[3] = kHex[b & 15];
+      p += 4;
+    } else {
+      *p++ = static_cast<char>(b);
+    }
+  }
+}
+
+std::string EscapeRTFGlyphs(std::string_view glyphs) {
+  std::string out;
+  AppendRTFGlyphs(out, glyphs);
+  return out;
+}
+
+void AppendRTFText(std::string& out, std::string_view text) {
+  const auto* s = reinterpret_cast<const unsigned char*>(text.data());
+  const std::size_t n = text.size();
+  std::size_t i = 0;
+  while (i < n) {
+    const std::size_t run = i;
+    while (i < n && kTextPlain[s[i]]) ++i;
+    if (i > run) out.append(text.data() + run, i - run);
+    if (i >= n) break;
+
+    const unsigned char b = s[i];
+    if (b == '\\' || b == '{' || b == '}') {
+      const char e[2] = {'\\', static_cast<char>(b)};
+      out.append(e, 2);
+      ++i;
+      continue;
+    }
+    std::uint32_t cp = 0;
+    if (const std::size_t len = b >= 0xC2 ? Utf8Length(s + i, n - i, cp) : 0; len != 0) {
+      if (cp > 0xFFFF) {
+        const std::uint32_t v = cp - 0x10000;
+        AppendUnicodeUnit(out, 0xD800 + (v >> 10));
+        AppendUnicodeUnit(out, 0xDC00 + (v & 0x3FF));
+      } else {
+        AppendUnicodeUnit(out, cp);
+      }
+      i += len;
+      continue;
+    }
+    AppendHexEscape(out, b);
+    ++i;
+  }
+}
+
+std::string EscapeRTFText(std::string_view text) {
+  std::string out;
+  AppendRTFText(out, text);
+  return out;
+}
+
+}  // namespace bq
