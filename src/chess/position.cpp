@@ -1,1 +1,168 @@
 #include "chess/position.h"
+
+#include "chess/validation.h"
+#include "support/errors.h"
+
+namespace bq {
+
+namespace {
+
+// Cell index of a checked square; every board access goes through here.
+int CellIndex(int file, int rank) {
+  if (file < 1 || file > 8 || rank < 1 || rank > 8) RaiseRangeError();
+  return (file - 1) * 8 + (rank - 1);
+}
+
+int CastlingIndex(int colour, int wing) {
+  if (colour < 0 || colour > 1 || wing < 0 || wing > 1) RaiseRangeError();
+  return colour * 2 + wing;
+}
+
+// The start position, built once: the back rank rook, knight, bishop,
+// queen, king, bishop, knight, rook; pawns on ranks 2 and 7; White to move
+// in move 1; all castling rights; no en-passant file.
+constexpr TPositionCore MakeStartCore() {
+  constexpr std::uint8_t kBackRank[8] = {pRook, pKnight, pBishop, pQueen,
+                                         pKing, pBishop, pKnight, pRook};
+  TPositionCore core{};
+  for (int f = 1; f <= 8; ++f) {
+    const int base = (f - 1) * 8;
+    core.Board[base + 0] = {cWhite, kBackRank[f - 1]};
+    core.Board[base + 1] = {cWhite, pPawn};
+    core.Board[base + 6] = {cBlack, pPawn};
+    core.Board[base + 7] = {cBlack, kBackRank[f - 1]};
+  }
+  core.MoveNumber = 1;
+  core.SideToMove = cWhite;
+  core.CastlingRights = {true, true, true, true};
+  core.EnPassantFile = 0;
+  return core;
+}
+
+constexpr TPositionCore kStartCore = MakeStartCore();
+
+void ResetKings(TPosition& rec) {
+  rec.Kings = TKingTracker{};
+  rec.Kings.Position = &rec;
+}
+
+}  // namespace
+
+TPosition::TPosition(const TPosition& other)
+    : Core(other.Core),
+      Kings(other.Kings),
+      Saved(other.Saved),
+      EditOpen(other.EditOpen),
+      Opcodes(other.Opcodes),
+      Operands(other.Operands) {
+  Kings.Position = this;
+}
+
+TPosition& TPosition::operator=(const TPosition& other) {
+  if (this != &other) {
+    Core = other.Core;
+    Kings = other.Kings;
+    Saved = other.Saved;
+    EditOpen = other.EditOpen;
+    Opcodes = other.Opcodes;
+    Operands = other.Operands;
+  }
+  Kings.Position = this;
+  return *this;
+}
+
+void InitPosition(TPosition& rec) {
+  SetStartPosition(rec.Core);
+  ResetKings(rec);
+  rec.Saved.reset();
+  rec.EditOpen = false;
+  rec.Opcodes.clear();
+  rec.Operands.clear();
+}
+
+void FreePosition(TPosition& rec) {
+  if (rec.EditOpen) EndEdit(rec, false);
+  rec.Opcodes = {};
+  rec.Operands = {};
+}
+
+void AssignPosition(TPosition& dest, const TPosition& source) {
+  if (&dest == &source) return;
+  dest.Core = source.Core;
+  dest.Kings.Position = &dest;
+  dest.Opcodes = source.Opcodes;
+  dest.Operands = source.Operands;
+}
+
+void BeginEdit(TPosition& rec) {
+  rec.Saved = rec.Core;
+  rec.EditOpen = true;
+}
+
+void EndEdit(TPosition& rec, bool keep) {
+  // Without a saved core there is nothing to fall back on, so the position
+  // stays as it is rather than being replaced by garbage.
+  if (rec.Saved && (!keep || !IsLegalPosition(rec))) rec.Core = *rec.Saved;
+  rec.Kings.Position = &rec;
+  rec.Saved.reset();
+  rec.EditOpen = false;
+}
+
+void SetSquare(TPositionCore& core, int file, int rank, std::uint8_t colour, std::uint8_t piece) {
+  TCell& cell = core.Board[CellIndex(file, rank)];
+  cell.Colour = colour;
+  cell.Piece = piece;
+}
+
+void ClearSquare(TPositionCore& core, int file, int rank) {
+  SetSquare(core, file, rank, cNone, pNone);
+}
+
+std::uint8_t PieceAt(const TPositionCore& core, int file, int rank) {
+  return core.Board[CellIndex(file, rank)].Piece;
+}
+
+std::uint8_t ColourAt(const TPositionCore& core, int file, int rank) {
+  return core.Board[CellIndex(file, rank)].Colour;
+}
+
+bool SquareHolds(const TPositionCore& core, int file, int rank, std::uint8_t colour,
+                 std::uint8_t piece) {
+  const TCell& cell = core.Board[CellIndex(file, rank)];
+  return cell.Piece == piece && cell.Colour == colour;
+}
+
+void ClearBoard(TPositionCore& core) {
+  core.Board.fill(TCell{});
+}
+
+void SetStartPosition(TPositionCore& core) {
+  core = kStartCore;
+}
+
+void SetSideToMove(TPositionCore& core, std::uint8_t colour) {
+  core.SideToMove = colour;
+}
+std::uint8_t SideToMove(const TPositionCore& core) {
+  return core.SideToMove;
+}
+
+void SetCastling(TPositionCore& core, int colour, int wing, bool value) {
+  core.CastlingRights[CastlingIndex(colour, wing)] = value;
+}
+
+bool Castling(const TPositionCore& core, int colour, int wing) {
+  return core.CastlingRights[CastlingIndex(colour, wing)];
+}
+
+void SetEnPassantFile(TPositionCore& core, std::uint8_t file) {
+  core.EnPassantFile = file;
+}
+void SetMoveNumber(TPositionCore& core, std::int16_t number) {
+  core.MoveNumber = number;
+}
+std::int16_t MoveNumber(const TPositionCore& core) {
+  return core.MoveNumber;
+}
+
+}  // namespace bq

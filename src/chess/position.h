@@ -38,7 +38,7 @@ struct TPositionCore {
   std::array<TCell, 64> Board{};  // cell (f, r) is (f - 1) * 8 + (r - 1)
   std::uint8_t SideToMove = cWhite;
   std::int16_t MoveNumber = 1;
-  std::uint8_t EnPassantFile = 0;                          // 0 none, 1..8 a..h
+  std::uint8_t EnPassantFile = 0;                          // 0 none; 1..8 a..h (EPD: <= 191)
   std::array<bool, 4> CastlingRights{};                    // WQ, WK, BQ, BK
   bool operator==(const TPositionCore&) const = default;
 };

@@ -1,0 +1,408 @@
+#include "chess/parser.h"
+
+#include <functional>
+
+#include "chess/letters.h"
+#include "chess/validation.h"
+
+namespace bq {
+
+namespace {
+
+// The reader walks the input's text with a local cursor and hands the
+// position back when it is done: board writes through unsigned char would
+// otherwise make the compiler reload the input's state for every character.
+struct TCursor {
+  const char* Begin;
+  const char* P;
+  const char* End;
+
+  explicit TCursor(const T_InputO& input)
+      : Begin(input.Text().data()), P(Begin + input.Position()), End(Begin + input.Text().size()) {}
+  bool AtEnd() const { return P == End; }
+  char Peek() const { return P == End ? '\0' : *P; }
+  std::size_t Index() const { return static_cast<std::size_t>(P - Begin); }
+  bool SkipBlanks() {
+    const char* p = P;
+    while (p != End && IsEPDBlank(*p)) ++p;
+    const bool skipped = p != P;
+    P = p;
+    return skipped;
+  }
+  // Up to and including the next space or semicolon, or to the end; the
+  // word excludes that space or semicolon. Returns the last character taken.
+  char Word(std::string_view& word) {
+    const char* const start = P;
+    const char* p = start;
+    while (p != End && *p != ' ' && *p != ';') ++p;
+    word = std::string_view(start, static_cast<std::size_t>(p - start));
+    if (p != End) {
+      P = p + 1;
+      return *p;
+    }
+    P = p;
+    return p != start ? p[-1] : '\0';
+  }
+};
+
+// A character or text as shown in a reason: quoted, with anything that is
+// not printable ASCII escaped.
+std::string Shown(std::string_view text) {
+  static constexpr char kHex[] = "0123456789ABCDEF";
+  std::string out = "\"";
+  for (const char ch : text) {
+    const auto b = static_cast<unsigned char>(ch);
+    if (ch == '"' || ch == '\\') {
+      out += '\\';
+      out += ch;
+    } else if (ch == '\t') {
+      out += "\\t";
+    } else if (ch == '\r') {
+      out += "\\r";
+    } else if (ch == '\n') {
+      out += "\\n";
+    } else if (b >= 32 && b < 127) {
+      out += ch;
+    } else {
+      out += "\\x";
+      out += kHex[b >> 4];
+      out += kHex[b & 15];
+    }
+  }
+  out += '"';
+  return out;
+}
+
+std::string Shown(char c) {
+  return Shown(std::string_view(&c, 1));
+}
+
+std::string Column(std::size_t index) {
+  return "column " + std::to_string(index + 1);
+}
+
+// Records the reason of a syntax error; returns true (= error) for brevity.
+bool Fail(std::string* reason, std::string text) {
+  if (reason) *reason = std::move(text);
+  return true;
+}
+
+// What stands where a blank was required.
+bool FailNoBlank(std::string* reason, const TCursor& in, const char* after) {
+  if (!reason) return true;
+  if (in.AtEnd()) return Fail(reason, std::string("line ends after the ") + after);
+  return Fail(reason, std::string("no blank after the ") + after + " at " + Column(in.Index()) +
+                          " (found " + Shown(in.Peek()) + ")");
+}
+
+bool FailCastling(std::string* reason, const TCursor& in, const char* start) {
+  if (!reason) return true;
+  const char* end = start;
+  while (end != in.End && !IsEPDBlank(*end)) ++end;
+  return Fail(reason, "castling field: " +
+                          Shown(std::string_view(start, static_cast<std::size_t>(end - start))) +
+                          " at " + Column(static_cast<std::size_t>(start - in.Begin)) +
+                          " is not \"-\" or an ordered selection of K, Q, k, q");
+}
+
+static_assert(kBlackLetter == 0x10, "placement codes are colour << 4 | piece");
+
+enum class PlacementError { None, LineEnds, BeyondFileH, TooManyRows, Digits, Other };
+
+// The reason for a refused placement; the cursor stands after the
+// offending character (or at the end).
+bool FailPlacement(std::string* reason, const TCursor& in, PlacementError error) {
+  if (!reason) return true;
+  if (error == PlacementError::LineEnds)
+    return Fail(reason, "placement: line ends inside the piece placement");
+  const std::size_t at = in.Index() - 1;
+  const std::string c = Shown(in.Begin[at]);
+  switch (error) {
+    case PlacementError::BeyondFileH:
+      return Fail(reason, "placement: piece " + c + " beyond file h at " + Column(at));
+    case PlacementError::TooManyRows:
+      return Fail(reason, "placement: too many rows (" + c + " at " + Column(at) + ")");
+    case PlacementError::Digits:
+      return Fail(reason, "placement: digits carry the row past 255 files at " + Column(at));
+    default:
+      return Fail(reason, "placement: unexpected character " + c + " at " + Column(at));
+  }
+}
+
+// The four fields; true on a syntax error. Also gives the count of the
+// pieces placed and the cell of (the last placed) king of each side.
+bool ReadFields(TCursor& in, TPositionCore& core, std::string* reason, TPieceCounts& counts,
+                std::array<int, 2>& kings) {
+  const TPieceLetterTable& letters = EnglishPieceTable();
+
+  // Field 1, piece placement, rank 8 first. The row and file counters are
+  // 8-bit: a line that would take them outside 0..255 is refused. The loop
+  // keeps its cursor in locals, as the board writes could alias it, and
+  // counts pieces by letter code (colour << 4 | piece).
+  static constexpr auto kCellOfCode = [] {
+    std::array<TCell, 32> cells{};
+    for (std::uint8_t code = 0; code < 32; ++code)
+      cells[code] =
+          TCell{static_cast<std::uint8_t>(code >> 4), static_cast<std::uint8_t>(code & 7)};
+    return cells;
+  }();
+  ClearBoard(core);
+  std::array<std::uint8_t, 32> perCode{};
+  std::array<int, 32> cellOfCode{};
+  unsigned rank = 8, file = 1;
+  unsigned index = 7;       // cell of (file, rank) while both are on the board
+  unsigned pieceLimit = 8;  // a piece needs file <= this; 0 below rank 1
+  unsigned stopFile = 255;  // beyond it the placement (rank 1) or the line (overflow) ends
+  const char* p = in.P;
+  const char* const end = in.End;
+  PlacementError error = PlacementError::None;
+  for (;;) {
+    if (p == end) {
+      error = PlacementError::LineEnds;
+      break;
+    }
+    const char c = *p++;
+    const std::uint8_t code = letters[static_cast<unsigned char>(c)];
+    if (code != 0) {
+      if (file > pieceLimit) {
+        error = rank < 1 && file <= 8 ? PlacementError::TooManyRows : PlacementError::BeyondFileH;
+        break;
+      }
+      core.Board[index] = kCellOfCode[code];
+      ++perCode[code];
+      cellOfCode[code] = static_cast<int>(index);
+      index += 8;
+      if (++file > stopFile) break;  // rank 1 is full
+    } else if (c >= '1' && c <= '8') {
+      const unsigned step = static_cast<unsigned>(c - '0');
+      file += step;
+      index += 8 * step;
+      if (file > stopFile) {
+        if (rank != 1) error = PlacementError::Digits;
+        break;
+      }
+    } else if (c == '/' && rank >= 1) {
+      file = 1;
+      --rank;
+      index = rank - 1;
+      if (rank == 1) stopFile = 8;
+      if (rank == 0) {
+        stopFile = 255;
+        pieceLimit = 0;
+      }
+    } else if (c == ' ' && rank >= 1) {
+      --p;  // the blank is the separator that follows
+      break;
+    } else {
+      error = (c == '/' || c == ' ') ? PlacementError::TooManyRows : PlacementError::Other;
+      break;
+    }
+  }
+  in.P = p;
+  if (error != PlacementError::None) return FailPlacement(reason, in, error);
+  for (std::uint8_t colour = 0; colour <= 1; ++colour) {
+    for (std::uint8_t piece = pPawn; piece <= pKing; ++piece)
+      counts[colour][piece] = perCode[static_cast<std::size_t>(colour << 4 | piece)];
+    kings[colour] = cellOfCode[static_cast<std::size_t>(colour << 4 | pKing)];
+  }
+  if (!in.SkipBlanks()) return FailNoBlank(reason, in, "placement");
+
+  // Field 2, side to move: exactly "w" or "b".
+  if (in.AtEnd()) return Fail(reason, "line ends before the side to move");
+  const char side = *in.P;
+  if (side == 'w')
+    core.SideToMove = cWhite;
+  else if (side == 'b')
+    core.SideToMove = cBlack;
+  else
+    return Fail(reason, "side to move must be \"w\" or \"b\", found " + Shown(side) + " at " +
+                            Column(in.Index()));
+  ++in.P;
+  if (!in.SkipBlanks()) return FailNoBlank(reason, in, "side to move");
+
+  // Field 3, castling: "-" or K, Q, k, q in this order, each at most once.
+  // A right is granted only with king and rook on their home squares.
+  core.CastlingRights.fill(false);
+  if (in.AtEnd()) return Fail(reason, "line ends before the castling field");
+  const char* castling = in.P;
+  if (*in.P == '-') {
+    ++in.P;
+  } else {
+    struct TRight {
+      char Letter;
+      std::uint8_t Colour;
+      std::uint8_t RookCell;  // cell index of the rook's home square
+      std::uint8_t Right;     // index into CastlingRights
+    };
+    static constexpr std::uint8_t kWhiteKing = (5 - 1) * 8 + 0, kBlackKing = (5 - 1) * 8 + 7;
+    static constexpr TRight kRights[] = {{'K', cWhite, (8 - 1) * 8 + 0, 1},
+                                         {'Q', cWhite, 0, 0},
+                                         {'k', cBlack, (8 - 1) * 8 + 7, 3},
+                                         {'q', cBlack, 7, 2}};
+    for (const TRight& right : kRights) {
+      if (in.AtEnd()) break;
+      if (*in.P != right.Letter) continue;
+      ++in.P;
+      const TCell rook = core.Board[right.RookCell];
+      const TCell king = core.Board[right.Colour == cWhite ? kWhiteKing : kBlackKing];
+      if (rook == TCell{right.Colour, pRook} && king == TCell{right.Colour, pKing})
+        core.CastlingRights[right.Right] = true;
+    }
+  }
+  if (!in.SkipBlanks() && !in.AtEnd()) return FailCastling(reason, in, castling);
+  if (in.AtEnd()) return Fail(reason, "line ends after the castling field (no en-passant field)");
+
+  // Field 4, en-passant square: "-", or a letter (its code - 64 is stored,
+  // whatever letter it is) and one more character for the rank.
+  if (*in.P == '-') {
+    core.EnPassantFile = 0;
+    ++in.P;
+  } else {
+    const std::size_t at = in.Index();
+    char c = *in.P++;
+    if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
+    const auto code = static_cast<unsigned char>(c);
+    if (code < 64)
+      return Fail(reason, "en-passant field: " + Shown(in.Begin[at]) + " at " + Column(at) +
+                              " is not a file letter");
+    core.EnPassantFile = static_cast<std::uint8_t>(code - 64);
+    if (!in.AtEnd()) ++in.P;
+  }
+  if (!in.AtEnd() && !in.SkipBlanks())
+    return Fail(reason, "en-passant field must be followed by a blank, found " + Shown(in.Peek()) +
+                            " at " + Column(in.Index()));
+  return false;
+}
+
+// Replaces the text of a stored word, keeping its buffer when it is big
+// enough (the text never lies in that buffer: see Overlaps).
+void Store(std::string& s, std::string_view word) {
+  s.clear();
+  s.append(word.data(), word.size());
+}
+
+// Operations go straight into rec's lists, reusing the strings and lists
+// already there so that a run of lines does not allocate per word.
+void ReadOperations(TCursor& in, TPosition& rec) {
+  std::size_t count = 0;
+  std::string_view word;
+  while (!in.AtEnd()) {
+    char last = in.Word(word);
+    if (count < rec.Opcodes.size())
+      Store(rec.Opcodes[count], word);
+    else
+      rec.Opcodes.emplace_back(word);
+    if (count >= rec.Operands.size()) rec.Operands.emplace_back();
+    std::vector<std::string>& operands = rec.Operands[count];
+    ++count;
+    std::size_t m = 0;
+    in.SkipBlanks();
+    while (!in.AtEnd() && last != ';') {
+      last = in.Word(word);
+      if (m < operands.size())
+        Store(operands[m], word);
+      else
+        operands.emplace_back(word);
+      ++m;
+      in.SkipBlanks();
+    }
+    operands.resize(m);
+  }
+  rec.Opcodes.resize(count);
+  rec.Operands.resize(count);
+}
+
+bool Within(const std::string& s, const char* p) {
+  const std::less_equal<const char*> le;
+  return le(s.data(), p) && le(p, s.data() + s.capacity());
+}
+
+// Whether the text lies in storage of rec's operation lists.
+bool Overlaps(const TPosition& rec, std::string_view line) {
+  const char* p = line.data();
+  if (p == nullptr) return false;
+  for (const std::string& s : rec.Opcodes)
+    if (Within(s, p)) return true;
+  for (const auto& list : rec.Operands)
+    for (const std::string& s : list)
+      if (Within(s, p)) return true;
+  return false;
+}
+
+}  // namespace
+
+bool T_PGNParserO::PieceFromLetter(char c, std::uint8_t& piece, std::uint8_t& colour) {
+  const std::uint8_t code = EnglishPieceTable()[static_cast<unsigned char>(c)];
+  piece = code & 7;
+  colour = (code & kBlackLetter) ? cBlack : cWhite;
+  return piece != pNone;
+}
+
+char T_PGNParserO::ReadWord(T_InputO& input, std::string_view& word) {
+  TCursor in(input);
+  const char last = in.Word(word);
+  input.Seek(in.Index());
+  return last;
+}
+
+bool T_PGNParserO::ReadEPDFields(std::string_view, T_InputO& input, TPosition& rec,
+                                 std::string* reason) {
+  TCursor in(input);
+  TPieceCounts counts{};
+  std::array<int, 2> kings{};
+  const bool error = ReadFields(in, rec.Core, reason, counts, kings);
+  input.Seek(in.Index());
+  return error;
+}
+
+bool T_PGNParserO::ReadEPDLine(TPosition& rec, std::string_view line, std::string* reason,
+                               std::string* illegality) {
+  // The words are stored into rec's own strings: a line that lives in one
+  // of them is read from a copy.
+  if (Overlaps(rec, line)) {
+    const std::string copy(line);
+    return ReadEPDLine(rec, copy, reason, illegality);
+  }
+  T_InputO input;
+  input.OpenString(line);
+  TCursor in(input);
+  // The fields go straight into rec's core; on a syntax error it gets back
+  // what it held. This is the edit of a fresh record opened on the start
+  // position, without copying records around.
+  TPositionCore& core = rec.Core;
+  const TPositionCore saved = core;
+  TPieceCounts counts{};
+  std::array<int, 2> kings{};
+  if (ReadFields(in, core, reason, counts, kings)) {
+    core = saved;
+    return false;
+  }
+  core.MoveNumber = 1;
+  if (illegality) *illegality = DescribeIllegality(core);
+  // An impossible position is replaced by the start position.
+  if (!IsLegalPositionCounted(rec, counts, kings)) SetStartPosition(core);
+  rec.Kings.Position = &rec;
+  in.SkipBlanks();
+  ReadOperations(in, rec);
+  return true;
+}
+
+std::optional<TPosition> T_PGNParserO::ReadEPDRecord(std::string_view line, std::string* reason) {
+  TPosition rec;
+  InitPosition(rec);
+  if (!ReadEPDLine(rec, line, reason)) return std::nullopt;
+  return rec;
+}
+
+bool ReadEPDLine(TPosition& rec, std::string_view line, std::string* reason) {
+  T_PGNParserO parser;
+  return parser.ReadEPDLine(rec, line, reason);
+}
+
+bool ReadEPDLineChecked(TPosition& rec, std::string_view line, std::string* reason,
+                        std::string* illegality) {
+  T_PGNParserO parser;
+  return parser.ReadEPDLine(rec, line, reason, illegality);
+}
+
+}  // namespace bq

@@ -1,0 +1,342 @@
+#include "chess/validation.h"
+
+#include <algorithm>
+
+#include "support/errors.h"
+
+namespace bq {
+
+namespace {
+
+struct TStep {
+  int Rank;
+  int File;
+};
+
+// Index = direction number; entry 0 is unused.
+constexpr std::array<TStep, kDirectionCount + 1> kSteps = {{{0, 0},
+                                                            {1, 0},
+                                                            {2, 1},
+                                                            {1, 1},
+                                                            {1, 2},
+                                                            {0, 1},
+                                                            {-1, 2},
+                                                            {-1, 1},
+                                                            {-2, 1},
+                                                            {-1, 0},
+                                                            {-2, -1},
+                                                            {-1, -1},
+                                                            {-1, -2},
+                                                            {0, -1},
+                                                            {1, -2},
+                                                            {1, -1},
+                                                            {2, -1}}};
+
+bool IsKnightJump(int d) {
+  return d % 2 == 0;
+}
+bool OnBoard(int file, int rank) {
+  return file >= 1 && file <= 8 && rank >= 1 && rank <= 8;
+}
+
+const TCell& CellAt(const TPositionCore& core, int file, int rank) {
+  return core.Board[static_cast<std::size_t>((file - 1) * 8 + (rank - 1))];
+}
+
+// For every cell and direction, the cells a scan passes in order (at most
+// seven, one for a knight jump), -1 after the last: the attack test walks
+// these instead of stepping and bounds-checking squares.
+struct TRays {
+  std::array<std::array<std::array<std::int8_t, 8>, kDirectionCount + 1>, 64> Cells{};
+};
+
+constexpr TRays MakeRays() {
+  TRays rays;
+  for (int i = 0; i < 64; ++i) {
+    for (int d = 1; d <= kDirectionCount; ++d) {
+      auto& ray = rays.Cells[static_cast<std::size_t>(i)][static_cast<std::size_t>(d)];
+      for (auto& cell : ray) cell = -1;
+      int f = i / 8 + 1, r = i % 8 + 1;
+      for (std::size_t k = 0; k < 7; ++k) {
+        f += kSteps[static_cast<std::size_t>(d)].File;
+        r += kSteps[static_cast<std::size_t>(d)].Rank;
+        if (f < 1 || f > 8 || r < 1 || r > 8) break;
+        ray[k] = static_cast<std::int8_t>((f - 1) * 8 + (r - 1));
+        if (d % 2 == 0) break;
+      }
+    }
+  }
+  return rays;
+}
+
+constexpr TRays kRays = MakeRays();
+
+const char* ColourName(std::uint8_t c) {
+  return c == cWhite ? "White" : "Black";
+}
+
+const char* PieceName(std::uint8_t piece) {
+  static constexpr const char* kNames[] = {"piece", "pawn",  "knight", "bishop",
+                                           "rook",  "queen", "king"};
+  return piece <= pKing ? kNames[piece] : "piece";
+}
+
+std::string SquareName(int file, int rank) {
+  return {static_cast<char>('a' + file - 1), static_cast<char>('0' + rank)};
+}
+
+std::string Counted(int n, const char* word) {
+  return std::to_string(n) + " " + word + (n == 1 ? "" : "s");
+}
+
+// Fills counts and the cell of each side's (last found) king; false, with
+// the reason, for a cell that holds no valid piece.
+bool CountPieces(const TPositionCore& core, TPieceCounts& counts, std::array<int, 2>& kings,
+                 std::string* why) {
+  for (auto& side : counts) side.fill(0);
+  for (int i = 0; i < 64; ++i) {
+    const TCell cell = core.Board[static_cast<std::size_t>(i)];
+    if (cell.Piece == pNone) continue;
+    if (cell.Piece > pKing || cell.Colour > cBlack) {
+      if (why)
+        *why = "square " + SquareName(i / 8 + 1, i % 8 + 1) + " holds no valid piece (colour " +
+               std::to_string(cell.Colour) + ", piece " + std::to_string(cell.Piece) + ")";
+      return false;
+    }
+    ++counts[cell.Colour][cell.Piece];
+    if (cell.Piece == pKing) kings[cell.Colour] = i;
+  }
+  return true;
+}
+
+bool CheckSideWhy(std::uint8_t colour, const TPieceCounts& counts, const TPositionCore& core,
+                  std::string* why) {
+  if (colour > cBlack) {
+    if (why) *why = "no such side";
+    return false;
+  }
+  const auto& n = counts[colour];
+  const int p = n[pPawn], kn = n[pKnight], b = n[pBishop], r = n[pRook], q = n[pQueen],
+            k = n[pKing];
+  const int promoted =
+      std::max(0, q - 1) + std::max(0, r - 2) + std::max(0, b - 2) + std::max(0, kn - 2);
+  const char* side = ColourName(colour);
+  if (k != 1) {
+    if (why) *why = side + (k == 0 ? std::string(" has no king") : " has " + Counted(k, "king"));
+    return false;
+  }
+  if (promoted + p > 8) {
+    if (why) {
+      if (p > 8)
+        *why = side + (" has " + Counted(p, "pawn"));
+      else
+        *why = side + (" has too many promoted pieces (" + Counted(p, "pawn") + " and " +
+                       Counted(promoted, "promoted piece") + ", at most 8 together)");
+    }
+    return false;
+  }
+  if (kn + b + r + q + p > 15) {
+    if (why) *why = side + (" has " + Counted(kn + b + r + q + p, "piece") + " besides the king");
+    return false;
+  }
+  const int home = HomeRank(colour);
+  for (int wing = 0; wing <= 1; ++wing) {  // queen side first
+    if (!core.CastlingRights[static_cast<std::size_t>(colour * 2 + wing)]) continue;
+    const int rookFile = wing == 0 ? 1 : 8;
+    const char* wingName = wing == 0 ? " queen side" : " king side";
+    if (CellAt(core, 5, home) != TCell{colour, pKing}) {
+      if (why)
+        *why = side +
+               (" may castle" + (wingName + (" but its king is not on " + SquareName(5, home))));
+      return false;
+    }
+    if (CellAt(core, rookFile, home) != TCell{colour, pRook}) {
+      if (why)
+        *why = side +
+               (" may castle" + (wingName + (" but has no rook on " + SquareName(rookFile, home))));
+      return false;
+    }
+  }
+  return true;
+}
+
+bool MaterialWhy(const TPositionCore& core, std::array<int, 2>& kings, std::string* why) {
+  TPieceCounts counts;
+  return CountPieces(core, counts, kings, why) && CheckSideWhy(cWhite, counts, core, why) &&
+         CheckSideWhy(cBlack, counts, core, why);
+}
+
+// Which pieces of the attacking colour hit along a direction: bit p for
+// piece code p, one set for the first step and one for farther.
+struct TAttackMasks {
+  std::array<std::array<std::uint8_t, kDirectionCount + 1>, 2> Near{}, Far{};
+};
+
+constexpr TAttackMasks MakeAttackMasks() {
+  TAttackMasks m;
+  for (int a = 0; a <= 1; ++a) {
+    for (int d = 1; d <= kDirectionCount; ++d) {
+      std::uint8_t far = 0;
+      if (d % 2 == 0) {
+        far = 1 << pKnight;
+      } else {
+        far = 1 << pQueen;
+        far |= (d == 1 || d == 5 || d == 9 || d == 13) ? 1 << pRook : 1 << pBishop;
+      }
+      std::uint8_t near = far;
+      if (d % 2 != 0) near |= 1 << pKing;
+      // Seen from the king: a Black pawn attacks a White king from one step
+      // diagonally towards rank 8, a White pawn a Black king from below.
+      if ((a == cBlack && (d == 3 || d == 15)) || (a == cWhite && (d == 7 || d == 11)))
+        near |= 1 << pPawn;
+      m.Near[static_cast<std::size_t>(a)][static_cast<std::size_t>(d)] = near;
+      m.Far[static_cast<std::size_t>(a)][static_cast<std::size_t>(d)] = far;
+    }
+  }
+  return m;
+}
+
+constexpr TAttackMasks kAttackMasks = MakeAttackMasks();
+
+// AttackFromDirection for a valid cell and direction: the first piece met
+// must be the attacker's and one that strikes that way from that distance.
+bool Attacks(const TPositionCore& core, int cell, std::uint8_t attacker, int d) {
+  const auto& ray = kRays.Cells[static_cast<std::size_t>(cell)][static_cast<std::size_t>(d)];
+  for (std::size_t k = 0; k < ray.size() && ray[k] >= 0; ++k) {
+    const TCell found = core.Board[static_cast<std::size_t>(ray[k])];
+    if (found.Piece == pNone) continue;
+    if (found.Colour != attacker || attacker > cBlack || found.Piece > pKing) return false;
+    const auto& masks = k == 0 ? kAttackMasks.Near : kAttackMasks.Far;
+    return (masks[attacker][static_cast<std::size_t>(d)] >> found.Piece) & 1;
+  }
+  return false;
+}
+
+// The rest of IsLegalPosition once the pieces are counted.
+bool LegalAfterCount(TPosition& rec, const TPieceCounts& counts, const std::array<int, 2>& kings) {
+  if (!CheckSideWhy(cWhite, counts, rec.Core, nullptr) ||
+      !CheckSideWhy(cBlack, counts, rec.Core, nullptr))
+    return false;
+  // The count has just seen both kings: a free cache hint (always verified).
+  for (std::size_t c = 0; c <= 1; ++c) {
+    rec.Kings.KingFile[c] = static_cast<std::uint8_t>(kings[c] / 8 + 1);
+    rec.Kings.KingRank[c] = static_cast<std::uint8_t>(kings[c] % 8 + 1);
+  }
+  if (rec.Core.SideToMove > cBlack) return false;
+  return !IsKingAttacked(rec.Kings, OppositeColour(rec.Core.SideToMove));
+}
+
+}  // namespace
+
+bool IsLegalPosition(TPosition& rec) {
+  rec.Kings.Position = &rec;
+  TPieceCounts counts;
+  std::array<int, 2> kings{};
+  return CountPieces(rec.Core, counts, kings, nullptr) && LegalAfterCount(rec, counts, kings);
+}
+
+bool IsLegalPositionCounted(TPosition& rec, const TPieceCounts& counts,
+                            const std::array<int, 2>& kingCells) {
+  rec.Kings.Position = &rec;
+  return LegalAfterCount(rec, counts, kingCells);
+}
+
+bool CheckMaterial(const TPositionCore& core) {
+  std::array<int, 2> kings{};
+  return MaterialWhy(core, kings, nullptr);
+}
+
+bool CheckSide(std::uint8_t colour, const TPieceCounts& counts, const TPositionCore& core) {
+  return CheckSideWhy(colour, counts, core, nullptr);
+}
+
+bool IsKingAttacked(TKingTracker& kings, std::uint8_t colour) {
+  if (kings.Position == nullptr) return false;
+  const TPositionCore& core = kings.Position->Core;
+  int file = 0, rank = 0;
+  if (!FindKing(kings, colour, file, rank)) return false;
+  const std::uint8_t attacker = OppositeColour(colour);
+  const int last = kings.LastAttackDirection;
+  const int cell = (file - 1) * 8 + (rank - 1);
+  if (last >= 1 && last <= kDirectionCount && Attacks(core, cell, attacker, last)) return true;
+  for (int d = 1; d <= kDirectionCount; ++d) {
+    if (Attacks(core, cell, attacker, d)) {
+      kings.LastAttackDirection = d;
+      return true;
+    }
+  }
+  return false;
+}
+
+bool FindKing(TKingTracker& kings, std::uint8_t colour, int& file, int& rank) {
+  if (kings.Position == nullptr || colour > cBlack) return false;
+  const TPositionCore& core = kings.Position->Core;
+  const int cf = kings.KingFile[colour], cr = kings.KingRank[colour];
+  if (OnBoard(cf, cr) && CellAt(core, cf, cr) == TCell{colour, pKing}) {
+    file = cf;
+    rank = cr;
+    return true;
+  }
+  for (int r = 1; r <= 8; ++r) {
+    for (int f = 1; f <= 8; ++f) {
+      if (CellAt(core, f, r) == TCell{colour, pKing}) {
+        kings.KingFile[colour] = static_cast<std::uint8_t>(f);
+        kings.KingRank[colour] = static_cast<std::uint8_t>(r);
+        file = f;
+        rank = r;
+        return true;
+      }
+    }
+  }
+  return false;
+}
+
+bool AttackFromDirection(const TPositionCore& core, int file, int rank, std::uint8_t attacker,
+                         int direction) {
+  if (direction < 1 || direction > kDirectionCount) RaiseRangeError();
+  return OnBoard(file, rank) && Attacks(core, (file - 1) * 8 + (rank - 1), attacker, direction);
+}
+
+bool ScanDirection(const TPositionCore& core, int& file, int& rank, int direction, int& steps) {
+  steps = 0;
+  for (;;) {
+    if (StepSquare(file, rank, direction)) return false;
+    ++steps;
+    if (CellAt(core, file, rank).Piece != pNone) return true;
+    if (IsKnightJump(direction)) return false;
+  }
+}
+
+bool StepSquare(int& file, int& rank, int direction) {
+  if (direction < 1 || direction > kDirectionCount) RaiseRangeError();
+  // A square already off the board has nowhere to go (and cannot overflow).
+  if (!OnBoard(file, rank)) return true;
+  const TStep& step = kSteps[static_cast<std::size_t>(direction)];
+  const int f = file + step.File, r = rank + step.Rank;
+  if (!OnBoard(f, r)) return true;
+  file = f;
+  rank = r;
+  return false;
+}
+
+std::string DescribeIllegality(const TPositionCore& core) {
+  std::string why;
+  std::array<int, 2> kings{};
+  if (!MaterialWhy(core, kings, &why)) return why;
+  if (core.SideToMove > cBlack)
+    return "the side to move (" + std::to_string(core.SideToMove) + ") is neither White nor Black";
+  TPosition probe;
+  probe.Core = core;
+  const std::uint8_t victim = OppositeColour(core.SideToMove);
+  if (!IsKingAttacked(probe.Kings, victim)) return "";
+  why = std::string(ColourName(core.SideToMove)) + " is to move and " + ColourName(victim) +
+        "'s king is in check";
+  int file = 0, rank = 0, steps = 0;
+  if (FindKing(probe.Kings, victim, file, rank) &&
+      ScanDirection(core, file, rank, probe.Kings.LastAttackDirection, steps))
+    why += std::string(" (") + PieceName(CellAt(core, file, rank).Piece) + " on " +
+           SquareName(file, rank) + ")";
+  return why;
+}
+
+}  // namespace bq
