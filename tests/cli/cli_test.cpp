@@ -186,3 +186,18 @@ TEST_F(CliTest, FontsListsTheCatalogue) {
 }
 
 }  // namespace
+
+namespace {
+
+// The reference document was opened in a word processor and checked by eye:
+// 24 framed diagrams in Chess Merida with coordinates, rows flush.
+TEST_F(CliTest, BundledSuiteMatchesCheckedDocument) {
+  const std::string src = BQ_SOURCE_DIR;
+  const CmdResult r = Exec("convert --settings '" + settings_.string() + "' --fonts-file '" + src +
+                           "/data/ChsFonts.ini' --all-fonts --font 'Chess Merida' --coords '" +
+                           src + "/examples/bk.epd'");
+  ASSERT_EQ(r.status, 0) << r.err;
+  EXPECT_EQ(r.out, ReadFile(src + "/tests/cli/data/bk-merida-coords.rtf"));
+}
+
+}  // namespace
