@@ -1,0 +1,130 @@
+#pragma once
+// The main window: the EPD pane, the RTF preview, the menu with every
+// command, and the settings in memory.
+#include <QMainWindow>
+#include <QString>
+#include <cstdint>
+#include <exception>
+#include <functional>
+#include <memory>
+#include <string>
+
+#include "convert/driver.h"
+#include "fonts/catalogue.h"
+
+class QAction;
+class QFileDialog;
+class QLabel;
+class QMenu;
+class QPlainTextEdit;
+class QTextEdit;
+
+namespace bq {
+
+inline constexpr const char kAppTitle[] = "Boardquill";
+inline constexpr const char kNoDiagramFont[] = "No diagram font chosen: File > Settings...";
+inline constexpr const char kEPDFilter[] = "EPD files (*.epd)";
+
+// How the main window shows messages. Tests replace the functions so that
+// no modal dialog waits for a user.
+struct TMessagePresenter {
+  // The program's own message dialog (About, conversion errors).
+  std::function<void(QWidget* owner, const QString& text)> ShowMessage;
+  // The general error report: a message box with the error icon.
+  std::function<void(QWidget* owner, const QString& text)> ReportError;
+};
+
+// The error report's text: a "." is added when the text ends in a letter or
+// digit.
+QString ErrorReportText(const QString& text);
+
+class TMainForm : public QMainWindow {
+  Q_OBJECT
+ public:
+  explicit TMainForm(QWidget* parent = nullptr);
+  ~TMainForm() override;
+
+  // Settings held in memory, section "General".
+  std::string OpenDir;
+  std::string DiagFont;
+  std::int32_t DiagFontCharSet = 0;
+  std::int32_t DiagFontSize = 20;
+  bool ShowCoords = false;
+  std::int32_t TextFontSize = 10;
+  std::string TextFont = "Arial";
+  std::string Operations = "id,bm";
+
+  const TChessFontInfoMan& FontInfoMan() const { return *fontInfoMan_; }
+  TConvertSettings ConvertSettings() const;
+
+  // The conversion driver: the EPD pane into the preview.
+  void ConvertEPD();
+  // Beep, then the message and, on a second line, the reason.
+  void ShowError(const std::string& message, const std::string& reason);
+  // The general error report.
+  void ReportError(const QString& text);
+  // Open... after the dialog: sets OpenDir and loads the file into the EPD
+  // pane. Throws TRunError("Cannot open file <path>") or "Failed to Load
+  // Stream".
+  void OpenFile(const QString& path);
+  // The document shown in the preview, as the driver made it; empty when the
+  // preview is empty.
+  const std::string& PreviewDocument() const { return previewDocument_; }
+  bool AutoCopy() const;
+
+  // Command handlers (menu order).
+  void Open1Click();
+  void Settings1Click();
+  void Exit1Click();
+  void CopyFEN1Click();
+  void Pa1Click();
+  void ConvertEPDtoRTF1Click();
+  void MAutoCopyafterPasteClick();
+  void About1Click();
+  void OpenDialog1SelectionChange();
+
+  TMessagePresenter Presenter;
+
+  QLabel* Label2;
+  QPlainTextEdit* Memo2;
+  QLabel* Label1;
+  QTextEdit* Memo1;
+  QLabel* FontStatusLbl;
+  QFileDialog* OpenDialog1;
+  QMenu* File1;
+  QMenu* Edit1;
+  QMenu* Help1;
+  QAction* Open1;
+  QAction* Settings1;
+  QAction* Exit1;
+  QAction* CopyFEN1;
+  QAction* Pa1;
+  QAction* ConvertEPDtoRTF1;
+  QAction* MAutoCopyafterPaste;
+  QAction* About1;
+
+ protected:
+  void showEvent(QShowEvent* event) override;
+  void hideEvent(QHideEvent* event) override;
+  bool eventFilter(QObject* watched, QEvent* event) override;
+
+ private:
+  void FormCreate();
+  void FormShow();
+  void FormHide();
+  void FormDestroy();
+  void CreateControls();
+  void CreateMenus();
+  void UpdateFontStatus();
+  // Runs a command; errors end in the general error report.
+  void Guarded(const std::function<void()>& command);
+
+  std::unique_ptr<TChessFontInfoMan> fontInfoMan_;
+  std::string previewDocument_;
+  bool destroyed_ = false;
+};
+
+// The one main window of the run.
+extern TMainForm* MainForm;
+
+}  // namespace bq

@@ -1,0 +1,33 @@
+#pragma once
+// Loading documents into the text panes: RTF through our reader, anything
+// else as plain text.
+#include <cstddef>
+#include <string_view>
+
+#include "app/rtfreader.h"
+
+class QPlainTextEdit;
+class QTextDocument;
+class QTextEdit;
+
+namespace bq {
+
+// Larger texts are not loaded at all: "Failed to Load Stream".
+inline constexpr std::size_t kMaxPaneText = std::size_t{256} << 20;
+
+// Replaces the content of `doc` by the read RTF document. Fonts are sized in
+// pixels for `dpi`; every paragraph without its own line spacing gets an
+// exact line height equal to its largest font size, so diagram rows (1 em
+// glyph cells) join without gaps.
+void FillTextDocument(QTextDocument& doc, const TRTFDocument& rtf, double dpi);
+
+// Replaces the whole content of the rich-text pane by `text`, read as RTF or,
+// when it is not readable RTF, as plain text. Throws
+// TRunError("Failed to Load Stream") when neither works; the pane then keeps
+// its content.
+void LoadRTF(QTextEdit* pane, std::string_view text, std::size_t limit = kMaxPaneText);
+
+// The same for a plain-text pane: an RTF text contributes its text only.
+void LoadTextPane(QPlainTextEdit* pane, std::string_view text, std::size_t limit = kMaxPaneText);
+
+}  // namespace bq

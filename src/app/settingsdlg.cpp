@@ -1,0 +1,289 @@
+#include "app/settingsdlg.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QShowEvent>
+#include <QTabWidget>
+#include <QToolButton>
+#include <QVBoxLayout>
+#include <algorithm>
+
+#include "app/mainform.h"
+#include "app/winplace.h"
+#include "support/profile.h"
+
+namespace bq {
+
+TSettingsDlg* SettingsDlg = nullptr;
+
+namespace {
+
+QString Q(const std::string& s) {
+  return QString::fromStdString(s);
+}
+
+bool IsBlank(QChar c) {
+  return c.unicode() <= 32;
+}
+
+}  // namespace
+
+TUpDown::TUpDown(QLineEdit* buddy, int min, int max, QWidget* parent)
+    : QWidget(parent), buddy_(buddy), min_(min), max_(max), position_(min) {
+  auto* layout = new QVBoxLayout(this);
+  layout->setContentsMargins(0, 0, 0, 0);
+  layout->setSpacing(0);
+  up_ = new QToolButton(this);
+  up_->setArrowType(Qt::UpArrow);
+  up_->setAutoRepeat(true);
+  down_ = new QToolButton(this);
+  down_->setArrowType(Qt::DownArrow);
+  down_->setAutoRepeat(true);
+  const int h = std::max(8, buddy->sizeHint().height() / 2);
+  for (QToolButton* b : {up_, down_}) {
+    b->setFixedSize(h + 4, h);
+    b->setFocusPolicy(Qt::NoFocus);
+    layout->addWidget(b);
+  }
+  connect(up_, &QToolButton::clicked, this, [this] { StepBy(1); });
+  connect(down_, &QToolButton::clicked, this, [this] { StepBy(-1); });
+}
+
+void TUpDown::SetPosition(int value) {
+  position_ = std::clamp(value, min_, max_);
+  buddy_->setText(QString::number(position_));
+}
+
+void TUpDown::StepBy(int delta) {
+  // Step from what the field shows when it holds a number, as attached arrow
+  // buttons do; otherwise from the last position.
+  std::int32_t shown = 0;
+  int from = position_;
+  if (ParseProfileInt(buddy_->text().toStdString(), shown)) {
+    from = static_cast<int>(std::clamp<std::int32_t>(shown, min_, max_));
+  }
+  SetPosition(from + delta);
+}
+
+std::vector<std::string> SplitOperationItems(std::string_view operations) {
+  std::vector<std::string> items;
+  if (operations.empty()) return items;
+  // A comma in the last position does not start a further item.
+  const std::string_view body =
+      operations.back() == ',' ? operations.substr(0, operations.size() - 1) : operations;
+  std::size_t start = 0;
+  for (;;) {
+    const std::size_t comma = body.find(',', start);
+    if (comma == std::string_view::npos) {
+      items.emplace_back(body.substr(start));
+      break;
+    }
+    items.emplace_back(body.substr(start, comma - start));
+    start = comma + 1;
+  }
+  return items;
+}
+
+std::string JoinOperationLines(const QStringList& lines) {
+  std::string out;
+  for (const QString& line : lines) {
+    qsizetype b = 0, e = line.size();
+    while (b < e && IsBlank(line[b])) ++b;
+    while (e > b && IsBlank(line[e - 1])) --e;
+    if (b == e) continue;
+    if (!out.empty()) out += ',';
+    out += line.mid(b, e - b).toStdString();
+  }
+  return out;
+}
+
+TSettingsDlg::TSettingsDlg(QWidget* parent) : QDialog(parent) {
+  setObjectName("SettingsDlg");
+  if (!SettingsDlg) SettingsDlg = this;
+  setWindowTitle(tr("Settings"));
+  setWindowFlags(Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint |
+                 Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint);
+
+  PageControl1 = new QTabWidget(this);
+  TabSheet1 = new QWidget;
+  TabSheet2 = new QWidget;
+
+  RTFGB = new QGroupBox(tr("Diagram Font:"), TabSheet1);
+  FontNameLbl = new QLabel(tr("Font:"), RTFGB);
+  RTFFontNameCmb = new QComboBox(RTFGB);
+  RTFFontNameCmb->setEditable(false);
+  RTFFontNameCmb->setMinimumWidth(260);
+  FontNameLbl->setBuddy(RTFFontNameCmb);
+  FontSizeLbl = new QLabel(tr("Size:"), RTFGB);
+  FontSizeEd = new QLineEdit(QStringLiteral("0"), RTFGB);
+  FontSizeEd->setFixedWidth(56);
+  FontSizeLbl->setBuddy(FontSizeEd);
+  FontSizeUD = new TUpDown(FontSizeEd, 0, 100, RTFGB);
+  RTFDiagAddBorderCB = new QCheckBox(tr("Coordinates"), RTFGB);
+  {
+    auto* grid = new QGridLayout(RTFGB);
+    grid->addWidget(FontNameLbl, 0, 0);
+    grid->addWidget(FontSizeLbl, 0, 1);
+    grid->addWidget(RTFFontNameCmb, 1, 0);
+    auto* size = new QHBoxLayout;
+    size->setSpacing(0);
+    size->addWidget(FontSizeEd);
+    size->addWidget(FontSizeUD);
+    size->addStretch(1);
+    grid->addLayout(size, 1, 1);
+    grid->addWidget(RTFDiagAddBorderCB, 2, 0);
+  }
+
+  RTFGameGB = new QGroupBox(tr("Text Font"), TabSheet1);
+  RTFGameTextFontNameLbl = new QLabel(tr("Font:"), RTFGameGB);
+  RTFGameTextFontNameCmb = new QComboBox(RTFGameGB);
+  RTFGameTextFontNameCmb->setEditable(false);
+  RTFGameTextFontNameCmb->setMinimumWidth(260);
+  RTFGameTextFontNameLbl->setBuddy(RTFGameTextFontNameCmb);
+  RTFGameFontSizeLbl = new QLabel(tr("Size:"), RTFGameGB);
+  RTFGameFontSizeEd = new QLineEdit(QStringLiteral("0"), RTFGameGB);
+  RTFGameFontSizeEd->setFixedWidth(56);
+  RTFGameFontSizeLbl->setBuddy(RTFGameFontSizeEd);
+  RTFGameFontSizeUD = new TUpDown(RTFGameFontSizeEd, 0, 100, RTFGameGB);
+  {
+    auto* grid = new QGridLayout(RTFGameGB);
+    grid->addWidget(RTFGameTextFontNameLbl, 0, 0);
+    grid->addWidget(RTFGameFontSizeLbl, 0, 1);
+    grid->addWidget(RTFGameTextFontNameCmb, 1, 0);
+    auto* size = new QHBoxLayout;
+    size->setSpacing(0);
+    size->addWidget(RTFGameFontSizeEd);
+    size->addWidget(RTFGameFontSizeUD);
+    size->addStretch(1);
+    grid->addLayout(size, 1, 1);
+  }
+  {
+    auto* v = new QVBoxLayout(TabSheet1);
+    v->addWidget(RTFGB);
+    v->addWidget(RTFGameGB);
+    v->addStretch(1);
+  }
+
+  Label1 = new QLabel(tr("Print operations:"), TabSheet2);
+  Memo1 = new QPlainTextEdit(TabSheet2);
+  Memo1->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+  Memo1->setPlainText(QStringLiteral("id\nbm\n"));
+  Label1->setBuddy(Memo1);
+  {
+    auto* v = new QVBoxLayout(TabSheet2);
+    v->addWidget(Label1);
+    v->addWidget(Memo1, 1);
+  }
+  PageControl1->addTab(TabSheet1, tr("Fonts"));
+  PageControl1->addTab(TabSheet2, tr("Operations"));
+  PageControl1->setCurrentWidget(TabSheet2);
+
+  OKBtn = new QPushButton(tr("OK"), this);
+  OKBtn->setDefault(true);
+  CancelBtn = new QPushButton(tr("Cancel"), this);
+  connect(OKBtn, &QPushButton::clicked, this, [this] {
+    OKBtnClick();
+    accept();
+  });
+  connect(CancelBtn, &QPushButton::clicked, this, &QDialog::reject);
+  connect(RTFFontNameCmb, &QComboBox::activated, this, [this](int) { RTFFontNameCmbChange(); });
+
+  auto* buttons = new QHBoxLayout;
+  buttons->addStretch(1);
+  buttons->addWidget(OKBtn);
+  buttons->addWidget(CancelBtn);
+  auto* layout = new QVBoxLayout(this);
+  layout->addWidget(PageControl1, 1);
+  layout->addLayout(buttons);
+  layout->setSizeConstraint(QLayout::SetFixedSize);
+
+  FormCreate();
+}
+
+TSettingsDlg::~TSettingsDlg() {
+  if (SettingsDlg == this) SettingsDlg = nullptr;
+}
+
+void TSettingsDlg::FormCreate() {
+  PageControl1->setCurrentWidget(TabSheet1);
+}
+
+void TSettingsDlg::showEvent(QShowEvent* event) {
+  if (!event->spontaneous()) FormShow();
+  QDialog::showEvent(event);
+}
+
+void TSettingsDlg::FormShow() {
+  if (!MainForm) return;
+  const TMainForm& form = *MainForm;
+  adjustSize();
+  CenterOnForm(this);
+
+  const TChessFontInfoMan& fonts = form.FontInfoMan();
+  QStringList diagramFonts;
+  for (int i = 1; i <= fonts.FontCount(); ++i) {
+    if (fonts.GetFontInfo(i).Diagram) diagramFonts << Q(fonts.FontName(i));
+  }
+  std::stable_sort(diagramFonts.begin(), diagramFonts.end(),
+                   [](const QString& a, const QString& b) {
+                     return QString::compare(a, b, Qt::CaseInsensitive) < 0;
+                   });
+  RTFFontNameCmb->clear();
+  RTFFontNameCmb->addItems(diagramFonts);
+  RTFFontNameCmb->setCurrentIndex(RTFFontNameCmb->findText(Q(form.DiagFont), Qt::MatchFixedString));
+  RTFFontNameCmbChange();
+
+  FontSizeUD->SetPosition(form.DiagFontSize);
+  FontSizeEd->setText(QString::number(form.DiagFontSize));
+  RTFDiagAddBorderCB->setChecked(form.ShowCoords);
+
+  RTFGameTextFontNameCmb->clear();
+  for (const std::string& name : InstalledFontList()) RTFGameTextFontNameCmb->addItem(Q(name));
+  RTFGameTextFontNameCmb->setCurrentIndex(
+      RTFGameTextFontNameCmb->findText(Q(form.TextFont), Qt::MatchFixedString));
+
+  RTFGameFontSizeUD->SetPosition(form.TextFontSize);
+  RTFGameFontSizeEd->setText(QString::number(form.TextFontSize));
+
+  QString lines;
+  for (const std::string& item : SplitOperationItems(form.Operations)) lines += Q(item) + '\n';
+  Memo1->setPlainText(lines);
+}
+
+void TSettingsDlg::RTFFontNameCmbChange() {
+  if (!MainForm || RTFFontNameCmb->currentIndex() < 0) return;
+  const ChessFontInfoRec info =
+      MainForm->FontInfoMan().GetFontInfoByName(RTFFontNameCmb->currentText().toStdString());
+  RTFDiagAddBorderCB->setVisible(info.CoordinatesPossible);
+}
+
+void TSettingsDlg::OKBtnClick() {
+  if (!MainForm) return;
+  TMainForm& form = *MainForm;
+  form.DiagFont = RTFFontNameCmb->currentIndex() < 0 ? std::string()
+                                                     : RTFFontNameCmb->currentText().toStdString();
+  std::int32_t size = 0;
+  if (ParseProfileInt(FontSizeEd->text().toStdString(), size)) form.DiagFontSize = size;
+  form.ShowCoords = RTFDiagAddBorderCB->isChecked();
+  form.DiagFontCharSet = form.FontInfoMan().FontCharset(form.DiagFont);
+  form.TextFont = RTFGameTextFontNameCmb->currentIndex() < 0
+                      ? std::string()
+                      : RTFGameTextFontNameCmb->currentText().toStdString();
+  if (ParseProfileInt(RTFGameFontSizeEd->text().toStdString(), size)) form.TextFontSize = size;
+  form.Operations = JoinOperationLines(OperationLines());
+}
+
+QStringList TSettingsDlg::OperationLines() const {
+  QStringList lines = Memo1->toPlainText().split(QLatin1Char('\n'));
+  if (!lines.isEmpty() && lines.back().isEmpty()) lines.removeLast();
+  return lines;
+}
+
+}  // namespace bq

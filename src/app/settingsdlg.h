@@ -1,0 +1,101 @@
+#pragma once
+// The settings dialog: diagram font and size, coordinates, text font and
+// size, and the operations printed above each diagram. It keeps no settings
+// of its own; it edits those of the main window.
+#include <QDialog>
+#include <QStringList>
+#include <QWidget>
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+class QCheckBox;
+class QComboBox;
+class QGroupBox;
+class QLabel;
+class QLineEdit;
+class QPlainTextEdit;
+class QPushButton;
+class QTabWidget;
+class QToolButton;
+
+namespace bq {
+
+// Arrow buttons attached to an edit field: they step the field's number
+// within a range, without wrapping around. The field itself takes any text.
+class TUpDown : public QWidget {
+  Q_OBJECT
+ public:
+  TUpDown(QLineEdit* buddy, int min, int max, QWidget* parent);
+
+  int Position() const { return position_; }
+  // Sets the position (clamped to the range) and shows it in the field.
+  void SetPosition(int value);
+  void StepBy(int delta);
+
+  QToolButton* UpButton() const { return up_; }
+  QToolButton* DownButton() const { return down_; }
+
+ private:
+  QLineEdit* buddy_;
+  QToolButton* up_;
+  QToolButton* down_;
+  int min_, max_;
+  int position_ = 0;
+};
+
+// Items of the Operations setting as the dialog shows them: 1 plus the number
+// of commas before the last character, each item unchanged.
+std::vector<std::string> SplitOperationItems(std::string_view operations);
+// The memo lines stripped of blanks and control characters at both ends,
+// empty ones dropped, joined by ",".
+std::string JoinOperationLines(const QStringList& lines);
+
+class TSettingsDlg : public QDialog {
+  Q_OBJECT
+ public:
+  explicit TSettingsDlg(QWidget* parent = nullptr);
+  ~TSettingsDlg() override;
+
+  // Fills the controls from the main window's settings (runs at every showing).
+  void FormShow();
+  void RTFFontNameCmbChange();
+  // Stores the controls into the main window's settings (OK only).
+  void OKBtnClick();
+
+  // The operations memo's lines; an empty last line does not count.
+  QStringList OperationLines() const;
+
+  QTabWidget* PageControl1;
+  QWidget* TabSheet1;
+  QWidget* TabSheet2;
+  QGroupBox* RTFGB;
+  QLabel* FontNameLbl;
+  QComboBox* RTFFontNameCmb;
+  QLabel* FontSizeLbl;
+  QLineEdit* FontSizeEd;
+  TUpDown* FontSizeUD;
+  QCheckBox* RTFDiagAddBorderCB;
+  QGroupBox* RTFGameGB;
+  QLabel* RTFGameTextFontNameLbl;
+  QComboBox* RTFGameTextFontNameCmb;
+  QLabel* RTFGameFontSizeLbl;
+  QLineEdit* RTFGameFontSizeEd;
+  TUpDown* RTFGameFontSizeUD;
+  QLabel* Label1;
+  QPlainTextEdit* Memo1;
+  QPushButton* OKBtn;
+  QPushButton* CancelBtn;
+
+ protected:
+  void showEvent(QShowEvent* event) override;
+
+ private:
+  void FormCreate();
+};
+
+// The one settings dialog of the run, created after the main window.
+extern TSettingsDlg* SettingsDlg;
+
+}  // namespace bq

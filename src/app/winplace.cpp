@@ -1,0 +1,92 @@
+#include "app/winplace.h"
+
+#include <QGuiApplication>
+#include <QScreen>
+#include <QWidget>
+#include <optional>
+
+#include "app/mainform.h"
+
+namespace bq {
+
+namespace {
+
+std::optional<TRect> MainWindowRect(const QWidget* except) {
+  if (!MainForm || MainForm == except) return std::nullopt;
+  return ToRect(MainForm->frameGeometry());
+}
+
+}  // namespace
+
+TRect ToRect(const QRect& r) {
+  return TRect{r.left(), r.top(), r.left() + r.width(), r.top() + r.height()};
+}
+
+QRect ToQRect(const TRect& r) {
+  return QRect(r.Left, r.Top, r.Width(), r.Height());
+}
+
+TSize ScreenSize() {
+  const QScreen* screen = QGuiApplication::primaryScreen();
+  if (!screen) return TSize{};
+  const QRect g = screen->geometry();
+  return TSize{g.width(), g.height()};
+}
+
+bool IsMaximized(const QWidget* window) {
+  return window->windowState() & Qt::WindowMaximized;
+}
+
+void SavePlacement(const std::string& fileName, std::string_view section, const QWidget* window,
+                   TBorderStyle border) {
+  const QRect normal = window->normalGeometry();
+  if (!normal.isValid()) return;  // no placement to ask for yet
+  TShowState show = TShowState::Normal;
+  if (window->windowState() & Qt::WindowMinimized) {
+    show = TShowState::Minimized;
+  } else if (window->windowState() & Qt::WindowMaximized) {
+    show = TShowState::Maximized;
+  }
+  bq::SavePlacement(fileName, section, ToRect(normal), show, border);
+}
+
+bool RestorePlacement(const std::string& fileName, std::string_view section, QWidget* window,
+                      const QWidget* reference, bool centre, TBorderStyle border) {
+  TRestoreInput in;
+  in.Window = TSize{window->width(), window->height()};
+  in.Screen = ScreenSize();
+  in.Border = border;
+  in.Centre = centre;
+  if (reference) in.Reference = ToRect(reference->geometry());
+  in.IsMainWindow = window == MainForm;
+  if (MainForm && !in.IsMainWindow) in.MainWindow = ToRect(MainForm->geometry());
+  const TRestoreResult res = bq::RestorePlacement(fileName, section, in);
+  Qt::WindowStates state = window->windowState() & ~(Qt::WindowMinimized | Qt::WindowMaximized);
+  window->setWindowState(state);
+  window->setGeometry(ToQRect(res.Rect));
+  if (res.Show == TShowState::Maximized) window->setWindowState(state | Qt::WindowMaximized);
+  return res.HadTopLeft;
+}
+
+void CenterOnForm(QWidget* window, const QWidget* reference) {
+  const QRect frame = window->frameGeometry();
+  std::optional<TRect> ref;
+  if (reference) ref = ToRect(reference->frameGeometry());
+  const auto pos = bq::CenterOnForm(TSize{frame.width(), frame.height()}, IsMaximized(window), ref,
+                                    MainWindowRect(window));
+  if (pos) window->move(pos->X, pos->Y);
+}
+
+void CenterDialogOnForm(QWidget* dialog, const QWidget* form) {
+  QWidget* top = dialog->window();
+  // Outside the maximised state, which CenterDialog refuses anyway, the frame
+  // is the restored-state rectangle.
+  std::optional<TRect> restored;
+  if (top->normalGeometry().isValid()) restored = ToRect(top->frameGeometry());
+  const auto pos = CenterDialog(restored, IsMaximized(top), ToRect(form->frameGeometry()));
+  if (!pos) return;
+  top->move(pos->X, pos->Y);
+  top->raise();
+}
+
+}  // namespace bq

@@ -1,0 +1,294 @@
+// The main window: paste, convert, copy, shortcuts, settings and Open.
+#include <QAction>
+#include <QApplication>
+#include <QClipboard>
+#include <QLabel>
+#include <QMimeData>
+#include <QPlainTextEdit>
+#include <QTextEdit>
+#include <QtTest>
+#include <memory>
+
+#include "app/mainform.h"
+#include "support/errors.h"
+#include "testsupport.h"
+
+using namespace bq;
+using bq::test::TTempProgram;
+
+namespace {
+
+const QString kGood1 = "1k1r4/pp1b1R2/3q2pp/4p3/2B5/4Q3/PPP2B2/2K5 b - - bm Qd1+; id \"BK.01\";";
+const QString kGood2 = "3r1k2/4npp1/1ppr3p/p6P/P2PPPP1/1NR5/5K2/2R5 w - - bm d5; id \"BK.02\";";
+const char* const kRichTypes[] = {"text/rtf", "application/rtf", "text/richtext",
+                                  "application/x-qt-windows-mime;value=\"Rich Text Format\""};
+
+const QByteArray kMeridaSettings = "[General]\nDiagFont=Chess Merida\nDiagFontCharSet=0\n";
+
+}  // namespace
+
+class TMainFormTest : public QObject {
+  Q_OBJECT
+
+  std::unique_ptr<TTempProgram> prog_;
+  std::unique_ptr<TMainForm> form_;
+  QStringList messages_;
+  QStringList errors_;
+
+  TMainForm& Create(const QByteArray& settings = {}) {
+    if (!settings.isEmpty()) prog_->Write("boardquill.ini", settings);
+    form_ = std::make_unique<TMainForm>();
+    form_->Presenter.ShowMessage = [this](QWidget*, const QString& text) { messages_ << text; };
+    form_->Presenter.ReportError = [this](QWidget*, const QString& text) { errors_ << text; };
+    return *form_;
+  }
+
+  void ShowActive(TMainForm& form) {
+    form.show();
+    form.activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(&form));
+  }
+
+  std::string Expected(const TMainForm& form, const QString& text) const {
+    const TConvertResult r =
+        ConvertEPDText(text.toStdString(), form.ConvertSettings(), form.FontInfoMan());
+    return r.Document;
+  }
+
+  static QByteArray Rich() {
+    const QMimeData* mime = QGuiApplication::clipboard()->mimeData();
+    return mime ? mime->data("text/rtf") : QByteArray();
+  }
+
+ private slots:
+  void init() {
+    prog_ = std::make_unique<TTempProgram>();
+    messages_.clear();
+    errors_.clear();
+    QGuiApplication::clipboard()->clear();
+  }
+  void cleanup() {
+    form_.reset();
+    prog_.reset();
+  }
+
+  void pasteConvertsAndCopiesTheDocument() {
+    TMainForm& form = Create(kMeridaSettings);
+    ShowActive(form);
+    form.Memo2->setPlainText("former content");
+    const QString epd = kGood1 + "\n" + kGood2 + "\n";
+    QGuiApplication::clipboard()->setText(epd);
+    form.CopyFEN1Click();
+
+    QVERIFY(messages_.isEmpty());
+    QCOMPARE(form.Memo2->toPlainText(), epd);
+    const std::string expected = Expected(form, epd);
+    QVERIFY(!expected.empty());
+    QCOMPARE(form.PreviewDocument(), expected);
+    const QMimeData* mime = QGuiApplication::clipboard()->mimeData();
+    for (const char* type : kRichTypes) {
+      QVERIFY2(mime->hasFormat(type), type);
+      QCOMPARE(mime->data(type), QByteArray::fromStdString(expected));
+    }
+    QVERIFY(mime->hasText());
+    QCOMPARE(mime->text(), form.Memo1->toPlainText());
+    // The focus ends in the preview with everything selected.
+    QCOMPARE(QApplication::focusWidget(), form.Memo1);
+    const QTextCursor sel = form.Memo1->textCursor();
+    QCOMPARE(sel.selectionStart(), 0);
+    QCOMPARE(sel.selectionEnd(), form.Memo1->document()->characterCount() - 1);
+  }
+
+  void pasteWithoutAutoOnlyReplacesTheEPDPane() {
+    TMainForm& form = Create(kMeridaSettings);
+    ShowActive(form);
+    form.Memo2->setPlainText(kGood1);
+    form.ConvertEPDtoRTF1Click();
+    const std::string before = form.PreviewDocument();
+    QVERIFY(!before.empty());
+    QVERIFY(Rich().isEmpty());  // F9 copies nothing
+
+    form.MAutoCopyafterPaste->setChecked(false);
+    QGuiApplication::clipboard()->setText(kGood2);
+    form.CopyFEN1Click();
+    QCOMPARE(form.Memo2->toPlainText(), kGood2);
+    QCOMPARE(form.PreviewDocument(), before);
+    QCOMPARE(QGuiApplication::clipboard()->text(), kGood2);
+    QVERIFY(Rich().isEmpty());
+  }
+
+  void badLineGivesOneMessageAndAnEmptyPreview() {
+    TMainForm& form = Create(kMeridaSettings);
+    ShowActive(form);
+    form.Memo2->setPlainText(kGood1);
+    form.ConvertEPDtoRTF1Click();
+    QVERIFY(!form.Memo1->toPlainText().isEmpty());
+
+    const QString epd = kGood1 + "\n\nnot an epd line\n" + kGood2;
+    QGuiApplication::clipboard()->setText(epd);
+    form.CopyFEN1Click();
+    QCOMPARE(messages_.size(), 1);
+    QVERIFY2(messages_[0].startsWith("Error in EPD string 3\n"), qPrintable(messages_[0]));
+    QVERIFY(messages_[0].size() > QString("Error in EPD string 3\n").size());  // the reason
+    QVERIFY(form.Memo1->toPlainText().isEmpty());
+    QVERIFY(form.PreviewDocument().empty());
+    // Copy RTF still ran: the focus is in the preview; the clipboard keeps
+    // what was there, as the preview is empty.
+    QCOMPARE(QApplication::focusWidget(), form.Memo1);
+    QCOMPARE(QGuiApplication::clipboard()->text(), epd);
+    QVERIFY(errors_.isEmpty());
+  }
+
+  void emptyOrBlankPaneGivesNoMessage() {
+    TMainForm& form = Create(kMeridaSettings);
+    form.Memo2->setPlainText("  \n\t\n");
+    form.ConvertEPD();
+    QVERIFY(messages_.isEmpty());
+    QVERIFY(form.Memo1->toPlainText().isEmpty());
+  }
+
+  void ctrlCInTheEPDPaneCopiesThePreview() {
+    TMainForm& form = Create(kMeridaSettings);
+    ShowActive(form);
+    form.Memo2->setPlainText(kGood1);
+    form.ConvertEPDtoRTF1Click();
+    form.Memo2->setFocus();
+    form.Memo2->selectAll();
+    QCOMPARE(QApplication::focusWidget(), form.Memo2);
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_C, Qt::ControlModifier);
+    QCOMPARE(Rich(), QByteArray::fromStdString(form.PreviewDocument()));
+    QCOMPARE(QApplication::focusWidget(), form.Memo1);
+  }
+
+  void ctrlVInTheEPDPaneRunsPasteEPD() {
+    TMainForm& form = Create(kMeridaSettings);
+    ShowActive(form);
+    form.MAutoCopyafterPaste->setChecked(false);
+    form.Memo2->setPlainText("keep me? no");
+    form.Memo2->setFocus();
+    QTextCursor c = form.Memo2->textCursor();
+    c.setPosition(4);
+    form.Memo2->setTextCursor(c);
+    QGuiApplication::clipboard()->setText(kGood1);
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_V, Qt::ControlModifier);
+    QCOMPARE(form.Memo2->toPlainText(), kGood1);  // replaced, not inserted at the caret
+
+    form.MAutoCopyafterPaste->setChecked(true);
+    form.Memo2->setFocus();
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_V, Qt::ControlModifier);
+    QCOMPARE(form.Memo2->toPlainText(), kGood1);
+    QCOMPARE(Rich(), QByteArray::fromStdString(Expected(form, kGood1)));
+  }
+
+  void missingDiagramFontIsShownInTheStatusLine() {
+    TMainForm& form = Create();
+    QVERIFY(form.FontStatusLbl->text().isEmpty());
+    form.Memo2->setPlainText(kGood1);
+    form.ConvertEPD();
+    QCOMPARE(form.FontStatusLbl->text(), QString(kNoDiagramFont));
+    QVERIFY(!form.PreviewDocument().empty());  // the conversion itself goes on
+
+    if (form.FontInfoMan().FontCount() == 0) QSKIP("no chess font installed");
+    form.DiagFont = form.FontInfoMan().FontName(1);
+    form.ConvertEPD();
+    QVERIFY(form.FontStatusLbl->text().isEmpty());
+  }
+
+  void firstStartDefaultsAndWhatIsWrittenWhen() {
+    {
+      TMainForm& form = Create();
+      QVERIFY(form.DiagFont.empty());
+      QCOMPARE(form.DiagFontCharSet, 0);
+      QCOMPARE(form.DiagFontSize, 20);
+      QVERIFY(!form.ShowCoords);
+      QCOMPARE(form.TextFont, std::string("Arial"));
+      QCOMPARE(form.TextFontSize, 10);
+      QCOMPARE(form.Operations, std::string("id,bm"));
+      QVERIFY(form.OpenDir.empty());
+      form.show();
+      QVERIFY(form.AutoCopy());
+      form.DiagFontSize = 33;  // changed in memory only
+      form.MAutoCopyafterPaste->setChecked(false);
+      form.hide();
+      // Hiding writes the placement and AutoCopy, nothing else.
+      QCOMPARE(prog_->Keys("General"), QStringList{"AutoCopy"});
+      QCOMPARE(prog_->Value("General", "AutoCopy"), std::string("0"));
+      QCOMPARE(prog_->Keys("MainForm"), (QStringList{"Top", "Left", "Right", "Bottom", "State"}));
+      QCOMPARE(prog_->Value("MainForm", "State"), std::string("2"));
+      form_.reset();
+    }
+    QCOMPARE(prog_->Keys("General"),
+             (QStringList{"AutoCopy", "DiagFont", "DiagFontCharSet", "DiagFontSize", "ShowCoords",
+                          "TextFont", "TextFontSize", "Operations", "OpenDir"}));
+    QCOMPARE(prog_->Value("General", "DiagFontSize"), std::string("33"));
+    QCOMPARE(prog_->Value("General", "ShowCoords"), std::string("0"));
+    QCOMPARE(prog_->Value("General", "Operations"), std::string("id,bm"));
+    QCOMPARE(prog_->Value("General", "DiagFont"), std::string(""));
+  }
+
+  void settingsAreReadAtCreation() {
+    TMainForm& form = Create(
+        "[General]\nOpenDir=/tmp/epd/\nDiagFont=Chess Merida\nDiagFontCharSet=$2\n"
+        "DiagFontSize= 0x1F \nShowCoords=-1\nTextFont=DejaVu Sans\nTextFontSize=abc\n"
+        "Operations=bm,id,c0\nAutoCopy=0\n");
+    QCOMPARE(form.OpenDir, std::string("/tmp/epd/"));
+    QCOMPARE(form.DiagFont, std::string("Chess Merida"));
+    QCOMPARE(form.DiagFontCharSet, 2);
+    QCOMPARE(form.DiagFontSize, 31);
+    QVERIFY(form.ShowCoords);
+    QCOMPARE(form.TextFont, std::string("DejaVu Sans"));
+    QCOMPARE(form.TextFontSize, 10);  // not an integer: the default
+    QCOMPARE(form.Operations, std::string("bm,id,c0"));
+    form.show();
+    QVERIFY(!form.AutoCopy());  // read when the window is shown
+  }
+
+  void openLoadsRTFAndPlainFiles() {
+    TMainForm& form = Create();
+    prog_->Write("a.rtf", "{\\rtf1{\\fonttbl{\\f0 Arial;}}\\f0 " + kGood1.toUtf8() + "\\par}");
+    form.OpenFile(prog_->Path("a.rtf"));
+    QCOMPARE(form.Memo2->toPlainText(), kGood1);
+    const std::string folder = QFileInfo(prog_->Path("a.rtf")).path().toStdString() + "/";
+    QCOMPARE(form.OpenDir, folder);
+
+    prog_->Write("b.epd", (kGood1 + "\r\n" + kGood2 + "\r\n").toUtf8());
+    form.OpenFile(prog_->Path("b.epd"));
+    QCOMPARE(form.Memo2->toPlainText(), kGood1 + "\n" + kGood2 + "\n");
+    QVERIFY(form.PreviewDocument().empty());  // no conversion started
+  }
+
+  void openFailuresKeepTheNewFolder() {
+    TMainForm& form = Create();
+    form.Memo2->setPlainText("unchanged");
+    const QString missing = prog_->Path("sub/none.epd");
+    try {
+      form.OpenFile(missing);
+      QFAIL("no error");
+    } catch (const TRunError& e) {
+      QCOMPARE(QString(e.what()), "Cannot open file " + missing);
+    }
+    QCOMPARE(form.OpenDir, QFileInfo(missing).path().toStdString() + "/");
+    QCOMPARE(form.Memo2->toPlainText(), QString("unchanged"));
+  }
+
+  void errorReportAddsAFullStop() {
+    QCOMPARE(ErrorReportText("Cannot open file /x/a.epd"), QString("Cannot open file /x/a.epd."));
+    QCOMPARE(ErrorReportText("Error 7"), QString("Error 7."));
+    QCOMPARE(ErrorReportText("List index out of bounds (3)"),
+             QString("List index out of bounds (3)"));
+    QCOMPARE(ErrorReportText("Done."), QString("Done."));
+  }
+
+  void refusedSettingsWriteReachesTheErrorReport() {
+    TMainForm& form = Create();
+    // A folder where the settings file should be: every write is refused.
+    QVERIFY(QDir().mkpath(prog_->Path("boardquill.ini")));
+    form.show();
+    form.hide();
+    QCOMPARE(errors_.size(), 1);
+    QVERIFY2(errors_[0].startsWith("Unable to write to "), qPrintable(errors_[0]));
+  }
+};
+
+QTEST_MAIN(TMainFormTest)
+#include "mainform_test.moc"

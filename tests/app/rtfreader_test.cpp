@@ -1,0 +1,257 @@
+// The RTF reader and the loading of documents into the panes.
+#include <QAbstractTextDocumentLayout>
+#include <QFontDatabase>
+#include <QPainter>
+#include <QPlainTextEdit>
+#include <QTextBlock>
+#include <QTextEdit>
+#include <QtTest>
+#include <random>
+#include <string>
+
+#include "app/rtfreader.h"
+#include "app/rtfview.h"
+#include "support/errors.h"
+
+using namespace bq;
+
+namespace {
+
+TRTFDocument Read(const std::string& rtf) {
+  TRTFDocument doc;
+  std::string why;
+  if (!ReadRTF(rtf, doc, &why)) qWarning("not read: %s", why.c_str());
+  return doc;
+}
+
+std::u16string Text(const std::string& rtf) {
+  return Read(rtf).PlainText();
+}
+
+std::string Nested(int depth) {
+  return "{\\rtf1 " + std::string(depth, '{') + "x" + std::string(depth, '}') + "}";
+}
+
+}  // namespace
+
+class TRTFReaderTest : public QObject {
+  Q_OBJECT
+ private slots:
+  void groupsScopeFormatting() {
+    const TRTFDocument doc = Read("{\\rtf1 a{\\b b{\\i c}d}e\\b0 f\\b g\\plain h}");
+    const auto& runs = doc.Paragraphs.at(0).Runs;
+    QCOMPARE(runs.size(), std::size_t{7});  // a b c d ef g h
+    QVERIFY(!runs[0].Format.Bold);
+    QVERIFY(runs[2].Format.Bold && runs[2].Format.Italic);
+    QVERIFY(runs[3].Format.Bold && !runs[3].Format.Italic);
+    QCOMPARE(runs[4].Text, u"ef");
+    QVERIFY(!runs[4].Format.Bold);
+    QVERIFY(runs[5].Format.Bold && !runs[6].Format.Bold);
+  }
+
+  void paragraphsAndEscapes() {
+    const TRTFDocument doc = Read("{\\rtf1 one\\par two\\line three\\tab four\\par\\par five}");
+    QCOMPARE(doc.Paragraphs.size(), std::size_t{4});
+    QCOMPARE(doc.Paragraphs[1].Runs[0].Text, u"two\u2028three\tfour");
+    QCOMPARE(Text("{\\rtf1 \\\\ \\{ \\} a\\~b\\-c\\_d\\emdash}"), u"\\ { } a\u00A0bc\u2011d\u2014");
+  }
+
+  void unicodeWithFallbackCount() {
+    QCOMPARE(Text("{\\rtf1 \\u8364?x}"), u"\u20ACx");
+    QCOMPARE(Text("{\\rtf1 \\uc2\\u8364??x}"), u"\u20ACx");
+    QCOMPARE(Text("{\\rtf1 \\uc0\\u8364 x}"), u"\u20ACx");
+    // A \'hh escape and a control word each count as one fallback character.
+    QCOMPARE(Text("{\\rtf1 \\u8364\\'80x\\u8364\\foo y}"), u"\u20ACx\u20ACy");
+    QCOMPARE(Text("{\\rtf1 \\u-3913?}"), u"\uF0B7");
+    QCOMPARE(Text("{\\rtf1 \\u-10179?\\u-8704?}"), u"\U0001F600");
+    // \uc belongs to its group; a brace ends the fallback early.
+    QCOMPARE(Text("{\\rtf1 {\\uc2\\u8364??a}\\u8364?b}"), u"\u20ACa\u20ACb");
+    QCOMPARE(Text("{\\rtf1 \\uc3\\u8364?{x}}"), u"\u20ACx");
+  }
+
+  void bytesReadThroughCp1252() {
+    QCOMPARE(Text("{\\rtf1\\ansi\\ansicpg1252 \\'80\\'e9\\'82\\'9c\\'7b\x80}"),
+             u"\u20AC\u00E9\u201A\u0153{\u20AC");
+    // The symbol charset reaches the diagram glyphs through cp1252 too.
+    QCOMPARE(Text("{\\rtf1{\\fonttbl{\\f2\\fcharset2 Chess Merida;}}\\f2 \\'87\\'b7}"),
+             u"\u2021\u00B7");
+  }
+
+  void fontTables() {
+    // The driver's header: the first entry is not in a group of its own.
+    TRTFDocument doc = Read(
+        "{\\rtf1\\ansi{\\fonttbl\\f0\\fswiss\\fcharset0 Arial;{\\f1\\froman\\fcharset0 "
+        "Arial;}{\\f2\\fswiss\\fcharset2\\fprq2 Chess Merida;}}\\f0\\fs20 id: x\\par "
+        "\\f2\\fs40 !\"\"#\\par\\f0\\fs20\r\n}");
+    QCOMPARE(doc.Fonts.size(), std::size_t{3});
+    QCOMPARE(doc.Fonts[2].Family, std::string("Chess Merida"));
+    QCOMPARE(doc.Fonts[2].Charset, 2);
+    QCOMPARE(doc.Paragraphs.size(), std::size_t{2});
+    const TRTFCharFormat& diagram = doc.Paragraphs[1].Runs[0].Format;
+    QCOMPARE(diagram.Font, 2);
+    QCOMPARE(diagram.HalfPoints, 40);
+
+    doc = Read(
+        "{\\rtf1\\deff1{\\fonttbl{\\f1\\fnil{\\*\\panose 0203}Times New Roman{\\*\\falt T};}"
+        "{\\f3 Sym\\'e9}}x\\f3 y\\plain z}");
+    QCOMPARE(doc.Fonts[0].Family, std::string("Times New Roman"));
+    QCOMPARE(doc.Fonts[1].Family, std::string("Sym\xc3\xa9"));
+    const auto& runs = doc.Paragraphs.at(0).Runs;
+    QCOMPARE(runs[0].Format.Font, 1);
+    QCOMPARE(runs[1].Format.Font, 3);
+    QCOMPARE(runs[2].Format.Font, 1);  // \plain: back to the default font
+  }
+
+  void destinationsSkipped() {
+    QCOMPARE(Text("{\\rtf1{\\colortbl;\\red255\\green0\\blue0;}{\\stylesheet{\\s1 Heading;}}"
+                  "{\\info{\\title T}}{\\*\\generator G;}{\\*\\unknown U}{\\pict\\pngblip 8950{}}"
+                  "{\\object{\\objdata 0102}}a{\\foo b}c{\\field{\\*\\fldinst HYPERLINK x}"
+                  "{\\fldrslt d}}{\\v hidden}e{\\pict\\bin6 }{\\x\\}b}f}"),
+             u"abcdef");
+  }
+
+  void notRTFIsRefused() {
+    TRTFDocument doc;
+    QVERIFY(!ReadRTF("8/8/8/8/8/8/8/8 w - - id \"x\";", doc));
+    QVERIFY(!ReadRTF(" {\\rtf1 x}", doc));
+    QVERIFY(!ReadRTF("}{\\rtf1 x}", doc));
+    QVERIFY(!ReadRTF("", doc));
+  }
+
+  void hostileInput() {
+    // Unbalanced braces and broken escapes.
+    QCOMPARE(Text("{\\rtf1 abc{\\b d"), u"abcd");
+    QCOMPARE(Text("{\\rtf1 a}}}b{c"), u"a");
+    QCOMPARE(Text("{\\rtf1 a\\'4"), u"a");
+    QCOMPARE(Text("{\\rtf1 a\\'zzb\\"), u"azzb");
+    // Nesting: refused beyond the limit, without a crash; fine within it.
+    TRTFDocument doc;
+    QVERIFY(!ReadRTF(Nested(100000), doc));
+    QCOMPARE(Text(Nested(kMaxRTFDepth - 2)), u"x");
+    // Huge parameters saturate.
+    doc = Read(
+        "{\\rtf1\\fs99999999999999999999999 a\\f-99999999999999999999 b\\u99999999999999?c"
+        "{\\uc99999999999 \\u65\\'41\\'41d}e\\sl-9999999999999999 f}");
+    QCOMPARE(doc.Paragraphs.at(0).Runs[0].Format.HalfPoints, std::numeric_limits<int>::max());
+    QCOMPARE(doc.Paragraphs.at(0).Runs[1].Format.Font, std::numeric_limits<int>::min());
+    QCOMPARE(doc.PlainText(), u"ab\uFFFDcAef");
+    QVERIFY(!ReadRTF("{\\rtf1 \\bin99999999999999999999 x}", doc));
+    QVERIFY(!ReadRTF("{\\rtf1 {\\pict\\bin50 short}}", doc));
+  }
+
+  void randomInputNeverCrashes() {
+    std::mt19937 rng(20240611);  // the same texts on every run
+    const std::string alphabet = "{}\\\\'*abuc0123456789-; \r\n\x80\xff";
+    const char* words[] = {"\\rtf1", "\\u", "\\uc",  "\\'",    "\\bin", "\\fonttbl",
+                           "\\f",    "\\*", "\\par", "\\pict", "{",     "}"};
+    for (int i = 0; i < 3000; ++i) {
+      std::string s = "{\\rtf1 ";
+      for (int k = static_cast<int>(rng() % 200); k > 0; --k) {
+        s += rng() % 3 == 0 ? std::string(words[rng() % std::size(words)])
+                            : std::string(1, alphabet[rng() % alphabet.size()]);
+      }
+      TRTFDocument doc;
+      ReadRTF(s, doc);
+      (void)doc.PlainText();
+    }
+  }
+
+  void plainTextDecoding() {
+    QCOMPARE(DecodePlainText("a\xc3\xa9\xf0\x9f\x98\x80"), u"a\u00E9\U0001F600");  // UTF-8
+    QCOMPARE(DecodePlainText("a\xe9\x80"), u"a\u00E9\u20AC");  // not UTF-8: cp1252
+    QCOMPARE(DecodePlainText("\xc0\xaf"), u"\u00C0\u00AF");    // overlong: not UTF-8
+    QCOMPARE(DecodePlainText(std::string("a\0b", 3)), std::u16string(u"a\0b", 3));
+  }
+
+  // --- Loading into the panes ---
+
+  void diagramRowsAreFlushInTheDiagramFont() {
+    if (!QFontDatabase::families().contains("Chess Merida")) QSKIP("Chess Merida is not installed");
+    // A bordered board: the left frame piece draws a line along its cell's
+    // right side, so the frame shows any gap between rows.
+    std::string rtf =
+        "{\\rtf1{\\fonttbl{\\f0 DejaVu Sans;}{\\f2 Chess Merida;}}\\f0\\fs20 id: "
+        "\"gap check\"\\par \\f2\\fs40 !\"\"\"\"\"\"\"\"#\\par ";
+    for (int r = 0; r < 8; ++r) rtf += "$ + + + +%\\par ";
+    rtf += "/(((((((()\\par\\f0\\fs20 }";
+    QTextEdit pane;
+    LoadRTF(&pane, rtf);
+    QTextDocument* doc = pane.document();
+    const QTextCharFormat chr = doc->findBlockByNumber(2).begin().fragment().charFormat();
+    QCOMPARE(chr.font().families().value(0), QString("Chess Merida"));
+    QVERIFY(!chr.font().kerning());
+    const int em = qRound(20 * pane.logicalDpiY() / 72.0);
+    QCOMPARE(chr.font().pixelSize(), em);
+    QAbstractTextDocumentLayout* layout = doc->documentLayout();
+    auto rect = [&](int b) { return layout->blockBoundingRect(doc->findBlockByNumber(b)); };
+    for (int b = 2; b < 11; ++b) QCOMPARE(rect(b).top() - rect(b - 1).top(), qreal(em));
+    // The text line keeps its font's own height.
+    QVERIFY(rect(0).height() > QFontMetricsF(doc->firstBlock().charFormat().font()).ascent());
+
+    QImage image(doc->size().toSize(), QImage::Format_RGB32);
+    image.fill(Qt::white);
+    QPainter painter(&image);
+    doc->drawContents(&painter);
+    painter.end();
+    const int y0 = int(rect(2).top()) + em / 2;
+    int frameX = -1;  // the rightmost inked column of the left frame cell
+    for (int x = int(rect(2).left()); x < int(rect(2).left()) + em; ++x) {
+      if (qGray(image.pixel(x, y0)) < 128) frameX = x;
+    }
+    QVERIFY(frameX >= 0);
+    for (int y = y0; y < int(rect(9).bottom()) - em / 2; ++y) {
+      QVERIFY2(qGray(image.pixel(frameX, y)) < 128, qPrintable(QString("gap at y %1").arg(y)));
+    }
+  }
+
+  void loadReplacesAndFallsBackToPlainText() {
+    QTextEdit pane;
+    LoadRTF(&pane, "{\\rtf1 first}");
+    LoadRTF(&pane, "{\\rtf1 second}");
+    QCOMPARE(pane.toPlainText(), QString("second"));
+    LoadRTF(&pane, "no rtf \xe9");
+    QCOMPARE(pane.toPlainText(), QString::fromUtf8("no rtf é"));
+    const std::string deep = Nested(5000);
+    LoadRTF(&pane, deep);  // unreadable RTF shows its source
+    QCOMPARE(pane.toPlainText().size(), qsizetype(deep.size()));
+  }
+
+  void unloadableTextRaisesAndKeepsThePane() {
+    QTextEdit pane;
+    LoadRTF(&pane, "{\\rtf1 kept}");
+    try {
+      LoadRTF(&pane, "{\\rtf1 too long}", 10);
+      QFAIL("no error");
+    } catch (const TRunError& e) {
+      QCOMPARE(QString(e.what()), QString("Failed to Load Stream"));
+    }
+    QCOMPARE(pane.toPlainText(), QString("kept"));
+    QPlainTextEdit epd;
+    QVERIFY_THROWS_EXCEPTION(TRunError, LoadTextPane(&epd, "0123456789ab", 10));
+  }
+
+  void textPaneTakesTheTextOfRTF() {
+    QPlainTextEdit epd;
+    LoadTextPane(&epd, "{\\rtf1{\\fonttbl{\\f0 Arial;}}\\f0 line one\\par line two\\par}");
+    QCOMPARE(epd.toPlainText(), QString("line one\nline two"));
+    LoadTextPane(&epd, std::string("a b\0\r\nx\ry", 9));
+    QCOMPARE(epd.toPlainText(), QString::fromUtf16(u"a b\0\nx\ny", 8));
+  }
+
+  void bulkLoadKeepsEveryParagraph() {
+    std::string rtf = "{\\rtf1{\\fonttbl\\f0 Arial;{\\f2 Chess Merida;}}";
+    for (int i = 0; i < 1000; ++i) {
+      rtf += "\\f0\\fs20 id: " + std::to_string(i) + "\\par \\f2\\fs40 ";
+      for (int r = 0; r < 10; ++r) rtf += "!\"\"\"\"\"\"\"\"#\\par ";
+      rtf += "\\f0\\fs20\r\n";
+    }
+    QTextEdit pane;
+    LoadRTF(&pane, rtf + "}");
+    QCOMPARE(pane.document()->blockCount(), 11000);
+    QCOMPARE(pane.document()->findBlockByNumber(11).text(), QString("id: 1"));
+    QCOMPARE(pane.document()->lastBlock().text(), QString("!\"\"\"\"\"\"\"\"#"));
+  }
+};
+
+QTEST_MAIN(TRTFReaderTest)
+#include "rtfreader_test.moc"

@@ -1,0 +1,225 @@
+// The settings dialog: filling, OK and Cancel, driven without exec().
+#include <QCheckBox>
+#include <QComboBox>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QTabWidget>
+#include <QToolButton>
+#include <QtTest>
+#include <algorithm>
+#include <memory>
+
+#include "app/mainform.h"
+#include "app/settingsdlg.h"
+#include "fonts/catalogue.h"
+#include "testsupport.h"
+
+using namespace bq;
+using bq::test::TTempProgram;
+
+namespace {
+
+// Merida with coordinates, Leipzig without, and an ordinary font that is
+// catalogued but is no diagram font. Leipzig is listed first to show that
+// the list is sorted.
+const QByteArray kFontsIni =
+    "[Chess Fonts]\nFonts=3\nFont1=Chess Merida\nFont2=Chess Leipzig\nFont3=DejaVu Sans\n"
+    "[Chess Leipzig]\nCharset=0\nDiagram=1\nBorderNW=33\n"
+    "[Chess Merida]\nCharset=2\nDiagram=1\nCoordBorderNW=33\nCoordBorderSW=47\n"
+    "BorderW1=1\nBorderW2=2\nBorderW3=3\nBorderW4=4\nBorderW5=5\nBorderW6=6\nBorderW7=7\n"
+    "BorderW8=8\nBorderS1=1\nBorderS2=2\nBorderS3=3\nBorderS4=4\nBorderS5=5\nBorderS6=6\n"
+    "BorderS7=7\nBorderS8=8\n"
+    "[DejaVu Sans]\nCharset=0\nDiagram=0\n";
+
+bool Installed(const char* family) {
+  const auto& list = InstalledFontList();
+  return std::find(list.begin(), list.end(), family) != list.end();
+}
+
+QStringList Items(const QComboBox* box) {
+  QStringList items;
+  for (int i = 0; i < box->count(); ++i) items << box->itemText(i);
+  return items;
+}
+
+}  // namespace
+
+class TSettingsDlgTest : public QObject {
+  Q_OBJECT
+
+  std::unique_ptr<TTempProgram> prog_;
+  std::unique_ptr<TMainForm> form_;
+  TSettingsDlg* dlg_ = nullptr;
+
+ private slots:
+  void init() {
+    prog_ = std::make_unique<TTempProgram>(&kFontsIni);
+    form_ = std::make_unique<TMainForm>();
+    form_->Presenter = {};
+    dlg_ = new TSettingsDlg(form_.get());
+  }
+  void cleanup() {
+    form_.reset();  // deletes the dialog too
+    prog_.reset();
+  }
+
+  void firstStartSelectsNothingAndStoresEmptyFont() {
+    dlg_->FormShow();
+    QCOMPARE(dlg_->PageControl1->currentIndex(), 0);  // "Fonts" from creation on
+    QCOMPARE(dlg_->RTFFontNameCmb->currentIndex(), -1);
+    QVERIFY(!dlg_->RTFDiagAddBorderCB->isHidden());  // keeps its visibility
+    QCOMPARE(dlg_->FontSizeEd->text(), QString("20"));
+    QCOMPARE(dlg_->RTFGameFontSizeEd->text(), QString("10"));
+    QCOMPARE(dlg_->OperationLines(), (QStringList{"id", "bm"}));
+    form_->DiagFontCharSet = 7;
+    dlg_->OKBtnClick();
+    QVERIFY(form_->DiagFont.empty());
+    QCOMPARE(form_->DiagFontCharSet, 0);
+    QCOMPARE(form_->Operations, std::string("id,bm"));
+  }
+
+  void diagramFontListIsSortedAndHoldsDiagramFontsOnly() {
+    if (!Installed("Chess Merida") || !Installed("Chess Leipzig") || !Installed("DejaVu Sans")) {
+      QSKIP("the test fonts are not installed");
+    }
+    form_->DiagFont = "chess merida";  // matched without regard to case
+    dlg_->FormShow();
+    QCOMPARE(Items(dlg_->RTFFontNameCmb), (QStringList{"Chess Leipzig", "Chess Merida"}));
+    QCOMPARE(dlg_->RTFFontNameCmb->currentText(), QString("Chess Merida"));
+    QVERIFY(!dlg_->RTFDiagAddBorderCB->isHidden());
+    dlg_->OKBtnClick();
+    QCOMPARE(form_->DiagFont, std::string("Chess Merida"));
+    QCOMPARE(form_->DiagFontCharSet, 2);
+  }
+
+  void fontWithoutCoordinatesHidesTheCheckBoxButOKStoresIt() {
+    if (!Installed("Chess Leipzig")) QSKIP("Chess Leipzig is not installed");
+    form_->DiagFont = "Chess Leipzig";
+    form_->ShowCoords = true;
+    dlg_->FormShow();
+    QVERIFY(dlg_->RTFDiagAddBorderCB->isHidden());
+    QVERIFY(dlg_->RTFDiagAddBorderCB->isChecked());
+    dlg_->OKBtnClick();
+    QVERIFY(form_->ShowCoords);
+    QCOMPARE(form_->DiagFontCharSet, 0);
+  }
+
+  void textFontListIsTheInstalledListInItsOrder() {
+    form_->TextFont = "default";
+    dlg_->FormShow();
+    QStringList expected;
+    for (const std::string& name : InstalledFontList()) expected << QString::fromStdString(name);
+    QCOMPARE(Items(dlg_->RTFGameTextFontNameCmb), expected);
+    QCOMPARE(dlg_->RTFGameTextFontNameCmb->currentText(), QString("Default"));
+    form_->TextFont = "No Such Font";
+    dlg_->FormShow();
+    QCOMPARE(dlg_->RTFGameTextFontNameCmb->currentIndex(), -1);
+    dlg_->OKBtnClick();
+    QVERIFY(form_->TextFont.empty());
+  }
+
+  void operationsShownAsLines_data() {
+    QTest::addColumn<QString>("operations");
+    QTest::addColumn<QStringList>("lines");
+    QTest::newRow("two") << "id,bm" << QStringList{"id", "bm"};
+    QTest::newRow("empty item") << "id,,bm" << QStringList{"id", "", "bm"};
+    QTest::newRow("trailing comma") << "id,bm," << QStringList{"id", "bm"};
+    QTest::newRow("single comma") << "," << QStringList{""};
+    QTest::newRow("empty") << "" << QStringList{};
+    QTest::newRow("blanks kept") << " id , bm" << QStringList{" id ", " bm"};
+  }
+  void operationsShownAsLines() {
+    QFETCH(QString, operations);
+    QFETCH(QStringList, lines);
+    form_->Operations = operations.toStdString();
+    dlg_->FormShow();
+    QCOMPARE(dlg_->OperationLines(), lines);
+  }
+
+  void operationsStoredFromLines_data() {
+    QTest::addColumn<QString>("memo");
+    QTest::addColumn<QString>("stored");
+    QTest::newRow("empty item dropped") << "id\n\nbm\n"
+                                        << "id,bm";
+    QTest::newRow("blanks and controls stripped") << "  id\t\n\n bm \x01"
+                                                  << "id,bm";
+    QTest::newRow("only empty lines") << "\n \n\t\n"
+                                      << "";
+    QTest::newRow("memo order") << "c0\nbm\nid"
+                                << "c0,bm,id";
+    QTest::newRow("inner blanks stay") << "a b"
+                                       << "a b";
+  }
+  void operationsStoredFromLines() {
+    QFETCH(QString, memo);
+    QFETCH(QString, stored);
+    dlg_->FormShow();
+    dlg_->Memo1->setPlainText(memo);
+    dlg_->OKBtnClick();
+    QCOMPARE(QString::fromStdString(form_->Operations), stored);
+  }
+
+  void sizeFieldsUseTheIntegerSyntax_data() {
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<bool>("isInteger");
+    QTest::addColumn<int>("value");
+    QTest::newRow("not a number") << "abc" << false << 0;
+    QTest::newRow("negative") << "-3" << true << -3;
+    QTest::newRow("dollar hex") << "$14" << true << 20;
+    QTest::newRow("0x hex") << "0x1F" << true << 31;
+    QTest::newRow("too big") << "2147483648" << false << 0;
+    QTest::newRow("blank") << "" << false << 0;
+  }
+  void sizeFieldsUseTheIntegerSyntax() {
+    QFETCH(QString, text);
+    QFETCH(bool, isInteger);
+    QFETCH(int, value);
+    dlg_->FormShow();
+    dlg_->FontSizeEd->setText(text);
+    dlg_->RTFGameFontSizeEd->setText(text);
+    dlg_->OKBtnClick();
+    QCOMPARE(form_->DiagFontSize, isInteger ? value : 20);
+    QCOMPARE(form_->TextFontSize, isInteger ? value : 10);
+  }
+
+  void cancelForgetsTheEdits() {
+    dlg_->FormShow();
+    dlg_->FontSizeEd->setText("77");
+    dlg_->Memo1->setPlainText("c0");
+    dlg_->RTFDiagAddBorderCB->setChecked(true);
+    dlg_->PageControl1->setCurrentIndex(1);
+    dlg_->reject();  // Cancel: no handler of its own
+    QCOMPARE(form_->DiagFontSize, 20);
+    dlg_->FormShow();
+    QCOMPARE(dlg_->FontSizeEd->text(), QString("20"));
+    QCOMPARE(dlg_->OperationLines(), (QStringList{"id", "bm"}));
+    QVERIFY(!dlg_->RTFDiagAddBorderCB->isChecked());
+    QCOMPARE(dlg_->PageControl1->currentIndex(), 1);  // the page the user left open
+  }
+
+  void arrowButtonsStepWithinTheRange() {
+    dlg_->FormShow();
+    dlg_->FontSizeEd->setText("99");
+    dlg_->FontSizeUD->UpButton()->click();
+    QCOMPARE(dlg_->FontSizeEd->text(), QString("100"));
+    dlg_->FontSizeUD->UpButton()->click();
+    QCOMPARE(dlg_->FontSizeEd->text(), QString("100"));  // no wrap-around
+    dlg_->FontSizeEd->setText("1");
+    dlg_->FontSizeUD->DownButton()->click();
+    dlg_->FontSizeUD->DownButton()->click();
+    QCOMPARE(dlg_->FontSizeEd->text(), QString("0"));
+    // Free text in the field: the buttons go on from their own position.
+    dlg_->FontSizeEd->setText("abc");
+    dlg_->FontSizeUD->UpButton()->click();
+    QCOMPARE(dlg_->FontSizeEd->text(), QString("1"));
+    // A stored size beyond the range is shown as stored.
+    form_->TextFontSize = 500;
+    dlg_->FormShow();
+    QCOMPARE(dlg_->RTFGameFontSizeEd->text(), QString("500"));
+    dlg_->OKBtnClick();
+    QCOMPARE(form_->TextFontSize, 500);
+  }
+};
+
+QTEST_MAIN(TSettingsDlgTest)
+#include "settingsdlg_test.moc"

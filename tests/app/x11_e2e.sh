@@ -1,0 +1,149 @@
+#!/bin/sh
+# End-to-end run of the desktop program on a real X server:
+#   x11_e2e.sh PROGRAM CHSFONTS_INI EPD_FILE OUTPUT_DIR
+# Puts the EPD file on the clipboard, presses Ctrl+V in the window (real
+# XTEST key events), checks that the clipboard then offers the document as
+# rich text equal to what "PROGRAM convert" makes of the same file and
+# settings, saves a screenshot of the window and ends the program through
+# its menu. Exit code 77 (skipped) when Xvfb, xdotool, xclip or import is
+# missing.
+set -eu
+
+if [ $# -ne 4 ]; then
+  echo "usage: x11_e2e.sh PROGRAM CHSFONTS_INI EPD_FILE OUTPUT_DIR" >&2
+  exit 2
+fi
+program=$1
+fonts_ini=$2
+epd=$3
+out=$4
+
+for tool in Xvfb xdotool xclip import; do
+  if ! command -v "$tool" >/dev/null 2>&1; then
+    echo "SKIP: $tool not found"
+    exit 77
+  fi
+done
+
+fail() {
+  echo "FAIL: $*" >&2
+  [ -f "$work/app.log" ] && sed "s/^/app: /" "$work/app.log" >&2
+  [ -f "$work/xvfb.log" ] && sed "s/^/xvfb: /" "$work/xvfb.log" >&2
+  exit 1
+}
+
+# Poll a command (up to about 10 seconds) until it succeeds.
+retry() {
+  i=0
+  while ! "$@" >/dev/null 2>&1; do
+    i=$((i + 1))
+    [ "$i" -ge 100 ] && return 1
+    sleep 0.1
+  done
+}
+
+work=$(mktemp -d)
+xvfb_pid=
+app_pid=
+cleanup() {
+  if [ -n "$app_pid" ]; then kill "$app_pid" 2>/dev/null || true; fi
+  if [ -n "$xvfb_pid" ]; then kill "$xvfb_pid" 2>/dev/null || true; fi
+  rm -rf "$work"
+}
+trap cleanup EXIT INT TERM
+
+# The fonts stay where the user installed them; everything else is private.
+fonts_home=${XDG_DATA_HOME:-$HOME/.local/share}
+export XDG_DATA_HOME="$fonts_home"
+export HOME="$work/home"
+export XDG_CONFIG_HOME="$work/home/.config"
+export XDG_CACHE_HOME="$work/home/.cache"
+export XDG_RUNTIME_DIR="$work/runtime"
+mkdir -p "$HOME" "$XDG_CONFIG_HOME" "$XDG_CACHE_HOME" "$XDG_RUNTIME_DIR"
+chmod 700 "$XDG_RUNTIME_DIR"
+
+# The settings file lives beside the program, so the program runs from a
+# folder of its own.
+mkdir "$work/bin"
+cp "$program" "$work/bin/boardquill"
+cp "$fonts_ini" "$work/bin/ChsFonts.ini"
+settings="$work/bin/boardquill.ini"
+cat >"$settings" <<'EOF'
+[General]
+DiagFont=Chess Merida
+DiagFontCharSet=0
+[MainForm]
+Left=0
+Top=0
+Right=760
+Bottom=980
+State=2
+EOF
+
+# A display of our own; -noreset keeps the server up between clients. Each
+# try checks, by the unusual screen size, that clients reach our server and
+# not another one that holds the same number.
+start_xvfb() {
+  n=$1
+  Xvfb ":$n" -screen 0 1288x1000x24 -nolisten tcp -noreset >"$work/xvfb.log" 2>&1 &
+  xvfb_pid=$!
+  export DISPLAY=":$n"
+  if retry xdotool getdisplaygeometry && [ "$(xdotool getdisplaygeometry)" = "1288 1000" ] &&
+    kill -0 "$xvfb_pid" 2>/dev/null; then
+    return 0
+  fi
+  kill "$xvfb_pid" 2>/dev/null || true
+  wait "$xvfb_pid" 2>/dev/null || true
+  xvfb_pid=
+  return 1
+}
+try=0
+until start_xvfb $((100 + ($$ + try * 97) % 800)); do
+  try=$((try + 1))
+  [ "$try" -ge 5 ] && fail "no X server of our own could be started"
+done
+
+QT_QPA_PLATFORM=xcb "$work/bin/boardquill" >"$work/app.log" 2>&1 &
+app_pid=$!
+retry xdotool search --onlyvisible --name '^Boardquill$' || fail "no Boardquill window"
+win=$(xdotool search --onlyvisible --name '^Boardquill$' | head -n 1)
+
+xclip -selection clipboard -i "$epd"
+xdotool windowfocus --sync "$win"
+xdotool key ctrl+v
+
+has_rtf() { xclip -selection clipboard -t TARGETS -o | grep -qx 'text/rtf'; }
+retry has_rtf || fail "the clipboard offers no text/rtf after Ctrl+V"
+targets=$(xclip -selection clipboard -t TARGETS -o)
+for t in text/rtf application/rtf text/richtext; do
+  printf '%s\n' "$targets" | grep -qx "$t" || fail "clipboard target $t missing"
+done
+
+xclip -selection clipboard -t text/rtf -o >"$work/clipboard.rtf"
+"$work/bin/boardquill" convert --settings "$settings" "$epd" >"$work/expected.rtf" ||
+  fail "boardquill convert failed"
+[ -s "$work/expected.rtf" ] || fail "boardquill convert wrote nothing"
+cmp "$work/clipboard.rtf" "$work/expected.rtf" ||
+  fail "the clipboard's rich text differs from boardquill convert's document"
+
+# F9 converts again without copying, which leaves the preview unselected
+# for the screenshot.
+xdotool key F9
+sleep 1
+import -window "$win" "$out/x11_e2e_screenshot.png" || fail "no screenshot"
+
+# Exit through the menu: the program writes its settings on the way out.
+xdotool key alt+f
+sleep 0.3
+xdotool key x
+i=0
+while kill -0 "$app_pid" 2>/dev/null; do
+  i=$((i + 1))
+  [ "$i" -ge 100 ] && fail "the program did not end after File > Exit"
+  sleep 0.1
+done
+wait "$app_pid" || fail "the program ended with an error"
+app_pid=
+grep -q '^AutoCopy=1' "$settings" || fail "AutoCopy was not written"
+grep -q '^OpenDir=' "$settings" || fail "the settings were not written at exit"
+echo "PASS: clipboard matches boardquill convert; screenshot in $out/x11_e2e_screenshot.png"
