@@ -16,9 +16,6 @@
 #include "support/settings.h"
 #include "support/texts.h"
 
-#ifndef BOARDQUILL_VERSION
-#define BOARDQUILL_VERSION "0.1.0"
-#endif
 
 // Q_INIT_RESOURCE must be used outside any namespace.
 static void InitAppResourcesOnce() {

@@ -30,9 +30,6 @@
 #include "support/errors.h"
 #include "support/settings.h"
 
-#ifndef BOARDQUILL_VERSION
-#define BOARDQUILL_VERSION "0.1.0"
-#endif
 
 namespace bq {
 

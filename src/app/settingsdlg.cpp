@@ -246,6 +246,12 @@ void TSettingsDlg::FormShow() {
 
   RTFGameTextFontNameCmb->clear();
   for (const std::string& name : InstalledFontList()) RTFGameTextFontNameCmb->addItem(Q(name));
+  // A text font that this machine lacks (Arial on most Linux systems) stays
+  // offered, so that OK does not silently empty it; the document is read
+  // where the font may well exist.
+  if (!form.TextFont.empty() &&
+      RTFGameTextFontNameCmb->findText(Q(form.TextFont), Qt::MatchFixedString) < 0)
+    RTFGameTextFontNameCmb->insertItem(0, Q(form.TextFont));
   RTFGameTextFontNameCmb->setCurrentIndex(
       RTFGameTextFontNameCmb->findText(Q(form.TextFont), Qt::MatchFixedString));
 

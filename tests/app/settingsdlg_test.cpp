@@ -111,7 +111,18 @@ class TSettingsDlgTest : public QObject {
     for (const std::string& name : InstalledFontList()) expected << QString::fromStdString(name);
     QCOMPARE(Items(dlg_->RTFGameTextFontNameCmb), expected);
     QCOMPARE(dlg_->RTFGameTextFontNameCmb->currentText(), QString("Default"));
+    // A font this machine lacks stays offered (first) and survives OK.
     form_->TextFont = "No Such Font";
+    dlg_->FormShow();
+    QCOMPARE(dlg_->RTFGameTextFontNameCmb->currentIndex(), 0);
+    QCOMPARE(dlg_->RTFGameTextFontNameCmb->count(), expected.size() + 1);
+    dlg_->OKBtnClick();
+    QCOMPARE(form_->TextFont, std::string("No Such Font"));
+    // The next showing does not keep the extra entry of the last one.
+    form_->TextFont = "default";
+    dlg_->FormShow();
+    QCOMPARE(Items(dlg_->RTFGameTextFontNameCmb), expected);
+    form_->TextFont.clear();
     dlg_->FormShow();
     QCOMPARE(dlg_->RTFGameTextFontNameCmb->currentIndex(), -1);
     dlg_->OKBtnClick();
