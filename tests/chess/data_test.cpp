@@ -24,7 +24,7 @@ std::string_view Trim(std::string_view s) {
 }
 
 TEST(EPDSuites, EveryRecordReads) {
-  const fs::path folder = fs::path(BQ_SHARED_DIR) / "data" / "epd";
+  const fs::path folder = fs::path(BQ_SOURCE_DIR) / "tests" / "data" / "epd";
   ASSERT_TRUE(fs::is_directory(folder)) << folder;
   // Not EPD records, and refused by the grammar: a "TIME=10:00" line, and an
   // en-passant field "-" run into the move counter ("- -1 12").
