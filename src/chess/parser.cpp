@@ -1,5 +1,8 @@
 #include "chess/parser.h"
 
+#include <algorithm>
+#include <bit>
+#include <cstring>
 #include <functional>
 
 #include "chess/letters.h"
@@ -8,6 +11,26 @@
 namespace bq {
 
 namespace {
+
+// The first space or semicolon in [p, end), or end. Eight bytes at a
+// time where the machine allows: operands such as ids run long.
+inline const char* WordEnd(const char* p, const char* const end) {
+  if constexpr (std::endian::native == std::endian::little) {
+    constexpr std::uint64_t kOnes = 0x0101010101010101ull, kHigh = 0x8080808080808080ull;
+    while (end - p >= 8) {
+      std::uint64_t w;
+      std::memcpy(&w, p, 8);
+      const std::uint64_t blank = w ^ (kOnes * ' '), semicolon = w ^ (kOnes * ';');
+      const std::uint64_t found =
+          ((blank - kOnes) & ~blank & kHigh) | ((semicolon - kOnes) & ~semicolon & kHigh);
+      // The lowest flagged byte is exact (a borrow only runs upwards).
+      if (found != 0) return p + std::countr_zero(found) / 8;
+      p += 8;
+    }
+  }
+  while (p != end && *p != ' ' && *p != ';') ++p;
+  return p;
+}
 
 // The reader walks the input's text with a local cursor and hands the
 // position back when it is done: board writes through unsigned char would
@@ -33,8 +56,7 @@ struct TCursor {
   // word excludes that space or semicolon. Returns the last character taken.
   char Word(std::string_view& word) {
     const char* const start = P;
-    const char* p = start;
-    while (p != End && *p != ' ' && *p != ';') ++p;
+    const char* p = WordEnd(start, End);
     word = std::string_view(start, static_cast<std::size_t>(p - start));
     if (p != End) {
       P = p + 1;
@@ -107,6 +129,35 @@ bool FailCastling(std::string* reason, const TCursor& in, const char* start) {
 
 static_assert(kBlackLetter == 0x10, "placement codes are colour << 4 | piece");
 
+// The cell of every placement code.
+constexpr auto kCellOfCode = [] {
+  std::array<TCell, 32> cells{};
+  for (std::uint8_t code = 0; code < 32; ++code)
+    cells[code] = TCell{static_cast<std::uint8_t>(code >> 4), static_cast<std::uint8_t>(code & 7)};
+  return cells;
+}();
+
+// The castling letters in the order they are read.
+struct TRight {
+  char Letter;
+  std::uint8_t Colour;
+  std::uint8_t RookCell;  // cell index of the rook's home square
+  std::uint8_t Right;     // index into CastlingRights
+};
+constexpr TRight kRights[] = {{'K', cWhite, (8 - 1) * 8 + 0, 1},
+                              {'Q', cWhite, 0, 0},
+                              {'k', cBlack, (8 - 1) * 8 + 7, 3},
+                              {'q', cBlack, 7, 2}};
+
+// A right is granted only with king and rook on their home squares.
+void GrantRight(TPositionCore& core, const TRight& right) {
+  constexpr std::uint8_t kWhiteKing = (5 - 1) * 8 + 0, kBlackKing = (5 - 1) * 8 + 7;
+  const TCell rook = core.Board[right.RookCell];
+  const TCell king = core.Board[right.Colour == cWhite ? kWhiteKing : kBlackKing];
+  if (rook == TCell{right.Colour, pRook} && king == TCell{right.Colour, pKing})
+    core.CastlingRights[right.Right] = true;
+}
+
 enum class PlacementError { None, LineEnds, BeyondFileH, TooManyRows, Digits, Other };
 
 // The reason for a refused placement; the cursor stands after the
@@ -139,13 +190,6 @@ bool ReadFields(TCursor& in, TPositionCore& core, std::string* reason, TPieceCou
   // 8-bit: a line that would take them outside 0..255 is refused. The loop
   // keeps its cursor in locals, as the board writes could alias it, and
   // counts pieces by letter code (colour << 4 | piece).
-  static constexpr auto kCellOfCode = [] {
-    std::array<TCell, 32> cells{};
-    for (std::uint8_t code = 0; code < 32; ++code)
-      cells[code] =
-          TCell{static_cast<std::uint8_t>(code >> 4), static_cast<std::uint8_t>(code & 7)};
-    return cells;
-  }();
   ClearBoard(core);
   std::array<std::uint8_t, 32> perCode{};
   std::array<int, 32> cellOfCode{};
@@ -228,25 +272,11 @@ bool ReadFields(TCursor& in, TPositionCore& core, std::string* reason, TPieceCou
   if (*in.P == '-') {
     ++in.P;
   } else {
-    struct TRight {
-      char Letter;
-      std::uint8_t Colour;
-      std::uint8_t RookCell;  // cell index of the rook's home square
-      std::uint8_t Right;     // index into CastlingRights
-    };
-    static constexpr std::uint8_t kWhiteKing = (5 - 1) * 8 + 0, kBlackKing = (5 - 1) * 8 + 7;
-    static constexpr TRight kRights[] = {{'K', cWhite, (8 - 1) * 8 + 0, 1},
-                                         {'Q', cWhite, 0, 0},
-                                         {'k', cBlack, (8 - 1) * 8 + 7, 3},
-                                         {'q', cBlack, 7, 2}};
     for (const TRight& right : kRights) {
       if (in.AtEnd()) break;
       if (*in.P != right.Letter) continue;
       ++in.P;
-      const TCell rook = core.Board[right.RookCell];
-      const TCell king = core.Board[right.Colour == cWhite ? kWhiteKing : kBlackKing];
-      if (rook == TCell{right.Colour, pRook} && king == TCell{right.Colour, pKing})
-        core.CastlingRights[right.Right] = true;
+      GrantRight(core, right);
     }
   }
   if (!in.SkipBlanks() && !in.AtEnd()) return FailCastling(reason, in, castling);
@@ -274,42 +304,156 @@ bool ReadFields(TCursor& in, TPositionCore& core, std::string* reason, TPieceCou
   return false;
 }
 
+// The four fields of a plain line, as test suites and databases write
+// them: eight full ranks, single blanks between the fields, castling "-" or
+// rights in the order KQkq, en passant "-" or a square a1..h8, then a blank
+// or the end. Gives the same core, counts and kings as ReadFields, and the
+// point where the operations start; nullptr for any other line, which then
+// takes the general way (the core may have been changed meanwhile).
+const char* ReadPlainFields(const char* p, const char* const end, TPositionCore& core,
+                            TPieceCounts& counts, std::array<int, 2>& kings) {
+  if (p == end) return nullptr;
+  const TPieceLetterTable& letters = EnglishPieceTable();
+  // The placement loop stops at the first blank, so there must be one.
+  if (letters[static_cast<unsigned char>(' ')] != 0 ||
+      std::memchr(p, ' ', static_cast<std::size_t>(end - p)) == nullptr)
+    return nullptr;
+
+  ClearBoard(core);
+  TCell* const board = core.Board.data();
+  std::array<std::uint8_t, 32> perCode{};
+  std::array<std::uint8_t, 32> cellOfCode{};
+  // Cell (file, rank) is (file - 1) * 8 + rank - 1: a rank starts at
+  // rank - 1 and is full at 64 + rank - 1; a piece needs a cell below 64.
+  std::size_t index = 7;
+  std::size_t full = 64 + 7;
+  for (;; ++p) {
+    const std::size_t c = static_cast<unsigned char>(*p);
+    const std::size_t code = letters[c];
+    if (code != 0) {
+      if (index >= 64) return nullptr;
+      board[index] = kCellOfCode[code];
+      ++perCode[code];
+      cellOfCode[code] = static_cast<std::uint8_t>(index);
+      index += 8;
+    } else if (c - '1' < 8) {
+      index += 8 * (c - '0');
+    } else if (c == '/') {
+      if (index != full || full == 64) return nullptr;
+      --full;
+      index = full - 64;
+    } else if (c == ' ' && index == full && full == 64) {
+      ++p;
+      break;
+    } else {
+      return nullptr;
+    }
+  }
+  for (std::uint8_t colour = 0; colour <= 1; ++colour) {
+    for (std::uint8_t piece = pPawn; piece <= pKing; ++piece)
+      counts[colour][piece] = perCode[static_cast<std::size_t>(colour << 4 | piece)];
+    kings[colour] = cellOfCode[static_cast<std::size_t>(colour << 4 | pKing)];
+  }
+
+  if (end - p < 2 || p[1] != ' ') return nullptr;
+  if (p[0] == 'w')
+    core.SideToMove = cWhite;
+  else if (p[0] == 'b')
+    core.SideToMove = cBlack;
+  else
+    return nullptr;
+  p += 2;
+
+  core.CastlingRights.fill(false);
+  if (p == end) return nullptr;
+  if (*p == '-') {
+    ++p;
+  } else {
+    const char* const start = p;
+    for (const TRight& right : kRights) {
+      if (p == end) break;
+      if (*p != right.Letter) continue;
+      ++p;
+      GrantRight(core, right);
+    }
+    if (p == start) return nullptr;
+  }
+  if (end - p < 2 || *p != ' ') return nullptr;
+  ++p;
+
+  if (*p == '-') {
+    core.EnPassantFile = 0;
+    ++p;
+  } else if (end - p >= 2 && p[0] >= 'a' && p[0] <= 'h' && p[1] >= '1' && p[1] <= '8') {
+    core.EnPassantFile = static_cast<std::uint8_t>(p[0] - 'a' + 1);
+    p += 2;
+  } else {
+    return nullptr;
+  }
+  if (p != end && *p != ' ') return nullptr;
+  return p;
+}
+
 // Replaces the text of a stored word, keeping its buffer when it is big
 // enough (the text never lies in that buffer: see Overlaps).
 void Store(std::string& s, std::string_view word) {
-  s.clear();
-  s.append(word.data(), word.size());
+  const std::size_t n = word.size();
+  if (n > s.size() || n > 16) {
+    s.assign(word.data(), n);
+    return;
+  }
+  // Most words are short and no longer than what the string held before:
+  // copied in place with two overlapping moves, then the length cut.
+  char* const d = s.data();
+  const char* const w = word.data();
+  if (n >= 8) {
+    std::uint64_t a, b;
+    std::memcpy(&a, w, 8);
+    std::memcpy(&b, w + n - 8, 8);
+    std::memcpy(d, &a, 8);
+    std::memcpy(d + n - 8, &b, 8);
+  } else if (n >= 4) {
+    std::uint32_t a, b;
+    std::memcpy(&a, w, 4);
+    std::memcpy(&b, w + n - 4, 4);
+    std::memcpy(d, &a, 4);
+    std::memcpy(d + n - 4, &b, 4);
+  } else if (n > 0) {
+    d[0] = w[0];
+    d[n / 2] = w[n / 2];
+    d[n - 1] = w[n - 1];
+  }
+  s.resize(n);
 }
 
 // Operations go straight into rec's lists, reusing the strings and lists
 // already there so that a run of lines does not allocate per word.
-void ReadOperations(TCursor& in, TPosition& rec) {
+void ReadOperations(std::string_view text, TPosition& rec) {
+  std::vector<std::string>& opcodes = rec.Opcodes;
+  std::vector<std::vector<std::string>>& lists = rec.Operands;
+  TEPDOperationReader reader(text);
   std::size_t count = 0;
   std::string_view word;
-  while (!in.AtEnd()) {
-    char last = in.Word(word);
-    if (count < rec.Opcodes.size())
-      Store(rec.Opcodes[count], word);
+  while (reader.NextOpcode(word)) {
+    if (count < opcodes.size())
+      Store(opcodes[count], word);
     else
-      rec.Opcodes.emplace_back(word);
-    if (count >= rec.Operands.size()) rec.Operands.emplace_back();
-    std::vector<std::string>& operands = rec.Operands[count];
+      opcodes.emplace_back(word);
+    if (count >= lists.size()) lists.emplace_back();
+    std::vector<std::string>& operands = lists[count];
     ++count;
     std::size_t m = 0;
-    in.SkipBlanks();
-    while (!in.AtEnd() && last != ';') {
-      last = in.Word(word);
+    while (reader.NextOperand(word)) {
       if (m < operands.size())
         Store(operands[m], word);
       else
         operands.emplace_back(word);
       ++m;
-      in.SkipBlanks();
     }
-    operands.resize(m);
+    if (operands.size() != m) operands.resize(m);
   }
-  rec.Opcodes.resize(count);
-  rec.Operands.resize(count);
+  if (opcodes.size() != count) opcodes.resize(count);
+  if (lists.size() != count) lists.resize(count);
 }
 
 bool Within(const std::string& s, const char* p) {
@@ -373,7 +517,9 @@ bool T_PGNParserO::ReadEPDLine(TPosition& rec, std::string_view line, std::strin
   const TPositionCore saved = core;
   TPieceCounts counts{};
   std::array<int, 2> kings{};
-  if (ReadFields(in, core, reason, counts, kings)) {
+  if (const char* ops = ReadPlainFields(in.P, in.End, core, counts, kings)) {
+    in.P = ops;
+  } else if (ReadFields(in, core, reason, counts, kings)) {
     core = saved;
     return false;
   }
@@ -382,9 +528,13 @@ bool T_PGNParserO::ReadEPDLine(TPosition& rec, std::string_view line, std::strin
   // An impossible position is replaced by the start position.
   if (!IsLegalPositionCounted(rec, counts, kings)) SetStartPosition(core);
   rec.Kings.Position = &rec;
-  in.SkipBlanks();
-  ReadOperations(in, rec);
+  ReadOperations(std::string_view(in.P, static_cast<std::size_t>(in.End - in.P)), rec);
   return true;
+}
+
+const char* ReadPlainEPDFields(std::string_view line, TPositionCore& core, TPieceCounts& counts,
+                               std::array<int, 2>& kings) {
+  return ReadPlainFields(line.data(), line.data() + line.size(), core, counts, kings);
 }
 
 std::optional<TPosition> T_PGNParserO::ReadEPDRecord(std::string_view line, std::string* reason) {

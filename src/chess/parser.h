@@ -4,6 +4,7 @@
 // whatever follows the four fields is operations. A position that reads
 // correctly but cannot occur is replaced by the start position; the line
 // still counts as read.
+#include <array>
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -11,6 +12,7 @@
 
 #include "chess/input.h"
 #include "chess/position.h"
+#include "chess/validation.h"
 
 namespace bq {
 
@@ -49,5 +51,64 @@ bool ReadEPDLine(TPosition& rec, std::string_view line, std::string* reason = nu
 // written; "" when it stands).
 bool ReadEPDLineChecked(TPosition& rec, std::string_view line, std::string* reason,
                         std::string* illegality);
+
+// The four fields of a line written the way test suites and databases write
+// them: eight full ranks, single blanks between the fields, castling "-" or
+// rights in the order KQkq, en passant "-" or a square a1..h8, then a blank
+// or the end. Fills `core` as ReadEPDLine does before its legality test
+// (MoveNumber aside) and gives the piece counts and king cells that
+// IsLegalPositionCounted takes. Returns where the operations start, or
+// nullptr for any other line, which ReadEPDLine reads the general way
+// (`core` may have changed meanwhile). The line must hold no NUL.
+const char* ReadPlainEPDFields(std::string_view line, TPositionCore& core, TPieceCounts& counts,
+                               std::array<int, 2>& kings);
+
+// The operations of a line (the text after the four fields) as ReadEPDLine
+// reads them: an opcode, then operands up to the word that ends in ";".
+// Views into the text; nothing is stored.
+class TEPDOperationReader {
+ public:
+  explicit TEPDOperationReader(std::string_view text)
+      : p_(text.data()), end_(text.data() + text.size()) {
+    SkipBlanks();
+  }
+  // The next opcode (skipping operands not asked for); false at the end.
+  bool NextOpcode(std::string_view& opcode) {
+    while (p_ != end_ && last_ != ';') Word(opcode);
+    if (p_ == end_) return false;
+    Word(opcode);
+    return true;
+  }
+  // The next operand of the current opcode; false after its last.
+  bool NextOperand(std::string_view& operand) {
+    if (p_ == end_ || last_ == ';') return false;
+    Word(operand);
+    return true;
+  }
+
+ private:
+  // Up to and including the next space or semicolon, or to the end (the
+  // word excludes that space or semicolon), then the blanks after it;
+  // last_ is the last character taken before the blanks.
+  void Word(std::string_view& word) {
+    const char* const start = p_;
+    const char* p = start;
+    while (p != end_ && *p != ' ' && *p != ';') ++p;
+    word = std::string_view(start, static_cast<std::size_t>(p - start));
+    if (p != end_)
+      last_ = *p++;
+    else
+      last_ = p != start ? p[-1] : '\0';
+    p_ = p;
+    SkipBlanks();
+  }
+  void SkipBlanks() {
+    while (p_ != end_ && IsEPDBlank(*p_)) ++p_;
+  }
+
+  const char* p_;
+  const char* end_;
+  char last_ = ';';
+};
 
 }  // namespace bq

@@ -212,18 +212,113 @@ bool Attacks(const TPositionCore& core, int cell, std::uint8_t attacker, int d) 
   return false;
 }
 
+// CheckSideWhy without the words, for the run of every line.
+bool SideMayStand(std::uint8_t colour, const TPieceCounts& counts, const TPositionCore& core) {
+  const auto& n = counts[colour];
+  if (n[pKing] != 1) return false;
+  const int p = n[pPawn], kn = n[pKnight], b = n[pBishop], r = n[pRook], q = n[pQueen];
+  const int promoted =
+      std::max(0, q - 1) + std::max(0, r - 2) + std::max(0, b - 2) + std::max(0, kn - 2);
+  if (promoted + p > 8 || kn + b + r + q + p > 15) return false;
+  const bool queenSide = core.CastlingRights[static_cast<std::size_t>(colour * 2)];
+  const bool kingSide = core.CastlingRights[static_cast<std::size_t>(colour * 2 + 1)];
+  if (!queenSide && !kingSide) return true;
+  const int home = HomeRank(colour);
+  return CellAt(core, 5, home) == TCell{colour, pKing} &&
+         (!queenSide || CellAt(core, 1, home) == TCell{colour, pRook}) &&
+         (!kingSide || CellAt(core, 8, home) == TCell{colour, pRook});
+}
+
+// The knight jumps of every cell, -1 after the last.
+constexpr auto kKnightCells = [] {
+  std::array<std::array<std::int8_t, 8>, 64> cells{};
+  for (std::size_t i = 0; i < 64; ++i) {
+    std::size_t n = 0;
+    for (auto& c : cells[i]) c = -1;
+    for (std::size_t d = 2; d <= kDirectionCount; d += 2)
+      if (kRays.Cells[i][d][0] >= 0) cells[i][n++] = kRays.Cells[i][d][0];
+  }
+  return cells;
+}();
+
+// Whether the first piece on the ray is `a` or `b`.
+bool RayEndsIn(const std::array<std::int8_t, 8>& ray, const TPositionCore& core, TCell a, TCell b) {
+  for (const std::int8_t i : ray) {
+    if (i < 0) return false;
+    const TCell found = core.Board[static_cast<std::size_t>(i)];
+    if (found.Piece != pNone) return found == a || found == b;
+  }
+  return false;
+}
+
+// IsKingAttacked for a board whose pieces were counted: the same answer,
+// found without the tracker and only along the lines that a piece of the
+// attacker could use.
+bool AttackedCounted(const TPositionCore& core, int kingCell, std::uint8_t attacker,
+                     const TPieceCounts& counts, int attackerKing) {
+  const auto& n = counts[attacker];
+  // Cells are 0..63: unsigned arithmetic spares the signed division.
+  const int kf = static_cast<int>(static_cast<unsigned>(kingCell) >> 3);
+  const int kr = static_cast<int>(static_cast<unsigned>(kingCell) & 7);
+  // The attacker's one king, next to this one.
+  const int df = static_cast<int>(static_cast<unsigned>(attackerKing) >> 3) - kf;
+  const int dr = static_cast<int>(static_cast<unsigned>(attackerKing) & 7) - kr;
+  if (df >= -1 && df <= 1 && dr >= -1 && dr <= 1) return true;
+  if (n[pPawn] != 0) {
+    // A Black pawn attacks from one rank above, a White pawn from below.
+    const int r = attacker == cBlack ? kr + 1 : kr - 1;
+    const TCell pawn{attacker, pPawn};
+    if (r >= 0 && r <= 7) {
+      if (kf > 0 && core.Board[static_cast<std::size_t>((kf - 1) * 8 + r)] == pawn) return true;
+      if (kf < 7 && core.Board[static_cast<std::size_t>((kf + 1) * 8 + r)] == pawn) return true;
+    }
+  }
+  if (n[pKnight] != 0) {
+    const TCell knight{attacker, pKnight};
+    for (const std::int8_t i : kKnightCells[static_cast<std::size_t>(kingCell)]) {
+      if (i < 0) break;
+      if (core.Board[static_cast<std::size_t>(i)] == knight) return true;
+    }
+  }
+  const auto& rays = kRays.Cells[static_cast<std::size_t>(kingCell)];
+  const TCell queen{attacker, pQueen};
+  if (n[pRook] + n[pQueen] != 0) {
+    const TCell rook{attacker, pRook};
+    for (const std::size_t d : {1, 5, 9, 13})
+      if (RayEndsIn(rays[d], core, rook, queen)) return true;
+  }
+  if (n[pBishop] + n[pQueen] != 0) {
+    const TCell bishop{attacker, pBishop};
+    for (const std::size_t d : {3, 7, 11, 15})
+      if (RayEndsIn(rays[d], core, bishop, queen)) return true;
+  }
+  return false;
+}
+
 // The rest of IsLegalPosition once the pieces are counted.
 bool LegalAfterCount(TPosition& rec, const TPieceCounts& counts, const std::array<int, 2>& kings) {
-  if (!CheckSideWhy(cWhite, counts, rec.Core, nullptr) ||
-      !CheckSideWhy(cBlack, counts, rec.Core, nullptr))
+  if (!SideMayStand(cWhite, counts, rec.Core) || !SideMayStand(cBlack, counts, rec.Core))
     return false;
   // The count has just seen both kings: a free cache hint (always verified).
   for (std::size_t c = 0; c <= 1; ++c) {
-    rec.Kings.KingFile[c] = static_cast<std::uint8_t>(kings[c] / 8 + 1);
-    rec.Kings.KingRank[c] = static_cast<std::uint8_t>(kings[c] % 8 + 1);
+    const auto cell = static_cast<unsigned>(kings[c]);
+    rec.Kings.KingFile[c] = static_cast<std::uint8_t>((cell >> 3) + 1);
+    rec.Kings.KingRank[c] = static_cast<std::uint8_t>((cell & 7) + 1);
   }
-  if (rec.Core.SideToMove > cBlack) return false;
-  return !IsKingAttacked(rec.Kings, OppositeColour(rec.Core.SideToMove));
+  const std::uint8_t mover = rec.Core.SideToMove;
+  if (mover > cBlack) return false;
+  const std::uint8_t victim = OppositeColour(mover);
+  const auto holds = [&](int cell, std::uint8_t colour) {
+    return cell >= 0 && cell < 64 &&
+           rec.Core.Board[static_cast<std::size_t>(cell)] == TCell{colour, pKing};
+  };
+  // With both kings where the count saw them the short test is exact;
+  // otherwise, or when it finds an attack (the tracker then notes the
+  // direction), the tracker's own test answers.
+  if (holds(kings[victim], victim) && holds(kings[mover], mover) &&
+      !AttackedCounted(rec.Core, kings[victim], mover, counts, kings[mover]))
+    return true;
+  return !IsKingAttacked(rec.Kings, victim);
 }
 
 }  // namespace

@@ -1,5 +1,9 @@
 #include "convert/diagram.h"
 
+#include <algorithm>
+#include <bit>
+#include <cstring>
+
 #include "fonts/rtf.h"
 
 namespace bq {
@@ -15,60 +19,210 @@ std::int32_t GetSquareGlyph(std::uint8_t piece, std::uint8_t colour, int file, i
 
 namespace {
 
-// A glyph whose low byte is 0 has nothing to draw; writing a NUL would cut
-// the document short in most readers.
-inline void PushGlyph(char* line, int& n, std::int32_t glyph) {
-  const auto c = static_cast<unsigned char>(glyph & 0xFF);
-  if (c != 0) line[n++] = static_cast<char>(c);
+// The escaped text of one glyph. A glyph whose low byte is 0 has nothing to
+// draw: writing a NUL would cut the document short in most readers.
+std::string GlyphText(std::int32_t glyph) {
+  const auto c = static_cast<char>(glyph & 0xFF);
+  std::string text;
+  if (c != 0) AppendRTFGlyphs(text, std::string_view(&c, 1));
+  return text;
+}
+
+template <typename T>
+void Set(T& piece, std::string_view text) {
+  // Escaping turns one byte into at most four; frame lines have ten glyphs.
+  const std::size_t n = std::min(text.size(), piece.Bytes.size());
+  for (std::size_t i = 0; i < n; ++i) piece.Bytes[i] = text[i];
+  piece.Size = static_cast<std::uint8_t>(n);
+}
+
+// Copies a padded text as one block and advances by its real size.
+template <std::size_t N, typename T>
+inline char* Put(char* p, const T& piece) {
+  static_assert(N <= sizeof(piece.Bytes));
+  std::memcpy(p, piece.Bytes.data(), N);
+  return p + piece.Size;
+}
+
+inline char* Put(char* p, std::string_view text) {
+  std::memcpy(p, text.data(), text.size());
+  return p + text.size();
 }
 
 }  // namespace
 
-void AppendDiagram(std::string& out, const TPosition& rec, std::string_view head,
-                   std::string_view tail, bool showCoords, const ChessFontInfoRec& g) {
+namespace {
+
+// A square's escaped glyph with its size in the top byte (see squares_).
+std::uint64_t PackedGlyph(std::string_view text) {
+  const std::size_t n = std::min<std::size_t>(text.size(), 4);
+  std::uint64_t packed = static_cast<std::uint64_t>(n) << 56;
+  for (std::size_t i = 0; i < n; ++i)
+    packed |= static_cast<std::uint64_t>(static_cast<unsigned char>(text[i])) << (8 * i);
+  return packed;
+}
+
+inline char* PutGlyph(char* p, std::uint64_t packed) {
+  if constexpr (std::endian::native == std::endian::little) {
+    std::memcpy(p, &packed, 8);  // the writer leaves room behind the text
+  } else {
+    for (int i = 0; i < 4; ++i) p[i] = static_cast<char>(packed >> (8 * i));
+  }
+  return p + (packed >> 56);
+}
+
+}  // namespace
+
+TDiagramWriter::TDiagramWriter(const ChessFontInfoRec& g, bool showCoords)
+    : squares_(2 * kCellValues) {
   const bool coords = showCoords && g.CoordinatesPossible;
   const bool border = g.FullBorder;
-  char line[10];
-  int n = 0;
+  for (std::size_t sq = 0; sq < 2; ++sq) {
+    for (std::size_t value = 0; value < kCellValues; ++value) {
+      const auto colour = static_cast<std::uint8_t>(value & 0xFF);
+      const auto piece = static_cast<std::uint8_t>(value >> 8);
+      // GetSquareGlyph of a square of this colour: a1 (1, 1) is dark.
+      const std::int32_t glyph = GetSquareGlyph(piece, colour, 1, sq == 1 ? 1 : 2, g);
+      squares_[sq * kCellValues + value] = PackedGlyph(GlyphText(glyph));
+    }
+  }
+  // A glyph is never the byte 0, so 0 can stand for "draws nothing".
+  if (std::all_of(squares_.begin(), squares_.end(),
+                  [](std::uint64_t packed) { return packed >> 56 <= 1; })) {
+    squareBytes_.resize(squares_.size());
+    for (std::size_t i = 0; i < squares_.size(); ++i)
+      squareBytes_[i] = static_cast<char>(squares_[i] >> 56 == 1 ? squares_[i] & 0xFF : 0);
+  }
+  std::string text;
+  if (border) {
+    text = GlyphText(coords ? g.CoordBorderNW : g.BorderNW);
+    for (int f = 0; f < 8; ++f) text += GlyphText(g.BorderN);
+    text += GlyphText(g.BorderNE) + "\r\n";
+    Set(top_, text);
+  }
+  for (int rank = 1; rank <= 8; ++rank) {
+    text = "\\par ";
+    if (coords)
+      text += GlyphText(g.WestCoords[rank - 1]);
+    else if (border)
+      text += GlyphText(g.BorderW);
+    Set(rowHead_[rank - 1], text);
+  }
+  Set(rowTail_, (border ? GlyphText(g.BorderE) : std::string()) + "\r\n");
+  if (border) {
+    text = "\\par " + GlyphText(coords ? g.CoordBorderSW : g.BorderSW);
+    for (int f = 0; f < 8; ++f) text += GlyphText(coords ? g.SouthCoords[f] : g.BorderS);
+    text += GlyphText(g.BorderSE);
+    Set(bottom_, text);
+  }
+  std::size_t rows = 0;
+  for (const TPiece& head : rowHead_) rows += head.Size;
+  maxBoard_ = top_.Size + rows + 8 * (8 * 4 + rowTail_.Size) + bottom_.Size;
+}
 
-  out.append(head);
-  out.push_back(' ');
-  if (border) {
-    n = 0;
-    PushGlyph(line, n, coords ? g.CoordBorderNW : g.BorderNW);
-    for (int f = 0; f < 8; ++f) PushGlyph(line, n, g.BorderN);
-    PushGlyph(line, n, g.BorderNE);
-    AppendRTFGlyphs(out, std::string_view(line, n));
-    out.append("\r\n");
+char* TDiagramWriter::WriteBoard(char* p, const TPositionCore& core) const {
+  // Cells the record never holds (a colour above 3 or a piece above 7) have
+  // no entry in the table: one test of the whole board sends such a board
+  // the slow way, and the others need no test per square.
+  bool plain = std::endian::native == std::endian::little;
+  if (plain) {
+    std::uint64_t bits = 0;
+    for (std::size_t i = 0; i < sizeof core.Board; i += 8) {
+      std::uint64_t word;
+      std::memcpy(&word, reinterpret_cast<const char*>(core.Board.data()) + i, 8);
+      bits |= word;
+    }
+    plain = (bits & 0xF8FCF8FCF8FCF8FCull) == 0;
   }
-  const TPositionCore& core = rec.Core;
+  if (!plain) return WriteBoardChecked(p, core);
+
+  char* const begin = p;
+  p = Put<sizeof(top_.Bytes)>(p, top_);
+  if (!squareBytes_.empty()) {
+    const char* const light = squareBytes_.data();
+    const char* const dark = light + kCellValues;
+    std::uint64_t zeros = 0;
+    const auto row = [&](std::size_t rank, const char* odd, const char* even) {
+      p = Put<16>(p, rowHead_[rank - 1]);
+      const TCell* cell = &core.Board[rank - 1];
+      for (std::size_t file = 0; file < 8; file += 2) {
+        std::uint16_t a, b;
+        std::memcpy(&a, cell + 8 * file, 2);
+        std::memcpy(&b, cell + 8 * file + 8, 2);
+        p[file] = odd[a];
+        p[file + 1] = even[b];
+      }
+      std::uint64_t w;
+      std::memcpy(&w, p, 8);
+      zeros |= (w - 0x0101010101010101ull) & ~w;
+      p = Put<16>(p + 8, rowTail_);
+    };
+    // a8 is light, a7 dark.
+    for (std::size_t rank = 8; rank >= 2; rank -= 2) {
+      row(rank, light, dark);
+      row(rank - 1, dark, light);
+    }
+    // A square that draws nothing (a code the record never holds) shortens
+    // its row: such a rare board takes the general way.
+    if ((zeros & 0x8080808080808080ull) == 0) return Put<sizeof(bottom_.Bytes)>(p, bottom_);
+    return WriteBoardChecked(begin, core);
+  }
   for (int rank = 8; rank >= 1; --rank) {
-    n = 0;
-    if (coords) {
-      PushGlyph(line, n, g.WestCoords[rank - 1]);
-    } else if (border) {
-      PushGlyph(line, n, g.BorderW);
+    p = Put<16>(p, rowHead_[static_cast<std::size_t>(rank - 1)]);
+    // File 1 of an odd rank is dark (a1 is dark).
+    const std::uint64_t* first = squares_.data() + (rank & 1) * kCellValues;
+    const std::uint64_t* second = squares_.data() + ((rank & 1) ^ 1) * kCellValues;
+    const TCell* cell = &core.Board[static_cast<std::size_t>(rank - 1)];
+    for (int file = 0; file < 8; file += 2, cell += 16) {
+      std::uint16_t a, b;
+      std::memcpy(&a, cell, 2);
+      std::memcpy(&b, cell + 8, 2);
+      p = PutGlyph(p, first[a]);
+      p = PutGlyph(p, second[b]);
     }
+    p = Put<16>(p, rowTail_);
+  }
+  return Put<sizeof(bottom_.Bytes)>(p, bottom_);
+}
+
+char* TDiagramWriter::WriteBoardChecked(char* p, const TPositionCore& core) const {
+  p = Put<sizeof(top_.Bytes)>(p, top_);
+  for (int rank = 8; rank >= 1; --rank) {
+    p = Put<16>(p, rowHead_[static_cast<std::size_t>(rank - 1)]);
     for (int file = 1; file <= 8; ++file) {
-      const TCell& cell = core.Board[(file - 1) * 8 + (rank - 1)];
-      PushGlyph(line, n, GetSquareGlyph(cell.Piece, cell.Colour, file, rank, g));
+      const TCell c = core.Board[static_cast<std::size_t>((file - 1) * 8 + (rank - 1))];
+      const std::size_t sq = (file + rank) % 2 == 0 ? 1 : 0;
+      // Other codes draw as GetSquareGlyph says: the blank for no piece,
+      // nothing otherwise.
+      const std::size_t value = c.Piece == pNone              ? 0
+                                : c.Piece < 8 && c.Colour < 4 ? c.Colour | c.Piece << 8
+                                                              : 7 << 8;
+      p = PutGlyph(p, squares_[sq * kCellValues + value]);
     }
-    if (border) PushGlyph(line, n, g.BorderE);
-    out.append("\\par ");
-    AppendRTFGlyphs(out, std::string_view(line, n));
-    out.append("\r\n");
+    p = Put<16>(p, rowTail_);
   }
-  if (border) {
-    n = 0;
-    PushGlyph(line, n, coords ? g.CoordBorderSW : g.BorderSW);
-    for (int f = 0; f < 8; ++f) PushGlyph(line, n, coords ? g.SouthCoords[f] : g.BorderS);
-    PushGlyph(line, n, g.BorderSE);
-    out.append("\\par ");
-    AppendRTFGlyphs(out, std::string_view(line, n));
-  }
-  out.append("\\par");
-  out.append(tail);
-  out.append("\r\n");
+  return Put<sizeof(bottom_.Bytes)>(p, bottom_);
+}
+
+void TDiagramWriter::Append(std::string& out, const TPositionCore& core, std::string_view head,
+                            std::string_view tail) const {
+  // One resize to the most the record can take (plus room for the padded
+  // copies), then the text goes in by pointer and the string is cut back.
+  const std::size_t old = out.size();
+  out.resize(old + head.size() + tail.size() + maxBoard_ + 8 + kSlack);
+  char* p = out.data() + old;
+  p = Put(p, head);
+  *p++ = ' ';
+  p = WriteBoard(p, core);
+  p = Put(p, "\\par");
+  p = Put(p, tail);
+  p = Put(p, "\r\n");
+  out.resize(static_cast<std::size_t>(p - out.data()));
+}
+
+void AppendDiagram(std::string& out, const TPosition& rec, std::string_view head,
+                   std::string_view tail, bool showCoords, const ChessFontInfoRec& glyphs) {
+  TDiagramWriter(glyphs, showCoords).Append(out, rec.Core, head, tail);
 }
 
 std::string WriteDiagram(const TPosition& rec, std::string_view head, std::string_view tail,

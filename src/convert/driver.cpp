@@ -1,6 +1,7 @@
 #include "convert/driver.h"
 
 #include <charconv>
+#include <cstring>
 
 #include "chess/parser.h"
 #include "convert/diagram.h"
@@ -34,31 +35,8 @@ void AppendHalfPoints(std::string& out, std::int32_t points) {
   out.append(buf, res.ptr);
 }
 
-// Operands joined by single blanks: an empty first operand adds nothing, a
-// later empty one adds its separating blank.
-void AppendOperandText(std::string& out, const TPosition& rec, int n) {
-  bool any = false;
-  for (const std::string& operand : rec.Operands[n - 1]) {
-    if (any) out.push_back(' ');
-    AppendRTFText(out, operand);
-    any = any || !operand.empty();
-  }
-}
-
-void AppendOperationsText(std::string& out, const TPosition& rec,
-                          const std::vector<std::string>& operations) {
-  for (const std::string& item : operations) {
-    const int n = FindOperation(rec, item);
-    if (n == 0) continue;
-    if (!out.empty()) out.append("\\par ");
-    AppendRTFText(out, item);
-    out.append(": ");
-    AppendOperandText(out, rec, n);
-  }
-}
-
 void AppendRecordRTF(std::string& out, const TPosition& rec, std::string_view operationsText,
-                     bool showCoords, const TConvertSettings& s, const ChessFontInfoRec& glyphs) {
+                     const TConvertSettings& s, const TDiagramWriter& writer) {
   std::string head;
   if (!operationsText.empty()) {
     head.append("\\f0\\fs");
@@ -71,7 +49,7 @@ void AppendRecordRTF(std::string& out, const TPosition& rec, std::string_view op
   AppendHalfPoints(head, s.DiagFontSize);
   std::string tail = "\\f0\\fs";
   AppendHalfPoints(tail, s.TextFontSize);
-  AppendDiagram(out, rec, head, tail, showCoords, glyphs);
+  writer.Append(out, rec.Core, head, tail);
 }
 
 }  // namespace
@@ -79,15 +57,213 @@ void AppendRecordRTF(std::string& out, const TPosition& rec, std::string_view op
 std::string MakeRecordRTF(const TPosition& rec, std::string_view operationsText, bool showCoords,
                           const TConvertSettings& settings, const ChessFontInfoRec& glyphs) {
   std::string out;
-  AppendRecordRTF(out, rec, operationsText, showCoords, settings, glyphs);
+  AppendRecordRTF(out, rec, operationsText, settings, TDiagramWriter(glyphs, showCoords));
   return out;
+}
+
+namespace {
+
+char FoldCase(char c) {
+  return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c;
+}
+
+// Whether an opcode is the item (in upper case), as FindOperation compares.
+bool SameUpper(std::string_view opcode, std::string_view upper) {
+  if (opcode.size() != upper.size()) return false;
+  for (std::size_t k = 0; k < upper.size(); ++k)
+    if (FoldCase(opcode[k]) != upper[k]) return false;
+  return true;
+}
+
+}  // namespace
+
+TEPDConverter::TBlock TEPDConverter::MakeBlock(std::string_view text) {
+  TBlock block;
+  block.Size = text.size();
+  if (text.size() <= block.Bytes.size() - 16)
+    std::copy(text.begin(), text.end(), block.Bytes.begin());
+  else
+    block.Long = text;
+  return block;
+}
+
+// Copies the block's text from `from` on; a short text goes as one block of
+// 48 bytes, which the room behind every record takes.
+char* TEPDConverter::Put(char* p, const TBlock& block, std::size_t from) {
+  if (block.Long.empty())
+    std::memcpy(p, block.Bytes.data() + from, 48);
+  else
+    std::memcpy(p, block.Long.data() + from, block.Size - from);
+  return p + (block.Size - from);
 }
 
 TEPDConverter::TEPDConverter(const TConvertSettings& settings, const TChessFontInfoMan& fonts)
     : settings_(settings),
-      glyphs_(fonts.GetFontInfoByName(settings.DiagFont)),
+      writer_(fonts.FontInfoRef(settings.DiagFont), settings.ShowCoords),
       operations_(SplitList(settings.Operations, ',')) {
   InitPosition(rec_);
+  std::string text = "\\f0\\fs";
+  AppendHalfPoints(text, settings_.TextFontSize);
+  recordEnd_ = MakeBlock("\\par" + text + "\r\n");
+  opsHead_ = MakeBlock(text + " ");
+  text = "\\f2\\fs";
+  AppendHalfPoints(text, settings_.DiagFontSize);
+  boardHead_ = MakeBlock(text + " ");
+  boardHeadAfterOps_ = MakeBlock("\\par " + text + " ");
+  fixedRoom_ = 2 + opsHead_.Size + boardHeadAfterOps_.Size + writer_.MaxBoardSize() +
+               recordEnd_.Size + TDiagramWriter::kSlack + 48;
+  for (const std::string& item : operations_) {
+    text = "\\par ";
+    AppendRTFText(text, item);
+    text += ": ";
+    items_.push_back(MakeBlock(text));
+    fixedRoom_ += text.size();
+    std::string upper(item);
+    for (char& c : upper) c = FoldCase(c);
+    upperItems_.push_back(upper);
+  }
+  found_.resize(upperItems_.size());
+  // ASCII bytes are escaped alone or not at all, so a run of such bytes
+  // that each stay as they are stays as it is.
+  escaped_.fill(1);
+  for (int b = 0; b < 128; ++b) {
+    const char c = static_cast<char>(b);
+    escaped_[static_cast<std::size_t>(b)] =
+        EscapeRTFText(std::string_view(&c, 1)) == std::string_view(&c, 1) ? 0 : 1;
+  }
+}
+
+// The record as AppendRecordRTF writes it, with the separator before it, by
+// pointer into one resize of `out`, when no operand needs escaping; false
+// (nothing written) otherwise. Operands and their blanks come from the
+// line, so its size bounds what one item prints.
+bool TEPDConverter::AppendRecordPlain(std::string& out, std::size_t lineSize) {
+  const std::size_t old = out.size();
+  out.resize(old + fixedRoom_ + items_.size() * (lineSize + 1));
+  char* const begin = out.data() + old;
+  char* p = begin;
+  if (records_ > 1) {
+    p[0] = '\r';
+    p[1] = '\n';
+    p += 2;
+  }
+  char* const opsHead = p;
+  p = Put(p, opsHead_);
+  bool any = false;
+  unsigned escaped = 0;
+  const std::uint8_t* const escapes = escaped_.data();
+  for (std::size_t k = 0; k < found_.size(); ++k) {
+    const TOperation* const op = found_[k];
+    if (op == nullptr) continue;
+    // "\par " only between items.
+    p = Put(p, items_[k], any ? 0 : 5);
+    any = true;
+    // Operands joined by single blanks: an empty first operand adds
+    // nothing, a later empty one adds its separating blank.
+    bool started = false;
+    for (std::size_t i = op->First; i < op->First + op->Count; ++i) {
+      if (started) *p++ = ' ';
+      const char* const text = operands_[i].data();
+      const std::size_t size = operands_[i].size();
+      for (std::size_t j = 0; j < size; ++j) {
+        const char c = text[j];
+        p[j] = c;
+        escaped |= escapes[static_cast<unsigned char>(c)];
+      }
+      p += size;
+      started = started || size != 0;
+    }
+  }
+  if (escaped) {
+    out.resize(old);
+    return false;
+  }
+  if (any) {
+    p = Put(p, boardHeadAfterOps_);
+  } else {
+    p = Put(opsHead, boardHead_);
+  }
+  p = writer_.WriteBoard(p, rec_.Core);
+  p = Put(p, recordEnd_);
+  out.resize(old + static_cast<std::size_t>(p - begin));
+  return true;
+}
+
+// A line in the usual form, read without storing its operations: the
+// fields by the parser's plain reader, the operations as views. False
+// (nothing decided) for any other line.
+bool TEPDConverter::ReadPlainLine(std::string_view text) {
+  if (std::memchr(text.data(), 0, text.size()) != nullptr) return false;
+  TPieceCounts counts{};
+  std::array<int, 2> kings{};
+  const char* const ops = ReadPlainEPDFields(text, rec_.Core, counts, kings);
+  if (ops == nullptr) return false;
+  // As ReadEPDLine goes on: an impossible position is replaced by the start
+  // position.
+  rec_.Core.MoveNumber = 1;
+  if (!IsLegalPositionCounted(rec_, counts, kings)) SetStartPosition(rec_.Core);
+  rec_.Kings.Position = &rec_;
+  GatherOperations(
+      std::string_view(ops, static_cast<std::size_t>(text.data() + text.size() - ops)));
+  return true;
+}
+
+void TEPDConverter::GatherOperations(std::string_view text) {
+  ops_.clear();
+  operands_.clear();
+  TEPDOperationReader reader(text);
+  std::string_view word;
+  while (reader.NextOpcode(word)) {
+    TOperation op{word, operands_.size(), 0};
+    while (reader.NextOperand(word)) operands_.push_back(word);
+    op.Count = operands_.size() - op.First;
+    ops_.push_back(op);
+  }
+  FindItems();
+}
+
+void TEPDConverter::GatherRecordOperations() {
+  ops_.clear();
+  operands_.clear();
+  for (std::size_t i = 0; i < rec_.Opcodes.size() && i < rec_.Operands.size(); ++i) {
+    TOperation op{rec_.Opcodes[i], operands_.size(), rec_.Operands[i].size()};
+    for (const std::string& operand : rec_.Operands[i]) operands_.push_back(operand);
+    ops_.push_back(op);
+  }
+  FindItems();
+}
+
+// The first operation of every item, as FindOperation finds it.
+void TEPDConverter::FindItems() {
+  const TOperation* const begin = ops_.data();
+  const TOperation* const end = begin + ops_.size();
+  for (std::size_t k = 0; k < upperItems_.size(); ++k) {
+    const std::string_view upper = upperItems_[k];
+    const TOperation* op = begin;
+    while (op != end && !SameUpper(op->Opcode, upper)) ++op;
+    found_[k] = op != end ? op : nullptr;
+  }
+}
+
+// The record with operands that need escaping, the way MakeRecordRTF
+// builds it, with the separator before it.
+void TEPDConverter::AppendRecordEscaped(std::string& out) {
+  if (records_ > 1) out.append("\r\n");
+  head_.clear();
+  for (std::size_t k = 0; k < found_.size(); ++k) {
+    const TOperation* const op = found_[k];
+    if (op == nullptr) continue;
+    if (!head_.empty()) head_.append("\\par ");
+    AppendRTFText(head_, operations_[k]);
+    head_.append(": ");
+    bool started = false;
+    for (std::size_t i = op->First; i < op->First + op->Count; ++i) {
+      if (started) head_.push_back(' ');
+      AppendRTFText(head_, operands_[i]);
+      started = started || !operands_[i].empty();
+    }
+  }
+  AppendRecordRTF(out, rec_, head_, settings_, writer_);
 }
 
 bool TEPDConverter::ConvertLine(std::string_view line, std::string& out) {
@@ -95,20 +271,18 @@ bool TEPDConverter::ConvertLine(std::string_view line, std::string& out) {
   const std::string_view text = TrimEPDLine(line);
   if (IsSkippedEPDLine(text)) return true;
   reason_.clear();
-  if (!ReadEPDLine(rec_, text, &reason_)) {
-    message_ = "Error in EPD string " + std::to_string(line_);
-    return false;
+  if (!ReadPlainLine(text)) {
+    if (!ReadEPDLine(rec_, text, &reason_)) {
+      message_ = "Error in EPD string " + std::to_string(line_);
+      return false;
+    }
+    GatherRecordOperations();
   }
-  if (records_ == 0) {
+  if (records_ == 0)
     out.append(RTFHeader(settings_.TextFont, settings_.TextFont, settings_.DiagFont,
                          settings_.DiagFontCharSet));
-  } else {
-    out.append("\r\n");
-  }
   ++records_;
-  opsText_.clear();
-  AppendOperationsText(opsText_, rec_, operations_);
-  AppendRecordRTF(out, rec_, opsText_, settings_.ShowCoords, settings_, glyphs_);
+  if (!AppendRecordPlain(out, text.size())) AppendRecordEscaped(out);
   return true;
 }
 

@@ -2,12 +2,14 @@
 // The conversion driver: EPD lines in, one RTF document out, record by
 // record, so that the command line can stream into a file and the desktop
 // window can collect the same text into its preview.
+#include <array>
 #include <cstdint>
 #include <string>
 #include <string_view>
 #include <vector>
 
 #include "chess/position.h"
+#include "convert/diagram.h"
 #include "fonts/catalogue.h"
 
 namespace bq {
@@ -51,12 +53,49 @@ class TEPDConverter {
 
  private:
   TConvertSettings settings_;
-  ChessFontInfoRec glyphs_;
+  TDiagramWriter writer_;
   std::vector<std::string> operations_;
   TPosition rec_;
   long long line_ = 0;
   long long records_ = 0;
-  std::string message_, reason_, opsText_;
+  std::string message_, reason_;
+
+  // A fixed piece of a record, stored with room to be copied as one block.
+  struct TBlock {
+    std::array<char, 64> Bytes{};
+    std::size_t Size = 0;
+    std::string Long;  // the text when it does not fit
+  };
+  static TBlock MakeBlock(std::string_view text);
+  static char* Put(char* p, const TBlock& block, std::size_t from = 0);
+
+  // Made once: the operations text font, each item as "\par ", the item
+  // escaped and ": ", the diagram font with and without "\par " before it,
+  // and the end of a record.
+  TBlock opsHead_, boardHead_, boardHeadAfterOps_, recordEnd_;
+  std::vector<TBlock> items_;
+  std::vector<std::string> upperItems_;      // items in upper case, for the look-up
+  std::size_t fixedRoom_ = 0;                // room a record needs besides its operands
+  std::array<std::uint8_t, 256> escaped_{};  // 1 for bytes that operand escaping changes
+  std::string head_;                         // scratch of the general way
+
+  // The operations of the current line, as views (into the line, or into
+  // rec_ after the general reading): every opcode with the range of its
+  // operands in operands_.
+  struct TOperation {
+    std::string_view Opcode;
+    std::size_t First = 0, Count = 0;
+  };
+  std::vector<TOperation> ops_;
+  std::vector<std::string_view> operands_;
+  std::vector<const TOperation*> found_;  // per item: its operation, or null
+
+  bool ReadPlainLine(std::string_view text);
+  void GatherOperations(std::string_view text);
+  void GatherRecordOperations();
+  void FindItems();
+  bool AppendRecordPlain(std::string& out, std::size_t lineSize);
+  void AppendRecordEscaped(std::string& out);
 };
 
 struct TConvertResult {

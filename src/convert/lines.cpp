@@ -1,5 +1,6 @@
 #include "convert/lines.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <stdexcept>
@@ -13,7 +14,9 @@ std::string_view TrimEPDLine(std::string_view line) {
   return line.substr(b, e - b);
 }
 
-bool IsSkippedEPDLine(std::string_view trimmed) { return trimmed.empty() || trimmed[0] == '#'; }
+bool IsSkippedEPDLine(std::string_view trimmed) {
+  return trimmed.empty() || trimmed[0] == '#';
+}
 
 namespace {
 // The text of a line ends at its first NUL.
@@ -35,8 +38,33 @@ void SplitEPDLines(std::string_view text, const std::function<bool(std::string_v
   }
 }
 
-bool TEPDLineReader::Next(std::string& line) {
-  line.clear();
+namespace {
+
+// Index of the first `c` in buf at or after `from`, or buf.size().
+std::size_t FindFrom(const std::string& buf, std::size_t from, char c) {
+  const void* at = std::memchr(buf.data() + from, c, buf.size() - from);
+  return at ? static_cast<std::size_t>(static_cast<const char*>(at) - buf.data()) : buf.size();
+}
+
+}  // namespace
+
+bool TEPDLineReader::Fill() {
+  buf_.resize(1 << 16);
+  const std::size_t got = std::fread(buf_.data(), 1, buf_.size(), file_);
+  buf_.resize(got);
+  pos_ = 0;
+  nextLF_ = FindFrom(buf_, 0, '\n');
+  nextCR_ = FindFrom(buf_, 0, '\r');
+  nextNul_ = FindFrom(buf_, 0, '\0');
+  if (got == 0) {
+    if (std::ferror(file_)) throw std::runtime_error(std::strerror(errno));
+    eof_ = true;
+  }
+  return got != 0;
+}
+
+bool TEPDLineReader::Next(std::string_view& line) {
+  carry_.clear();
   for (;;) {
     // A "\r" that ended the previous line swallows the "\n" of a CR LF pair,
     // even when the pair was split between two chunks.
@@ -44,31 +72,38 @@ bool TEPDLineReader::Next(std::string& line) {
       if (buf_[pos_] == '\n') ++pos_;
       pendingCR_ = false;
     }
-    std::size_t i = pos_;
-    while (i < buf_.size() && buf_[i] != '\n' && buf_[i] != '\r') ++i;
+    if (nextLF_ < pos_) nextLF_ = FindFrom(buf_, pos_, '\n');
+    if (nextCR_ < pos_) nextCR_ = FindFrom(buf_, pos_, '\r');
+    if (nextNul_ < pos_) nextNul_ = FindFrom(buf_, pos_, '\0');
+    const std::size_t i = std::min(nextLF_, nextCR_);
     if (i < buf_.size()) {
-      line.append(buf_, pos_, i - pos_);
+      // The text of a line ends at its first NUL.
+      const std::size_t end = std::min(i, nextNul_);
+      if (carry_.empty()) {
+        line = std::string_view(buf_.data() + pos_, end - pos_);
+      } else {
+        carry_.append(buf_, pos_, end - pos_);
+        line = CutAtNul(carry_);
+      }
       pendingCR_ = buf_[i] == '\r';
       pos_ = i + 1;
-      line.resize(CutAtNul(line).size());
       return true;
     }
-    line.append(buf_, pos_, buf_.size() - pos_);
-    buf_.clear();
-    pos_ = 0;
-    if (eof_) {
-      line.resize(CutAtNul(line).size());
+    carry_.append(buf_, pos_, buf_.size() - pos_);
+    pos_ = buf_.size();
+    if (eof_ || !Fill()) {
+      line = CutAtNul(carry_);
       // An empty last line (text ending in a line break) is not a line.
       return !line.empty();
     }
-    buf_.resize(1 << 16);
-    const std::size_t got = std::fread(buf_.data(), 1, buf_.size(), file_);
-    buf_.resize(got);
-    if (got == 0) {
-      if (std::ferror(file_)) throw std::runtime_error(std::strerror(errno));
-      eof_ = true;
-    }
   }
+}
+
+bool TEPDLineReader::Next(std::string& line) {
+  std::string_view view;
+  const bool more = Next(view);
+  line.assign(view);
+  return more;
 }
 
 }  // namespace bq

@@ -24,12 +24,21 @@ class TEPDLineReader {
  public:
   explicit TEPDLineReader(std::FILE* file) : file_(file) {}
   // False at the end of input. Throws std::runtime_error on a read error.
+  // The view lies in the reader's buffer and holds until the next call:
+  // lines are not copied unless they straddle two chunks.
+  bool Next(std::string_view& line);
   bool Next(std::string& line);
 
  private:
+  bool Fill();
+
   std::FILE* file_;
   std::string buf_;
   std::size_t pos_ = 0;
+  // Where the next LF, CR and NUL at or after pos_ stand (buf_.size() when
+  // there is none): each byte is searched once, whatever the line endings.
+  std::size_t nextLF_ = 0, nextCR_ = 0, nextNul_ = 0;
+  std::string carry_;  // the start of a line that goes on in the next chunk
   bool eof_ = false;
   bool pendingCR_ = false;
 };

@@ -1,0 +1,143 @@
+#!/bin/sh
+# The benchmark: installs what is missing, builds Release in build-bench/,
+# makes the input from a seed, runs every measurement and the two npm peers
+# on the same file in the same sitting, and prints the figures as a table.
+#
+#   BENCH_LINES   lines of the generated input (200000)
+#   BENCH_SEED    seed of the generator (1)
+#   BENCH_RUNS    runs of each timed measurement (5; 3 for the preview)
+#   BENCH_SKIP    space-separated parts to leave out: callgrind peers preview
+set -eu
+root=$(cd "$(dirname "$0")/.." && pwd)
+lines=${BENCH_LINES:-200000}
+seed=${BENCH_SEED:-1}
+runs=${BENCH_RUNS:-5}
+skip=" ${BENCH_SKIP:-} "
+build="$root/build-bench"
+gui=${BOARDQUILL_GUI:-ON}
+
+skipped() { case "$skip" in *" $1 "*) return 0 ;; *) return 1 ;; esac; }
+
+# ---- what the benchmark needs ------------------------------------------------
+extra="nodejs valgrind time"
+command -v npm >/dev/null 2>&1 || extra="$extra npm"
+BOARDQUILL_EXTRA_PACKAGES="${BOARDQUILL_EXTRA_PACKAGES:-} $extra" "$root/scripts/deps.sh"
+[ "$gui" = ON ] && "$root/scripts/install-fonts.sh" >/dev/null
+if [ ! -d "$root/bench/node_modules/chess.js" ] || [ ! -d "$root/bench/node_modules/chessops" ] ||
+   [ "$root/bench/package-lock.json" -nt "$root/bench/node_modules/.package-lock.json" ]; then
+    (cd "$root/bench" && npm ci --no-audit --no-fund --loglevel=error)
+fi
+
+echo "Building (Release) in $build ..."
+cmake -S "$root" -B "$build" -DCMAKE_BUILD_TYPE=Release -DBOARDQUILL_BENCH=ON \
+    -DBOARDQUILL_GUI="$gui" >/dev/null
+targets="boardquill bq_bench"
+[ "$gui" = ON ] && targets="$targets bq_bench_preview"
+# shellcheck disable=SC2086
+cmake --build "$build" -j2 --target $targets >/dev/null
+
+input="$build/bench-$seed-$lines.epd"
+if [ ! -s "$input" ]; then
+    echo "Generating $lines lines (seed $seed) ..."
+    node "$root/bench/gen.mjs" --seed "$seed" --lines "$lines" --out "$input.tmp"
+    mv "$input.tmp" "$input"
+fi
+
+fonts="$root/data/ChsFonts.ini"
+settings="$build/bench-settings.ini"
+: >"$settings"  # no settings: every default, whatever the user chose
+results="$build/bench-results.txt"
+: >"$results"
+out="$build/bench-out.rtf"
+# The conversion as a user runs it; the font catalogue is not filtered by
+# the installed fonts, so the figures do not depend on them.
+convert_args="--settings $settings --fonts-file $fonts --all-fonts --font"
+
+run() { "$@" | tee -a "$results"; }
+
+echo "Measuring on $(nproc) cores, load $(cut -d' ' -f1-3 /proc/loadavg) ..."
+run "$build/bench/bq_bench" read "$input" --runs "$runs"
+run "$build/bench/bq_bench" driver "$input" --runs "$runs" --fonts-file "$fonts"
+run "$build/bench/bq_bench" convert "$input" --exe "$build/boardquill" --out "$out" \
+    --runs "$runs" -- $convert_args "Chess Merida"
+
+if ! skipped peers; then
+    for peer in chess.js chessops; do
+        run node "$root/bench/peers.mjs" --peer "$peer" --in "$input" --out "$build/bench-$peer.rtf" \
+            --fonts-file "$fonts" --runs "$runs"
+        if cmp -s "$out" "$build/bench-$peer.rtf"; then same=yes; else same=NO; fi
+        echo "same_$peer|output identical to ours|$same" >>"$results"
+    done
+fi
+
+callgrind_cmd="valgrind --tool=callgrind --callgrind-out-file=$build/callgrind.out \
+$build/boardquill convert $convert_args \"Chess Merida\" -o $build/callgrind.rtf $input"
+if ! skipped callgrind; then
+    echo "Counting instructions with callgrind ..."
+    collected() {  # total instructions of a callgrind run of the conversion of $1
+        valgrind --tool=callgrind --callgrind-out-file="$2" "$build/boardquill" convert \
+            $convert_args "Chess Merida" -o "$build/callgrind.rtf" "$1" 2>&1 |
+            sed -n 's/.*Collected : \([0-9]*\).*/\1/p'
+    }
+    head -n 1 "$input" >"$build/bench-one.epd"
+    total=$(collected "$input" "$build/callgrind.out")
+    startup=$(collected "$build/bench-one.epd" "$build/callgrind-one.out")
+    echo "callgrind|instructions/position|$total|$lines|$startup" >>"$results"
+fi
+
+if [ "$gui" = ON ] && ! skipped preview; then
+    for n in 1000 10000; do
+        run "$build/bench/bq_bench_preview" "$input" --lines "$n" --runs 3 --fonts-file "$fonts"
+    done
+fi
+
+# ---- the table ------------------------------------------------------------------
+echo
+echo "Boardquill benchmark: $lines positions (seed $seed), $runs runs, $(date -u +%Y-%m-%dT%H:%MZ)"
+awk -F'|' -v cg="$callgrind_cmd" '
+function fmt(x) {
+  if (x >= 1000) return sprintf("%\047.0f", x)
+  if (x >= 10) return sprintf("%.1f", x)
+  return sprintf("%.3f", x)
+}
+function row(label, key, unit) {
+  if (!(key in med)) return
+  printf "%-46s %14s %14s %14s  %s\n", label " (" unit ")", fmt(lo[key]), fmt(med[key]), fmt(hi[key]), note[key]
+}
+$1 == "callgrind" { cgtotal = $3; cglines = $4; cgstart = $5; next }
+$1 ~ /^same_/ { same[substr($1, 6)] = $3; next }
+{ lo[$1] = $3; med[$1] = $4; hi[$1] = $5; note[$1] = $6 }
+END {
+  printf "%-46s %14s %14s %14s\n", "", "min", "median", "max"
+  row("ReadEPDLine", "read", "positions/s")
+  row("Conversion driver in memory", "driver", "positions/s")
+  row("boardquill convert, file to file", "convert", "positions/s")
+  row("boardquill convert output", "convert_output", "MB/s")
+  row("boardquill convert peak memory", "convert_maxrss", "MB")
+  row("chess.js 1.4.0 (validateFen + load)", "peer_chessjs", "positions/s")
+  row("chess.js output", "peer_chessjs_output", "MB/s")
+  row("chess.js peak memory", "peer_chessjs_maxrss", "MB")
+  row("chessops 0.15.1 (parseFen + fromSetup)", "peer_chessops", "positions/s")
+  row("chessops output", "peer_chessops_output", "MB/s")
+  row("chessops peak memory", "peer_chessops_maxrss", "MB")
+  row("Desktop: Convert to loaded preview, 1,000", "preview_loaded_1000", "s")
+  row("Desktop: Convert to painted preview, 1,000", "preview_1000", "s")
+  row("Desktop: Convert to loaded preview, 10,000", "preview_loaded_10000", "s")
+  row("Desktop: Convert to painted preview, 10,000", "preview_10000", "s")
+  row("Desktop: Convert to laid-out preview, 1,000", "preview_laidout_1000", "s")
+  row("Desktop: Convert to laid-out preview, 10,000", "preview_laidout_10000", "s")
+  print ""
+  if ("convert" in med) {
+    for (p in same) printf "Output of %s identical to ours: %s\n", p, same[p]
+    if ("peer_chessjs" in med)
+      printf "convert vs chess.js:  %.1f times (median), %.1f times (our min / their max)\n", med["convert"] / med["peer_chessjs"], lo["convert"] / hi["peer_chessjs"]
+    if ("peer_chessops" in med)
+      printf "convert vs chessops:  %.1f times (median), %.1f times (our min / their max)\n", med["convert"] / med["peer_chessops"], lo["convert"] / hi["peer_chessops"]
+    if ("peer_chessops" in med && "driver" in med)
+      printf "in-memory driver vs chessops: %.1f times (median; the peers are timed in process too)\n", med["driver"] / med["peer_chessops"]
+  }
+  if (cgtotal != "") {
+    printf "Instructions per position (callgrind): %.0f (%\047d in all for %\047d positions; %.0f without the start-up of %\047d)\n", cgtotal / cglines, cgtotal, cglines, (cgtotal - cgstart) / (cglines - 1), cgstart
+    printf "  command: %s\n", cg
+  }
+}' "$results"

@@ -1,0 +1,251 @@
+// The conversion's short ways against plain reference code: the diagram
+// writer's glyph tables, the converter's plain-line reading and the chunked
+// line reader. They must give the same bytes on every input.
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <random>
+#include <string>
+#include <vector>
+
+#include "convert/diagram.h"
+#include "convert/driver.h"
+#include "convert/lines.h"
+#include "fonts/rtf.h"
+
+namespace bq {
+namespace {
+
+namespace fs = std::filesystem;
+
+// The diagram as the writer draws it, glyph by glyph: no tables.
+std::string ReferenceDiagram(const TPositionCore& core, std::string_view head,
+                             std::string_view tail, bool showCoords, const ChessFontInfoRec& g) {
+  const bool coords = showCoords && g.CoordinatesPossible;
+  const bool border = g.FullBorder;
+  std::string out(head);
+  out += ' ';
+  std::string line;
+  const auto push = [&](std::int32_t glyph) {
+    if ((glyph & 0xFF) != 0) line += static_cast<char>(glyph & 0xFF);
+  };
+  if (border) {
+    line.clear();
+    push(coords ? g.CoordBorderNW : g.BorderNW);
+    for (int f = 0; f < 8; ++f) push(g.BorderN);
+    push(g.BorderNE);
+    AppendRTFGlyphs(out, line);
+    out += "\r\n";
+  }
+  for (int rank = 8; rank >= 1; --rank) {
+    line.clear();
+    if (coords)
+      push(g.WestCoords[static_cast<std::size_t>(rank - 1)]);
+    else if (border)
+      push(g.BorderW);
+    for (int file = 1; file <= 8; ++file) {
+      const TCell c = core.Board[static_cast<std::size_t>((file - 1) * 8 + rank - 1)];
+      push(GetSquareGlyph(c.Piece, c.Colour, file, rank, g));
+    }
+    if (border) push(g.BorderE);
+    out += "\\par ";
+    AppendRTFGlyphs(out, line);
+    out += "\r\n";
+  }
+  if (border) {
+    line.clear();
+    push(coords ? g.CoordBorderSW : g.BorderSW);
+    for (int f = 0; f < 8; ++f)
+      push(coords ? g.SouthCoords[static_cast<std::size_t>(f)] : g.BorderS);
+    push(g.BorderSE);
+    out += "\\par ";
+    AppendRTFGlyphs(out, line);
+  }
+  out += "\\par";
+  out += tail;
+  out += "\r\n";
+  return out;
+}
+
+TPositionCore RandomBoard(std::mt19937& rng, bool oddCodes) {
+  TPositionCore core;
+  ClearBoard(core);
+  for (TCell& c : core.Board) {
+    if (rng() % 2) continue;
+    c = TCell{static_cast<std::uint8_t>(rng() % 2), static_cast<std::uint8_t>(1 + rng() % 6)};
+    // Codes no reader writes: the writer must still draw them as
+    // GetSquareGlyph says.
+    if (oddCodes && rng() % 16 == 0)
+      c = TCell{static_cast<std::uint8_t>(rng() % 256), static_cast<std::uint8_t>(rng() % 256)};
+  }
+  return core;
+}
+
+ChessFontInfoRec RandomMap(std::mt19937& rng) {
+  ChessFontInfoRec g;
+  // Bytes that need escaping, zero (nothing drawn) and plain letters.
+  const auto glyph = [&]() -> std::int32_t {
+    switch (rng() % 6) {
+      case 0:
+        return 0;
+      case 1:
+        return static_cast<std::int32_t>(128 + rng() % 128);
+      case 2:
+        return "{}\\"[rng() % 3];
+      case 3:
+        return static_cast<std::int32_t>(rng() % 32);
+      default:
+        return static_cast<std::int32_t>('A' + rng() % 26) | 0x100;
+    }
+  };
+  g.Blank = {glyph(), glyph(), 0};
+  for (auto& piece : g.Pieces)
+    for (auto& colour : piece)
+      for (auto& v : colour) v = rng() % 3 ? 'a' + static_cast<std::int32_t>(rng() % 26) : glyph();
+  g.BorderNW = glyph(), g.BorderN = glyph(), g.BorderNE = glyph(), g.BorderW = glyph();
+  g.BorderE = glyph(), g.BorderSW = glyph(), g.BorderS = glyph(), g.BorderSE = glyph();
+  g.CoordBorderNW = glyph(), g.CoordBorderSW = glyph();
+  for (auto& v : g.WestCoords) v = glyph();
+  for (auto& v : g.SouthCoords) v = glyph();
+  g.FullBorder = rng() % 2;
+  g.CoordinatesPossible = rng() % 2;
+  return g;
+}
+
+TEST(DiagramTables, DrawLikeTheGlyphByGlyphWriter) {
+  std::mt19937 rng(5);
+  std::vector<ChessFontInfoRec> maps;
+  const TChessFontInfoMan shipped(BQ_SOURCE_DIR "/data/ChsFonts.ini", nullptr);
+  for (int i = 1; i <= shipped.FontCount(); ++i) maps.push_back(shipped.GetFontInfo(i));
+  for (int i = 0; i < 40; ++i) maps.push_back(RandomMap(rng));
+  ASSERT_GT(shipped.FontCount(), 10);
+  for (const ChessFontInfoRec& g : maps) {
+    for (const bool coords : {false, true}) {
+      const TDiagramWriter writer(g, coords);
+      for (int i = 0; i < 60; ++i) {
+        TPosition rec;
+        rec.Core = RandomBoard(rng, i % 3 == 0);
+        std::string out = "x";
+        writer.Append(out, rec.Core, "\\f2\\fs40", "\\f0\\fs20");
+        EXPECT_EQ(out, "x" + ReferenceDiagram(rec.Core, "\\f2\\fs40", "\\f0\\fs20", coords, g))
+            << g.Name;
+        EXPECT_EQ(WriteDiagram(rec, "H", "T", coords, g),
+                  ReferenceDiagram(rec.Core, "H", "T", coords, g));
+      }
+    }
+  }
+}
+
+TEST(ConverterShortWay, WritesWhatTheGeneralWayWrites) {
+  // A doubled blank after the placement sends a line the general way; the
+  // documents must not differ.
+  const fs::path ini =
+      fs::temp_directory_path() / ("bq_fast_" + std::to_string(::getpid()) + ".ini");
+  std::ofstream(ini) << "[Chess Fonts]\nFonts=1\nFont1=F\n[F]\nCharset=2\n"
+                        "Blank_W=46\nBlank_B=43\nWhiteKing_B=75\nWhiteKing_W=107\n"
+                        "BlackKing_W=108\nBlackKing_B=76\nWhitePawn_W=200\nBorderNW=1\n";
+  const TChessFontInfoMan fonts(ini.string(), nullptr);
+  fs::remove(ini);
+  const char* const lines[] = {
+      "4k3/8/8/8/8/8/4P3/4K3 w - - bm e4; id \"plain.1\";",
+      "4k3/8/8/8/8/8/4P3/4K3 b - - id \"{braces} and \\\\\"; bm Kd7;",
+      "4k3/8/8/8/8/8/4P3/4K3 w - e3 ID \"caf\xc3\xa9\"; BM e4 d4; id second;",
+      "4k3/8/8/8/8/8/8/4K2k w - - bm Kf2; id \"illegal\";",
+      "4k3/8/8/8/8/8/8/4K3 w - -",
+      "4k3/8/8/8/8/8/8/4K3 w - - ;; id;",
+      "4k3/8/8/8/8/8/8/4K3 w - - c0 \x01\x7f\xff; id  \"\"  x;",
+  };
+  for (const char* const ops : {"id,bm", "bm,,id,bm", "", "c0,id"}) {
+    TConvertSettings s;
+    s.DiagFont = "F";
+    s.Operations = ops;
+    s.TextFontSize = 12;
+    std::string plain, general;
+    for (const char* line : lines) {
+      plain += line;
+      plain += "\n";
+      std::string bent = line;
+      bent.insert(bent.find(' '), 1, ' ');
+      general += bent + "\n";
+    }
+    const TConvertResult a = ConvertEPDText(plain, s, fonts);
+    const TConvertResult b = ConvertEPDText(general, s, fonts);
+    ASSERT_TRUE(a.Ok) << a.Message << a.Reason;
+    EXPECT_EQ(a.Document, b.Document) << ops;
+  }
+}
+
+// The chunked reader as it read before it kept views: one copied line at a
+// time, the CR of a CR LF pair remembered across chunks.
+std::vector<std::string> ReferenceLines(const std::string& text) {
+  std::vector<std::string> lines;
+  std::string line;
+  std::size_t i = 0;
+  bool pendingCR = false;
+  for (;;) {
+    if (i == text.size()) {
+      line.resize(std::string_view(line).substr(0, line.find('\0')).size());
+      if (!line.empty()) lines.push_back(line);
+      return lines;
+    }
+    const char c = text[i++];
+    if (pendingCR && c == '\n') {
+      pendingCR = false;
+      continue;
+    }
+    pendingCR = false;
+    if (c == '\n' || c == '\r') {
+      pendingCR = c == '\r';
+      line.resize(std::string_view(line).substr(0, line.find('\0')).size());
+      lines.push_back(line);
+      line.clear();
+    } else {
+      line += c;
+    }
+  }
+}
+
+TEST(LineReader, ViewsMatchCopiedLinesAcrossChunks) {
+  std::mt19937 rng(9);
+  for (int round = 0; round < 60; ++round) {
+    std::string text;
+    const std::size_t size = (1 + rng() % 3) * 65536 + rng() % 400 - 200;
+    const bool dense = round % 3 == 0;
+    while (text.size() < size) {
+      if (dense) {
+        text += "ab\n\r\0 "[rng() % 6];
+      } else {
+        text.append(rng() % 300, 'x');
+        text += rng() % 3 == 0 ? "\r\n" : rng() % 2 ? "\r" : "\n";
+        if (rng() % 10 == 0) text += '\0';
+      }
+    }
+    if (rng() % 2) text += std::string("\0tail", 5);
+    std::FILE* f = std::tmpfile();
+    ASSERT_NE(f, nullptr);
+    std::fwrite(text.data(), 1, text.size(), f);
+    std::rewind(f);
+    std::vector<std::string> views, copies;
+    {
+      TEPDLineReader reader(f);
+      std::string_view line;
+      while (reader.Next(line)) views.emplace_back(line);
+    }
+    std::rewind(f);
+    {
+      TEPDLineReader reader(f);
+      std::string line;
+      while (reader.Next(line)) copies.push_back(line);
+    }
+    std::fclose(f);
+    const std::vector<std::string> expected = ReferenceLines(text);
+    EXPECT_EQ(views, expected) << round;
+    EXPECT_EQ(copies, expected) << round;
+  }
+}
+
+}  // namespace
+}  // namespace bq
