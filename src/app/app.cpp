@@ -67,6 +67,8 @@ int RunDesktopApp(int argc, char** argv) {
   QApplication app(argc, argv);
   QApplication::setApplicationName(kAppTitle);
   QApplication::setApplicationVersion(BOARDQUILL_VERSION);
+  // Lets Wayland compositors match the window to its menu entry and icon.
+  QGuiApplication::setDesktopFileName(QStringLiteral("boardquill"));
   try {
     TAppModules modules;
     QApplication::setApplicationDisplayName(kAppTitle);

@@ -1,8 +1,5 @@
 #include "cli/commands.h"
 
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -16,6 +13,7 @@
 #include "chess/input.h"
 #include "chess/parser.h"
 #include "chess/validation.h"
+#include "cli/outfile.h"
 #include "convert/driver.h"
 #include "convert/lines.h"
 #include "fonts/catalogue.h"
@@ -121,12 +119,7 @@ std::int32_t IntArg(const std::string& option, const std::string& value) {
   return n;
 }
 
-struct FileCloser {
-  void operator()(std::FILE* f) const {
-    if (f) std::fclose(f);
-  }
-};
-using FilePtr = std::unique_ptr<std::FILE, FileCloser>;
+using FilePtr = TFilePtr;
 
 // Standard input, or a file opened for reading; throws UsageError-like
 // failures as I/O errors naming the file.
@@ -157,7 +150,8 @@ int RunCheck(ArgList& args) {
   long long positions = 0, errors = 0, illegal = 0;
   TPosition rec;
   InitPosition(rec);
-  std::string line, reason;
+  std::string_view line;
+  std::string reason;
   for (const std::string& name : files) {
     FilePtr owned;
     try {
@@ -230,7 +224,9 @@ struct FontOptions {
   }
   std::string Path() const { return fontsFile.empty() ? ProgramFolder() + "ChsFonts.ini" : fontsFile; }
   TChessFontInfoMan Load() const {
-    if (!fontsFile.empty() && access(fontsFile.c_str(), R_OK) != 0)
+    // A file named on the command line must be readable; the default one
+    // may be missing (an empty catalogue).
+    if (!fontsFile.empty() && !TFilePtr(std::fopen(fontsFile.c_str(), "rb")))
       throw InputError("cannot read font description file " + Quoted(fontsFile) + ": " +
                        std::strerror(errno));
     return allFonts ? TChessFontInfoMan(Path(), nullptr) : TChessFontInfoMan(Path());
@@ -244,32 +240,18 @@ struct FontOptions {
 class TempOutput {
  public:
   explicit TempOutput(const std::string& target) : target_(target) {
-    if (target_.empty()) {
-      file_ = std::tmpfile();
-      if (!file_) throw InputError(std::string("cannot create a temporary file: ") + std::strerror(errno));
-      return;
+    try {
+      if (target_.empty())
+        scratch_ = OpenScratchFile();
+      else
+        replacing_.emplace(target_);
+    } catch (const TFileError& e) {
+      if (target_.empty())
+        throw InputError(std::string("cannot create a temporary file: ") + e.what());
+      throw InputError("cannot write " + Quoted(target_) + ": " + e.what());
     }
-    tempPath_ = target_ + ".XXXXXX";
-    int fd = mkstemp(tempPath_.data());
-    if (fd < 0) {
-      const std::string reason = std::strerror(errno);
-      tempPath_.clear();
-      throw InputError("cannot write " + Quoted(target_) + ": " + reason);
-    }
-    // Give the result the permissions a newly created file would have.
-    const mode_t mask = umask(0);
-    umask(mask);
-    fchmod(fd, 0666 & ~mask);
-    file_ = fdopen(fd, "wb");
-    if (!file_) {
-      close(fd);
-      Discard();
-      throw InputError("cannot write " + Quoted(target_) + ": " + std::strerror(errno));
-    }
+    file_ = target_.empty() ? scratch_.get() : replacing_->Stream();
   }
-  ~TempOutput() { Discard(); }
-  TempOutput(const TempOutput&) = delete;
-  TempOutput& operator=(const TempOutput&) = delete;
 
   void Write(std::string& buf) {
     if (!buf.empty() && std::fwrite(buf.data(), 1, buf.size(), file_) != buf.size())
@@ -279,8 +261,9 @@ class TempOutput {
 
   // Moves the finished document to its place.
   void Commit() {
-    if (std::fflush(file_) != 0) throw InputError("cannot write " + Where() + ": " + std::strerror(errno));
     if (target_.empty()) {
+      if (std::fflush(file_) != 0)
+        throw InputError("cannot write " + Where() + ": " + std::strerror(errno));
       std::rewind(file_);
       char chunk[1 << 16];
       std::size_t got;
@@ -292,28 +275,20 @@ class TempOutput {
         throw InputError(std::string("cannot write to standard output: ") + std::strerror(errno));
       return;
     }
-    if (fsync(fileno(file_)) != 0 || std::fclose(file_) != 0) {
-      file_ = nullptr;
-      throw InputError("cannot write " + Where() + ": " + std::strerror(errno));
+    try {
+      replacing_->Commit();
+    } catch (const TFileError& e) {
+      throw InputError("cannot write " + Where() + ": " + e.what());
     }
-    file_ = nullptr;
-    if (std::rename(tempPath_.c_str(), target_.c_str()) != 0)
-      throw InputError("cannot write " + Where() + ": " + std::strerror(errno));
-    tempPath_.clear();
   }
 
  private:
   std::string Where() const { return target_.empty() ? "a temporary file" : Quoted(target_); }
-  void Discard() {
-    if (file_) std::fclose(file_);
-    file_ = nullptr;
-    if (!tempPath_.empty()) unlink(tempPath_.c_str());
-    tempPath_.clear();
-  }
 
   std::string target_;
-  std::string tempPath_;
-  std::FILE* file_ = nullptr;
+  TFilePtr scratch_;                         // standard output: read back at the end
+  std::optional<TReplacingFile> replacing_;  // a named file: moved over it at the end
+  std::FILE* file_ = nullptr;                // the one of the two in use
 };
 
 int RunConvert(ArgList& args) {
@@ -382,7 +357,8 @@ int RunConvert(ArgList& args) {
   TempOutput out(output);
   TEPDConverter converter(s, fonts);
   TEPDLineReader reader(in);
-  std::string line, buf;
+  std::string_view line;
+  std::string buf;
   buf.reserve(1 << 17);
   try {
     while (reader.Next(line)) {
@@ -440,6 +416,7 @@ int RunCli(int argc, char** argv) {
     return kExitUsage;
   }
   const std::string command = argv[1];
+  UseBinaryStandardStreams();
   try {
     ArgList args(argc, argv, 2);
     if (command == "-h" || command == "--help" || command == "help") {

@@ -13,6 +13,8 @@
 
 #ifdef _WIN32
 #include <windows.h>
+// windows.h maps this name to the system's own profile writer.
+#undef WriteProfileString
 #else
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -246,7 +248,12 @@ TProfileFile TProfileFile::LoadForUpdate(const std::string& path) {
   auto st = std::filesystem::status(path, ec);
   if (st.type() == std::filesystem::file_type::not_found) return Parse({});
   if (ec || st.type() != std::filesystem::file_type::regular) RaiseWriteError(path);
-#ifndef _WIN32
+#ifdef _WIN32
+  // Moving a file over a read-only one is not refused everywhere (Wine).
+  const DWORD attributes = GetFileAttributesA(path.c_str());
+  if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_READONLY))
+    RaiseWriteError(path);
+#else
   if (::access(path.c_str(), W_OK) != 0) RaiseWriteError(path);
 #endif
   std::string text;

@@ -10,6 +10,8 @@
 
 #ifdef _WIN32
 #include <windows.h>
+// windows.h maps this name to the system's own profile writer.
+#undef WriteProfileString
 #else
 #include <pwd.h>
 #include <unistd.h>

@@ -1,8 +1,11 @@
 // Runs the real `boardquill` executable on files, as a user would.
 #include <gtest/gtest.h>
+#ifndef _WIN32
 #include <sys/wait.h>
+#endif
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -29,7 +32,7 @@ class CliTest : public ::testing::Test {
   void SetUp() override {
     const char* bin = std::getenv("BQ_BINARY");
     ASSERT_NE(bin, nullptr) << "BQ_BINARY must name the boardquill executable";
-    binary_ = bin;
+    binary_ = fs::path(bin).make_preferred().string();
     dir_ = fs::temp_directory_path() / ("bq_cli_" + std::to_string(::getpid()) + "_" +
                                         ::testing::UnitTest::GetInstance()->current_test_info()->name());
     fs::create_directories(dir_);
@@ -47,14 +50,26 @@ class CliTest : public ::testing::Test {
     return dir_ / name;
   }
 
-  CmdResult Exec(const std::string& args, const std::string& stdinText = "") {
+  // `args` is written for sh. No argument holds a quote, so for cmd.exe
+  // single quotes simply become double quotes.
+  CmdResult Exec(std::string args, const std::string& stdinText = "") {
     const fs::path in = Write("stdin.txt", stdinText);
-    const std::string cmd = "cd '" + dir_.string() + "' && '" + binary_ + "' " + args + " <'" +
-                            in.string() + "' >'" + (dir_ / "out.txt").string() + "' 2>'" +
-                            (dir_ / "err.txt").string() + "'";
+#ifdef _WIN32
+    std::replace(args.begin(), args.end(), '\'', '"');
+    const std::string cd = "cd /d ", q = "\"";
+#else
+    const std::string cd = "cd ", q = "'";
+#endif
+    const std::string cmd = cd + q + dir_.string() + q + " && " + q + binary_ + q + " " + args +
+                            " <" + q + in.string() + q + " >" + q + (dir_ / "out.txt").string() +
+                            q + " 2>" + q + (dir_ / "err.txt").string() + q;
     CmdResult r;
     const int st = std::system(cmd.c_str());
+#ifdef _WIN32
+    r.status = st;
+#else
     r.status = WIFEXITED(st) ? WEXITSTATUS(st) : -1;
+#endif
     r.out = ReadFile(dir_ / "out.txt");
     r.err = ReadFile(dir_ / "err.txt");
     return r;

@@ -15,6 +15,19 @@ using testing::TempDir;
 using testing::WriteFile;
 namespace fs = std::filesystem;
 
+// New profile files take the platform's line break.
+#ifdef _WIN32
+constexpr const char kEol[] = "\r\n";
+#else
+constexpr const char kEol[] = "\n";
+#endif
+
+// `path` with the platform's separator appended.
+std::string Folder(const std::string& path) {
+  return path + kPathSeparator;
+}
+
+#ifndef _WIN32
 // Sets or clears an environment variable for one scope.
 class EnvVar {
  public:
@@ -28,6 +41,7 @@ class EnvVar {
   const char* name_;
   std::optional<std::string> old_;
 };
+#endif
 
 TEST(SettingsFile, NamedAfterTheProgramBesideItOrInAppsettings) {
   ProgramDir prog("conv.beta.exe");
@@ -46,7 +60,8 @@ TEST(SettingsFile, NamedAfterTheProgramBesideItOrInAppsettings) {
   EXPECT_EQ(SettingsFolder(), prog / "appsettings/");
   EXPECT_EQ(ReadIntSetting("General", "DiagFontSize", 20), 20);  // the old file is not read
   WriteIntSetting("General", "DiagFontSize", 24);
-  EXPECT_EQ(ReadFile(prog / "appsettings/boardquill.ini"), "[General]\nDiagFontSize=24\n");
+  EXPECT_EQ(ReadFile(prog / "appsettings/boardquill.ini"),
+            std::string("[General]") + kEol + "DiagFontSize=24" + kEol);
 }
 
 TEST(SettingsFile, TypedValuesAndDefaults) {
@@ -73,6 +88,7 @@ TEST(SettingsFile, TypedValuesAndDefaults) {
   EXPECT_EQ(ReadStrSetting("General", "H", ""), "$1F");  // untouched
 }
 
+#ifndef _WIN32
 TEST(SettingsFile, ReadOnlyProgramFolderUsesTheUserConfigFolder) {
   ProgramDir prog;
   TempDir user;
@@ -111,6 +127,7 @@ TEST(SettingsFile, ReadOnlyProgramFolderUsesTheUserConfigFolder) {
             }),
             "throw: Unable to write to " + prog / "appsettings/boardquill.ini");
 }
+#endif
 
 TEST(CommonFolder, SearchOrderAndCache) {
   ProgramDir prog;
@@ -122,12 +139,12 @@ TEST(CommonFolder, SearchOrderAndCache) {
   ResetCommonFolder();
   WriteFile(other / "machine.ini", "[Info]\nCommonFiles=/opt/shared\n");
   SetMachineConfigFileForTesting(other / "machine.ini");
-  EXPECT_EQ(CommonFolder(), "/opt/shared/");
+  EXPECT_EQ(CommonFolder(), Folder("/opt/shared"));
 
   // A "common" folder comes before it; a file of that name does not count.
   ResetCommonFolder();
   WriteFile(prog / "common", "");
-  EXPECT_EQ(CommonFolder(), "/opt/shared/");
+  EXPECT_EQ(CommonFolder(), Folder("/opt/shared"));
   fs::remove(prog / "common");
   fs::create_directory(prog / "common");
   ResetCommonFolder();
@@ -137,14 +154,17 @@ TEST(CommonFolder, SearchOrderAndCache) {
   // shared.ini comes first; a trailing separator is added once.
   ResetCommonFolder();
   WriteFile(prog / "shared.ini", "[Info]\nCommonFiles=/data/x\n");
-  EXPECT_EQ(CommonFolder(), "/data/x/");
+  EXPECT_EQ(CommonFolder(), Folder("/data/x"));
   WriteFile(prog / "shared.ini", "[Info]\nCommonFiles=/data/y/\n");
-  EXPECT_EQ(CommonFolder(), "/data/x/");  // cached
+  EXPECT_EQ(CommonFolder(), Folder("/data/x"));  // cached
   ResetCommonFolder();
   EXPECT_EQ(CommonFolder(), "/data/y/");
 
-  EXPECT_EQ(IncludeTrailingSeparator("a"), "a/");
+  EXPECT_EQ(IncludeTrailingSeparator("a"), Folder("a"));
   EXPECT_EQ(IncludeTrailingSeparator("a/"), "a/");
+#ifdef _WIN32
+  EXPECT_EQ(IncludeTrailingSeparator("C:\\a\\"), "C:\\a\\");
+#endif
   EXPECT_EQ(IncludeTrailingSeparator(""), "");
 }
 

@@ -1,17 +1,21 @@
 #pragma once
 // Temporary folders, whole-file helpers and an unprivileged runner for the
 // support tests.
+#ifndef _WIN32
 #include <grp.h>
 #include <stdlib.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
+#endif
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <functional>
 #include <iterator>
 #include <optional>
+#include <random>
 #include <string>
 
 #include "support/language.h"
@@ -21,15 +25,23 @@ namespace bq::testing {
 
 namespace fs = std::filesystem;
 
-// A fresh folder (path ends in '/') that others may enter, removed with
-// everything in it.
+// A fresh folder (path ends in the separator) that others may enter,
+// removed with everything in it.
 class TempDir {
  public:
   TempDir() {
+#ifdef _WIN32
+    std::random_device rd;
+    fs::path p;
+    do p = fs::temp_directory_path() / ("bqsupport-" + std::to_string(rd()));
+    while (!fs::create_directory(p));
+    path_ = p.string();
+#else
     std::string tmpl = (fs::temp_directory_path() / "bqsupport-XXXXXX").string();
     path_ = ::mkdtemp(tmpl.data());
     ::chmod(path_.c_str(), 0755);
-    path_ += '/';
+#endif
+    path_ += kPathSeparator;
   }
   ~TempDir() {
     std::error_code ec;
@@ -41,8 +53,14 @@ class TempDir {
   }
   TempDir(const TempDir&) = delete;
   TempDir& operator=(const TempDir&) = delete;
-  const std::string& path() const { return path_; }
-  std::string operator/(const std::string& name) const { return path_ + name; }
+  const std::string& path() const {
+    return path_;
+  }
+  // `name` may hold '/', which becomes the platform's separator.
+  std::string operator/(std::string name) const {
+    std::replace(name.begin(), name.end(), '/', kPathSeparator);
+    return path_ + name;
+  }
 
  private:
   std::string path_;
@@ -74,6 +92,9 @@ inline std::string RunUnprivileged(const std::function<std::string()>& fn) {
       return std::string("throw: ") + e.what();
     }
   };
+#ifdef _WIN32
+  return run();
+#else
   if (::geteuid() != 0) return run();
   int fds[2];
   if (::pipe(fds) != 0) return "pipe failed";
@@ -95,6 +116,7 @@ inline std::string RunUnprivileged(const std::function<std::string()>& fn) {
   int status = 0;
   ::waitpid(pid, &status, 0);
   return out;
+#endif
 }
 
 // A pretend program file in its own folder, and a clean process state

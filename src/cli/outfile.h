@@ -1,0 +1,51 @@
+#pragma once
+// Output files of the command line that appear whole or not at all: the
+// document is written to a temporary file beside its target and moved over
+// the target only when it is complete.
+#include <cstdio>
+#include <memory>
+#include <stdexcept>
+#include <string>
+
+namespace bq {
+
+// A failed file operation; what() is the system's reason.
+struct TFileError : std::runtime_error {
+  using std::runtime_error::runtime_error;
+};
+
+struct TFileCloser {
+  void operator()(std::FILE* f) const {
+    if (f) std::fclose(f);
+  }
+};
+using TFilePtr = std::unique_ptr<std::FILE, TFileCloser>;
+
+// A temporary file for reading back what was written, gone when closed.
+TFilePtr OpenScratchFile();
+
+// Standard input and output carry bytes as they are (no CR LF translation
+// on Windows), so a document is the same on every system.
+void UseBinaryStandardStreams();
+
+class TReplacingFile {
+ public:
+  // Creates the temporary file beside `target`, named `target` plus a suffix,
+  // with the permissions a new file would get.
+  explicit TReplacingFile(std::string target);
+  // Removes the temporary file unless Commit succeeded.
+  ~TReplacingFile();
+  TReplacingFile(const TReplacingFile&) = delete;
+  TReplacingFile& operator=(const TReplacingFile&) = delete;
+
+  std::FILE* Stream() const { return file_.get(); }
+  // Flushes the file to the disk and puts it in the target's place.
+  void Commit();
+
+ private:
+  std::string target_;
+  std::string temp_;
+  TFilePtr file_;
+};
+
+}  // namespace bq
