@@ -10,9 +10,12 @@ namespace {
 
 constexpr char kHex[] = "0123456789ABCDEF";
 
-// Bytes a glyph line cannot carry as they are.
+// Bytes a glyph line cannot carry as they are. Control bytes too: readers
+// drop a raw CR or LF and most other codes below 32, so such a glyph would
+// vanish from the board.
 constexpr std::array<bool, 256> kGlyphEscaped = [] {
   std::array<bool, 256> t{};
+  for (int b = 0; b < 32; ++b) t[b] = true;
   for (int b = 128; b < 256; ++b) t[b] = true;
   t['{'] = t['}'] = t['\\'] = true;
   return t;
@@ -27,8 +30,14 @@ constexpr bool HasByte(std::uint64_t w, unsigned char c) {
   return ((x - kOnes) & ~x & kHigh) != 0;
 }
 
+// Whether a word of 7-bit bytes holds a byte below 32 (exact for 7-bit bytes).
+constexpr bool HasControl(std::uint64_t w) {
+  return ((w - kOnes * 0x20) & ~w & kHigh) != 0;
+}
+
 constexpr bool PlainGlyphs8(std::uint64_t w) {
-  return (w & kHigh) == 0 && !HasByte(w, '{') && !HasByte(w, '}') && !HasByte(w, '\\');
+  return (w & kHigh) == 0 && !HasControl(w) && !HasByte(w, '{') && !HasByte(w, '}') &&
+         !HasByte(w, '\\');
 }
 
 // Text bytes copied as they are: printable ASCII (and DEL) apart from the
@@ -88,12 +97,18 @@ void AppendHexEscape(std::string& out, unsigned char b) {
 
 std::string RTFHeader(std::string_view font0, std::string_view font1, std::string_view diagFont,
                       std::int32_t diagCharset) {
+  // Font names come from settings and font files: escaped like any text, so
+  // that a brace or backslash in a name cannot break the font table.
   std::string h;
   h.reserve(112 + font0.size() + font1.size() + diagFont.size());
-  h.append("{\\rtf1\\ansi{\\fonttbl{\\f0\\fswiss\\fcharset0 ").append(font0).append(";}");
-  h.append("{\\f1\\froman\\fcharset0 ").append(font1).append(";}");
-  h.append("{\\f2\\fswiss\\fcharset").append(std::to_string(diagCharset));
-  h.append("\\fprq2 ").append(diagFont).append(";}}");
+  h.append("{\\rtf1\\ansi{\\fonttbl{\\f0\\fswiss\\fcharset0 ");
+  AppendRTFText(h, font0);
+  h.append(";}{\\f1\\froman\\fcharset0 ");
+  AppendRTFText(h, font1);
+  h.append(";}{\\f2\\fswiss\\fcharset").append(std::to_string(diagCharset));
+  h.append("\\fprq2 ");
+  AppendRTFText(h, diagFont);
+  h.append(";}}");
   return h;
 }
 

@@ -6,14 +6,15 @@
 
 namespace bq {
 
+// Font names are escaped as by AppendRTFText.
 std::string RTFHeader(std::string_view font0, std::string_view font1, std::string_view diagFont,
                       std::int32_t diagCharset);
 inline std::string RTFFooter() {
   return "}";
 }
 
-// Glyph lines: bytes >= 128 and "{", "}", "\" become \'hh (upper-case hex);
-// other bytes stay.
+// Glyph lines: bytes below 32 or >= 128 and "{", "}", "\" become \'hh
+// (upper-case hex); other bytes stay.
 void AppendRTFGlyphs(std::string& out, std::string_view glyphs);
 std::string EscapeRTFGlyphs(std::string_view glyphs);
 

@@ -20,12 +20,21 @@ TEST(RTFHeader, ThreeFontTable) {
             "{\\f2\\fswiss\\fcharset0\\fprq2 ;}}");
 }
 
+TEST(RTFHeader, FontNamesCannotBreakTheFontTable) {
+  // Names come from the settings file and the font file, which may hold anything.
+  EXPECT_EQ(RTFHeader("A}{\\b", "x\\par", "Chess\x01\xC3\xA9", 0),
+            "{\\rtf1\\ansi{\\fonttbl{\\f0\\fswiss\\fcharset0 A\\}\\{\\\\b;}"
+            "{\\f1\\froman\\fcharset0 x\\\\par;}{\\f2\\fswiss\\fcharset0\\fprq2 "
+            "Chess\\'01\\u233?;}}");
+}
+
 TEST(RTFGlyphs, Escaping) {
   EXPECT_EQ(EscapeRTFGlyphs("rnbqkbnr"), "rnbqkbnr");
   EXPECT_EQ(EscapeRTFGlyphs("{}\\"), "\\'7B\\'7D\\'5C");
   EXPECT_EQ(EscapeRTFGlyphs("\xFF\x80\x7F"), "\\'FF\\'80\x7F");
   EXPECT_EQ(EscapeRTFGlyphs("4+.+.\xA1.+.5"), "4+.+.\\'A1.+.5");
-  EXPECT_EQ(EscapeRTFGlyphs("\x01\x00 "s), "\x01\x00 "s);
+  // Control bytes too: readers drop raw ones, and the glyph would vanish.
+  EXPECT_EQ(EscapeRTFGlyphs("\x01\x00\t\r\n\x1F "s), "\\'01\\'00\\'09\\'0D\\'0A\\'1F ");
   EXPECT_EQ(EscapeRTFGlyphs(""), "");
 }
 
@@ -34,7 +43,7 @@ TEST(RTFGlyphs, EscapeFoundAtAnyPosition) {
   // any of them and at any offset.
   for (std::size_t len = 1; len <= 20; ++len) {
     for (std::size_t at = 0; at < len; ++at) {
-      for (const char c : {'{', '}', '\\', '\x80', '\xFF', '\xDB'}) {
+      for (const char c : {'{', '}', '\\', '\x80', '\xFF', '\xDB', '\x01', '\n', '\x1F'}) {
         std::string line(len, 'z');
         line[at] = c;
         const char hex[] = "0123456789ABCDEF";
@@ -47,8 +56,8 @@ TEST(RTFGlyphs, EscapeFoundAtAnyPosition) {
   }
   // Bytes next to the specials do not count as them.
   EXPECT_EQ(EscapeRTFGlyphs("[]|z{|]~[}}"), "[]|z\\'7B|]~[\\'7D\\'7D");
-  EXPECT_EQ(EscapeRTFGlyphs("\x7A\x7C\x7E\x5B\x5D\x7F\x3C\x1C\x7A"),
-            "\x7A\x7C\x7E\x5B\x5D\x7F\x3C\x1C\x7A");
+  EXPECT_EQ(EscapeRTFGlyphs("\x7A\x7C\x7E\x5B\x5D\x7F\x3C\x20\x7A"),
+            "\x7A\x7C\x7E\x5B\x5D\x7F\x3C\x20\x7A");
 }
 
 TEST(RTFGlyphs, AppendKeepsWhatIsThere) {

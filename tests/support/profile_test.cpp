@@ -121,6 +121,9 @@ TEST(ProfileWrite, BinaryGarbageAndHugeLinesAreHarmless) {
   EXPECT_EQ(again.ReadString("s", "k", "-"), "v");
 }
 
+// Permissions, links and a user without rights are POSIX matters; the
+// Windows refusal is tested in windows_test.cpp.
+#ifndef _WIN32
 TEST(ProfileSave, ReplacesTheFileAtomically) {
   TempDir dir;
   const std::string path = dir / "a.ini";
@@ -167,6 +170,7 @@ TEST(ProfileSave, RefusedWriteKeepsTheOldFileAndLeavesNoTemporary) {
   EXPECT_EQ(FileCount(ro), 1);
   EXPECT_EQ(FileCount(open), 1);
 }
+#endif
 
 }  // namespace
 }  // namespace bq
