@@ -314,9 +314,11 @@ const char* ReadPlainFields(const char* p, const char* const end, TPositionCore&
                             TPieceCounts& counts, std::array<int, 2>& kings) {
   if (p == end) return nullptr;
   const TPieceLetterTable& letters = EnglishPieceTable();
-  // The placement loop stops at the first blank, so there must be one.
-  if (letters[static_cast<unsigned char>(' ')] != 0 ||
-      std::memchr(p, ' ', static_cast<std::size_t>(end - p)) == nullptr)
+  // The placement loop stops at the first byte that is no piece, digit or
+  // "/": a line that ends in such a byte cannot take it past the end.
+  const auto last = static_cast<unsigned char>(end[-1]);
+  if (letters[static_cast<unsigned char>(' ')] != 0 || letters[last] != 0 ||
+      (last >= '1' && last <= '8') || last == '/')
     return nullptr;
 
   ClearBoard(core);

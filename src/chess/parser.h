@@ -55,11 +55,13 @@ bool ReadEPDLineChecked(TPosition& rec, std::string_view line, std::string* reas
 // The four fields of a line written the way test suites and databases write
 // them: eight full ranks, single blanks between the fields, castling "-" or
 // rights in the order KQkq, en passant "-" or a square a1..h8, then a blank
-// or the end. Fills `core` as ReadEPDLine does before its legality test
-// (MoveNumber aside) and gives the piece counts and king cells that
-// IsLegalPositionCounted takes. Returns where the operations start, or
-// nullptr for any other line, which ReadEPDLine reads the general way
-// (`core` may have changed meanwhile). The line must hold no NUL.
+// or the end; the last byte of the line is no piece letter, digit or "/"
+// (operations end in ";" as a rule). Fills `core` as ReadEPDLine does
+// before its legality test (MoveNumber aside) and gives the piece counts
+// and king cells that IsLegalPositionCounted takes. Returns where the
+// operations start, or nullptr for any other line, which ReadEPDLine reads
+// the general way (`core` may have changed meanwhile). The line must hold
+// no NUL.
 const char* ReadPlainEPDFields(std::string_view line, TPositionCore& core, TPieceCounts& counts,
                                std::array<int, 2>& kings);
 

@@ -217,9 +217,14 @@ bool SideMayStand(std::uint8_t colour, const TPieceCounts& counts, const TPositi
   const auto& n = counts[colour];
   if (n[pKing] != 1) return false;
   const int p = n[pPawn], kn = n[pKnight], b = n[pBishop], r = n[pRook], q = n[pQueen];
-  const int promoted =
-      std::max(0, q - 1) + std::max(0, r - 2) + std::max(0, b - 2) + std::max(0, kn - 2);
-  if (promoted + p > 8 || kn + b + r + q + p > 15) return false;
+  if (q <= 1 && r <= 2 && b <= 2 && kn <= 2) {
+    // Nothing promoted, and at most 7 pieces besides the pawns.
+    if (p > 8) return false;
+  } else {
+    const int promoted =
+        std::max(0, q - 1) + std::max(0, r - 2) + std::max(0, b - 2) + std::max(0, kn - 2);
+    if (promoted + p > 8 || kn + b + r + q + p > 15) return false;
+  }
   const bool queenSide = core.CastlingRights[static_cast<std::size_t>(colour * 2)];
   const bool kingSide = core.CastlingRights[static_cast<std::size_t>(colour * 2 + 1)];
   if (!queenSide && !kingSide) return true;

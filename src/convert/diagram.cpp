@@ -93,6 +93,17 @@ TDiagramWriter::TDiagramWriter(const ChessFontInfoRec& g, bool showCoords)
     for (std::size_t i = 0; i < squares_.size(); ++i)
       squareBytes_[i] = static_cast<char>(squares_[i] >> 56 == 1 ? squares_[i] & 0xFF : 0);
   }
+  if (!squareBytes_.empty() && std::endian::native == std::endian::little) {
+    readBoardBytes_ = true;
+    for (std::size_t sq = 0; sq < 2; ++sq) {
+      const char* const bytes = squareBytes_.data() + sq * kCellValues;
+      for (std::size_t colour = 0; colour < 4; ++colour) {
+        readBoardBytes_ = readBoardBytes_ && bytes[colour] != 0;
+        for (std::size_t piece = pPawn; colour <= cBlack && piece <= pKing; ++piece)
+          readBoardBytes_ = readBoardBytes_ && bytes[colour | piece << 8] != 0;
+      }
+    }
+  }
   std::string text;
   if (border) {
     text = GlyphText(coords ? g.CoordBorderNW : g.BorderNW);
@@ -115,9 +126,27 @@ TDiagramWriter::TDiagramWriter(const ChessFontInfoRec& g, bool showCoords)
     text += GlyphText(g.BorderSE);
     Set(bottom_, text);
   }
+  if (readBoardBytes_) {
+    const auto text = [](const TPiece& piece) {
+      return std::string(piece.Bytes.data(), piece.Size);
+    };
+    std::array<std::string, 9> joints;
+    joints[0] = text(top_) + text(rowHead_[7]);
+    for (std::size_t i = 1; i < 8; ++i) joints[i] = text(rowTail_) + text(rowHead_[7 - i]);
+    joints[8] = text(rowTail_) + text(bottom_);
+    for (std::size_t i = 0; i < 9; ++i) {
+      const std::size_t room = i == 0 || i == 8 ? joints_[i].Bytes.size() : 16;
+      if (joints[i].size() > room) readBoardBytes_ = false;
+      Set(joints_[i], joints[i]);
+    }
+  }
   std::size_t rows = 0;
   for (const TPiece& head : rowHead_) rows += head.Size;
-  maxBoard_ = top_.Size + rows + 8 * (8 * 4 + rowTail_.Size) + bottom_.Size;
+  // Every square draws as at most this many bytes (one with all shipped
+  // fonts): the room a record takes shrinks with it.
+  std::size_t glyph = 0;
+  for (const std::uint64_t packed : squares_) glyph = std::max<std::size_t>(glyph, packed >> 56);
+  maxBoard_ = top_.Size + rows + 8 * (8 * glyph + rowTail_.Size) + bottom_.Size;
 }
 
 char* TDiagramWriter::WriteBoard(char* p, const TPositionCore& core) const {
@@ -183,6 +212,37 @@ char* TDiagramWriter::WriteBoard(char* p, const TPositionCore& core) const {
     p = Put<16>(p, rowTail_);
   }
   return Put<sizeof(bottom_.Bytes)>(p, bottom_);
+}
+
+char* TDiagramWriter::WriteReadBoard(char* p, const TPositionCore& core) const {
+  if (!readBoardBytes_) return WriteBoard(p, core);
+  // Every cell has its byte in the table and every byte draws: neither the
+  // test of the board nor the test of the rows is needed.
+  p = Put<sizeof(joints_[0].Bytes)>(p, joints_[0]);
+  const char* const light = squareBytes_.data();
+  const char* const dark = light + kCellValues;
+  const auto row = [&](std::size_t rank, const char* odd, const char* even) {
+    const TCell* cell = &core.Board[rank - 1];
+    for (std::size_t file = 0; file < 8; file += 2) {
+      std::uint16_t a, b;
+      std::memcpy(&a, cell + 8 * file, 2);
+      std::memcpy(&b, cell + 8 * file + 8, 2);
+      p[file] = odd[a];
+      p[file + 1] = even[b];
+    }
+    p += 8;
+  };
+  // a8 is light, a7 dark.
+  for (std::size_t rank = 8; rank >= 4; rank -= 2) {
+    row(rank, light, dark);
+    p = Put<16>(p, joints_[9 - rank]);
+    row(rank - 1, dark, light);
+    p = Put<16>(p, joints_[10 - rank]);
+  }
+  row(2, light, dark);
+  p = Put<16>(p, joints_[7]);
+  row(1, dark, light);
+  return Put<sizeof(joints_[8].Bytes)>(p, joints_[8]);
 }
 
 char* TDiagramWriter::WriteBoardChecked(char* p, const TPositionCore& core) const {

@@ -35,6 +35,9 @@ class TDiagramWriter {
   // end are overwritten too.
   static constexpr std::size_t kSlack = 64;
   char* WriteBoard(char* p, const TPositionCore& core) const;
+  // WriteBoard for a board as the EPD readers fill it: every cell empty or
+  // a White or Black piece 1..6. Spares the tests of the board.
+  char* WriteReadBoard(char* p, const TPositionCore& core) const;
 
  private:
   // Text of a frame part, stored with spare room so that it can be copied
@@ -54,6 +57,13 @@ class TDiagramWriter {
   // The same when every square content draws as one unescaped byte, as in
   // every font shipped: then each square is one byte copied.
   std::vector<char> squareBytes_;  // empty otherwise
+  // squareBytes_ draws every empty cell and every White or Black piece
+  // 1..6 as one byte, and the cells are read in the table's byte order.
+  bool readBoardBytes_ = false;
+  // What stands between the squares of rank 8 to 1: top_ and the head of
+  // rank 8, then a row's tail with the next row's head (16 bytes at most),
+  // then the tail of rank 1 and bottom_.
+  std::array<TPiece, 9> joints_;
   TPiece top_;                     // first line and CR LF, or nothing
   std::array<TPiece, 8> rowHead_;  // "\par " and the west glyph of rank 1..8
   TPiece rowTail_;                 // the east glyph and CR LF

@@ -1,5 +1,7 @@
 #include "convert/driver.h"
 
+#include <algorithm>
+#include <bit>
 #include <charconv>
 #include <cstring>
 
@@ -63,8 +65,63 @@ std::string MakeRecordRTF(const TPosition& rec, std::string_view operationsText,
 
 namespace {
 
+// Classes of the bytes of an operations text (see opsClass_).
+constexpr std::uint8_t kWordByte = 0, kBlankByte = 1, kSemicolonByte = 2, kOtherByte = 3;
+
 char FoldCase(char c) {
   return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c;
+}
+
+// Copies text to p and returns its end. Operands are mostly a few bytes:
+// two overlapping moves instead of a call.
+char* PutShort(char* p, std::string_view text) {
+  const std::size_t n = text.size();
+  const char* const s = text.data();
+  if (n > 16) {
+    std::memcpy(p, s, n);
+  } else if (n >= 8) {
+    std::uint64_t a, b;
+    std::memcpy(&a, s, 8);
+    std::memcpy(&b, s + n - 8, 8);
+    std::memcpy(p, &a, 8);
+    std::memcpy(p + n - 8, &b, 8);
+  } else if (n >= 4) {
+    std::uint32_t a, b;
+    std::memcpy(&a, s, 4);
+    std::memcpy(&b, s + n - 4, 4);
+    std::memcpy(p, &a, 4);
+    std::memcpy(p + n - 4, &b, 4);
+  } else if (n > 0) {
+    p[0] = s[0];
+    p[n / 2] = s[n / 2];
+    p[n - 1] = s[n - 1];
+  }
+  return p + n;
+}
+
+// Up to 8 bytes as one number, the first in the lowest byte.
+std::uint64_t PackedBytes(const char* s, std::size_t n) {
+  std::uint64_t key = 0;
+  for (std::size_t i = 0; i < n; ++i)
+    key |= std::uint64_t{static_cast<unsigned char>(s[i])} << (8 * i);
+  return key;
+}
+
+// An opcode of at most 8 bytes, all below 128, packed as PackedBytes does
+// with a..z in upper case as FoldCase has them; `room` bytes may be read.
+std::uint64_t FoldedKey(const char* s, std::size_t n, std::size_t room) {
+  std::uint64_t w;
+  if (room >= 8 && std::endian::native == std::endian::little) {
+    std::memcpy(&w, s, 8);
+    if (n < 8) w &= (std::uint64_t{1} << (8 * n)) - 1;
+  } else {
+    w = PackedBytes(s, n);
+  }
+  // Bytes below 128 cannot carry into their neighbours here.
+  constexpr std::uint64_t kOnes = 0x0101010101010101ull;
+  const std::uint64_t lower =
+      (w + kOnes * (0x80 - 'a')) & ~(w + kOnes * (0x80 - 'z' - 1)) & (kOnes * 0x80);
+  return w - (lower >> 2);
 }
 
 // Whether an opcode is the item (in upper case), as FindOperation compares.
@@ -123,6 +180,7 @@ TEPDConverter::TEPDConverter(const TConvertSettings& settings, const TChessFontI
     upperItems_.push_back(upper);
   }
   found_.resize(upperItems_.size());
+  itemText_.resize(upperItems_.size());
   // ASCII bytes are escaped alone or not at all, so a run of such bytes
   // that each stay as they are stays as it is.
   escaped_.fill(1);
@@ -130,6 +188,26 @@ TEPDConverter::TEPDConverter(const TConvertSettings& settings, const TChessFontI
     const char c = static_cast<char>(b);
     escaped_[static_cast<std::size_t>(b)] =
         EscapeRTFText(std::string_view(&c, 1)) == std::string_view(&c, 1) ? 0 : 1;
+  }
+  for (std::size_t b = 0; b < 256; ++b) {
+    opsClass_[b] = escaped_[b] || b == '\r' || b == '\n' || b == 0 ? kOtherByte
+                   : b == ' '                                      ? kBlankByte
+                   : b == ';'                                      ? kSemicolonByte
+                                                                   : kWordByte;
+  }
+  itemMasks_ = upperItems_.size() <= 64;
+  for (std::size_t k = 0; itemMasks_ && k < upperItems_.size(); ++k) {
+    const std::uint64_t bit = std::uint64_t{1} << k;
+    allItems_ |= bit;
+    const std::string& upper = upperItems_[k];
+    itemSize_.push_back(upper.size());
+    itemKey_.push_back(upper.size() <= 8 ? PackedBytes(upper.data(), upper.size()) : 0);
+    if (upper.empty()) {
+      emptyItems_ |= bit;
+      continue;
+    }
+    for (std::size_t b = 0; b < 256; ++b)
+      if (FoldCase(static_cast<char>(b)) == upper[0]) firstByteItems_[b] |= bit;
   }
 }
 
@@ -152,7 +230,15 @@ bool TEPDConverter::AppendRecordPlain(std::string& out, std::size_t lineSize) {
   bool any = false;
   unsigned escaped = 0;
   const std::uint8_t* const escapes = escaped_.data();
-  for (std::size_t k = 0; k < found_.size(); ++k) {
+  // Items found by the plain gathering: their operands as they stand in
+  // the line, with nothing to escape.
+  for (std::uint64_t found = plainOperands_ ? itemFound_ : 0; found != 0; found &= found - 1) {
+    const auto k = static_cast<std::size_t>(std::countr_zero(found));
+    p = Put(p, items_[k], any ? 0 : 5);
+    any = true;
+    p = PutShort(p, itemText_[k]);
+  }
+  for (std::size_t k = 0; !plainOperands_ && k < found_.size(); ++k) {
     const TOperation* const op = found_[k];
     if (op == nullptr) continue;
     // "\par " only between items.
@@ -183,7 +269,8 @@ bool TEPDConverter::AppendRecordPlain(std::string& out, std::size_t lineSize) {
   } else {
     p = Put(opsHead, boardHead_);
   }
-  p = writer_.WriteBoard(p, rec_.Core);
+  // The record's board is always one the readers filled.
+  p = writer_.WriteReadBoard(p, rec_.Core);
   p = Put(p, recordEnd_);
   out.resize(old + static_cast<std::size_t>(p - begin));
   return true;
@@ -193,7 +280,8 @@ bool TEPDConverter::AppendRecordPlain(std::string& out, std::size_t lineSize) {
 // fields by the parser's plain reader, the operations as views. False
 // (nothing decided) for any other line.
 bool TEPDConverter::ReadPlainLine(std::string_view text) {
-  if (std::memchr(text.data(), 0, text.size()) != nullptr) return false;
+  // The plain field reader refuses a NUL in the fields, and the plain
+  // gathering one in the operations; only then is the line searched for it.
   TPieceCounts counts{};
   std::array<int, 2> kings{};
   const char* const ops = ReadPlainEPDFields(text, rec_.Core, counts, kings);
@@ -203,12 +291,86 @@ bool TEPDConverter::ReadPlainLine(std::string_view text) {
   rec_.Core.MoveNumber = 1;
   if (!IsLegalPositionCounted(rec_, counts, kings)) SetStartPosition(rec_.Core);
   rec_.Kings.Position = &rec_;
-  GatherOperations(
-      std::string_view(ops, static_cast<std::size_t>(text.data() + text.size() - ops)));
+  const std::string_view operations(ops, static_cast<std::size_t>(text.data() + text.size() - ops));
+  if (GatherPlainOperations(operations)) return true;
+  if (std::memchr(text.data(), 0, text.size()) != nullptr) return false;
+  GatherOperations(operations);
+  return true;
+}
+
+// The operations of a text whose words hold only bytes that print as they
+// are, with single blanks between operands and no empty operand: what an
+// item prints is then the text from its first operand to its last. Only
+// the items are noted (itemFound_, itemText_). False for any other text, and
+// with more than 64 items, which GatherOperations reads.
+bool TEPDConverter::GatherPlainOperations(std::string_view text) {
+  if (!itemMasks_) return false;
+  const std::uint8_t* const classes = opsClass_.data();
+  const char* p = text.data();
+  const char* const end = p + text.size();
+  // A text that ends in a byte outside every word (";" as a rule) stops
+  // each word scan by itself; the rare other text goes the general way.
+  if (p != end && classes[static_cast<unsigned char>(end[-1])] == kWordByte) return false;
+  const auto wordEnd = [classes](const char* q) {
+    while (classes[static_cast<unsigned char>(*q)] == kWordByte) ++q;
+    return q;
+  };
+  std::uint64_t open = allItems_;  // items not found yet
+  for (;;) {
+    while (p != end && *p == ' ') ++p;
+    if (p == end) break;
+    const char* const opcode = p;
+    p = wordEnd(p);
+    // Only the items not found yet that start with this byte are compared.
+    std::uint64_t matched = 0;
+    std::uint64_t candidates =
+        open & (p == opcode ? emptyItems_ : firstByteItems_[static_cast<unsigned char>(*opcode)]);
+    if (candidates != 0) {
+      // Opcode bytes are word bytes, all below 128: short ones compare
+      // packed.
+      const auto size = static_cast<std::size_t>(p - opcode);
+      const std::uint64_t key =
+          size <= 8 ? FoldedKey(opcode, size, static_cast<std::size_t>(end - opcode)) : 0;
+      for (; candidates != 0; candidates &= candidates - 1) {
+        const auto k = static_cast<std::size_t>(std::countr_zero(candidates));
+        if (itemSize_[k] == size &&
+            (size <= 8 ? itemKey_[k] == key
+                       : SameUpper(std::string_view(opcode, size), upperItems_[k])))
+          matched |= std::uint64_t{1} << k;
+      }
+    }
+    open &= ~matched;
+    // The word ended before the end of the text, at a blank or ";".
+    std::uint8_t c = classes[static_cast<unsigned char>(*p++)];
+    if (c == kOtherByte) return false;
+    const char* first = p;
+    const char* last = p;
+    if (c == kBlankByte) {
+      while (p != end && *p == ' ') ++p;
+      first = p;
+      last = p;
+      while (p != end) {
+        const char* const word = p;
+        p = wordEnd(p);
+        if (p == word) return false;  // an empty operand, or a byte to escape
+        c = classes[static_cast<unsigned char>(*p)];
+        if (c == kOtherByte) return false;
+        last = p++;
+        if (c == kSemicolonByte) break;
+        if (p != end && *p == ' ') return false;
+      }
+    }
+    for (; matched != 0; matched &= matched - 1)
+      itemText_[static_cast<std::size_t>(std::countr_zero(matched))] =
+          std::string_view(first, static_cast<std::size_t>(last - first));
+  }
+  itemFound_ = allItems_ & ~open;
+  plainOperands_ = true;
   return true;
 }
 
 void TEPDConverter::GatherOperations(std::string_view text) {
+  plainOperands_ = false;
   ops_.clear();
   operands_.clear();
   TEPDOperationReader reader(text);
@@ -223,6 +385,7 @@ void TEPDConverter::GatherOperations(std::string_view text) {
 }
 
 void TEPDConverter::GatherRecordOperations() {
+  plainOperands_ = false;
   ops_.clear();
   operands_.clear();
   for (std::size_t i = 0; i < rec_.Opcodes.size() && i < rec_.Operands.size(); ++i) {

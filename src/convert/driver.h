@@ -89,9 +89,26 @@ class TEPDConverter {
   std::vector<TOperation> ops_;
   std::vector<std::string_view> operands_;
   std::vector<const TOperation*> found_;  // per item: its operation, or null
+  // Per byte of the operations text: 0 for a byte that stays as it is in a
+  // word, else a blank, a semicolon or anything that needs the general way.
+  std::array<std::uint8_t, 256> opsClass_{};
+  // After a plain gathering: the items found as bits, and what each prints.
+  bool plainOperands_ = false;
+  std::uint64_t itemFound_ = 0;
+  std::vector<std::string_view> itemText_;
+  // With at most 64 items: per byte, the items whose first byte it is in
+  // either case, as bits; and the bits of the empty items and of all.
+  bool itemMasks_ = false;
+  std::array<std::uint64_t, 256> firstByteItems_{};
+  std::uint64_t emptyItems_ = 0, allItems_ = 0;
+  // Per item: its size, and its bytes packed (first byte lowest) when it
+  // has at most 8.
+  std::vector<std::size_t> itemSize_;
+  std::vector<std::uint64_t> itemKey_;
 
   bool ReadPlainLine(std::string_view text);
   void GatherOperations(std::string_view text);
+  bool GatherPlainOperations(std::string_view text);
   void GatherRecordOperations();
   void FindItems();
   bool AppendRecordPlain(std::string& out, std::size_t lineSize);

@@ -7,17 +7,6 @@
 
 namespace bq {
 
-std::string_view TrimEPDLine(std::string_view line) {
-  std::size_t b = 0, e = line.size();
-  while (b < e && static_cast<unsigned char>(line[b]) <= 32) ++b;
-  while (e > b && static_cast<unsigned char>(line[e - 1]) <= 32) --e;
-  return line.substr(b, e - b);
-}
-
-bool IsSkippedEPDLine(std::string_view trimmed) {
-  return trimmed.empty() || trimmed[0] == '#';
-}
-
 namespace {
 // The text of a line ends at its first NUL.
 std::string_view CutAtNul(std::string_view line) {

@@ -10,10 +10,18 @@
 
 namespace bq {
 
-// Trims characters of code <= 32 from both ends.
-std::string_view TrimEPDLine(std::string_view line);
+// Trims characters of code <= 32 from both ends. Inline: every line of a
+// conversion passes here.
+inline std::string_view TrimEPDLine(std::string_view line) {
+  std::size_t b = 0, e = line.size();
+  while (b < e && static_cast<unsigned char>(line[b]) <= 32) ++b;
+  while (e > b && static_cast<unsigned char>(line[e - 1]) <= 32) --e;
+  return line.substr(b, e - b);
+}
 // True when a trimmed line holds no record (empty or a "#" comment).
-bool IsSkippedEPDLine(std::string_view trimmed);
+inline bool IsSkippedEPDLine(std::string_view trimmed) {
+  return trimmed.empty() || trimmed[0] == '#';
+}
 
 // Calls `fn` with every line (untrimmed, NUL-cut) in order; stops early
 // when fn returns false.

@@ -201,5 +201,33 @@ TEST(CountedLegality, AgreesWithTheBoardScan) {
   }
 }
 
+TEST(CountedLegality, MaterialAgreesWithTheWordedTest) {
+  // Crowded boards, promoted pieces and too many pawns: the counted test
+  // must refuse exactly what DescribeIllegality names.
+  std::mt19937 rng(29);
+  for (int i = 0; i < 20000; ++i) {
+    TPosition rec;
+    InitPosition(rec);
+    ClearBoard(rec.Core);
+    rec.Core.Board[0] = TCell{cWhite, pKing};
+    rec.Core.Board[63] = TCell{cBlack, pKing};
+    for (std::uint8_t colour = cWhite; colour <= cBlack; ++colour) {
+      for (std::uint8_t piece = pPawn; piece <= pQueen; ++piece) {
+        const unsigned n = rng() % 4 == 0 ? rng() % (piece == pPawn ? 11 : 7) : rng() % 3;
+        for (unsigned k = 0; k < n; ++k) {
+          const std::size_t cell = rng() % 64;
+          if (rec.Core.Board[cell].Piece == pNone) rec.Core.Board[cell] = TCell{colour, piece};
+        }
+      }
+    }
+    rec.Core.SideToMove = static_cast<std::uint8_t>(rng() % 2);
+    TPieceCounts counts;
+    std::array<int, 2> kings;
+    CountBoard(rec.Core, counts, kings);
+    const bool expected = DescribeIllegality(rec.Core).empty();
+    EXPECT_EQ(IsLegalPositionCounted(rec, counts, kings), expected);
+  }
+}
+
 }  // namespace
 }  // namespace bq

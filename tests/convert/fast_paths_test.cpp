@@ -134,6 +134,15 @@ TEST(DiagramTables, DrawLikeTheGlyphByGlyphWriter) {
             << g.Name;
         EXPECT_EQ(WriteDiagram(rec, "H", "T", coords, g),
                   ReferenceDiagram(rec.Core, "H", "T", coords, g));
+        // A board as the readers fill it (empty cells of any colour).
+        rec.Core = RandomBoard(rng, false);
+        for (TCell& c : rec.Core.Board)
+          if (c.Piece == pNone) c.Colour = static_cast<std::uint8_t>(rng() % 4);
+        std::string board(writer.MaxBoardSize() + TDiagramWriter::kSlack, '\0');
+        board.resize(
+            static_cast<std::size_t>(writer.WriteReadBoard(board.data(), rec.Core) - board.data()));
+        const std::string whole = ReferenceDiagram(rec.Core, "", "", coords, g);
+        EXPECT_EQ(board, whole.substr(1, whole.size() - 1 - 6)) << g.Name;
       }
     }
   }
@@ -157,8 +166,29 @@ TEST(ConverterShortWay, WritesWhatTheGeneralWayWrites) {
       "4k3/8/8/8/8/8/8/4K3 w - -",
       "4k3/8/8/8/8/8/8/4K3 w - - ;; id;",
       "4k3/8/8/8/8/8/8/4K3 w - - c0 \x01\x7f\xff; id  \"\"  x;",
+      // Operand lists the plain gathering joins, and the shapes it leaves
+      // to the general way.
+      "4k3/8/8/8/8/8/4P3/4K3 w - - bm e4 d4 c4; Id a b; iD c;",
+      "4k3/8/8/8/8/8/4P3/4K3 w - - bm  e4   d4 ;   id x ;bm y;",
+      "4k3/8/8/8/8/8/4P3/4K3 w - - bm e4 ; id;; ;c0 \"a  b\";",
+      "4k3/8/8/8/8/8/4P3/4K3 w - - bm e4; id x",
+      "4k3/8/8/8/8/8/4P3/4K3 w - - bm e4; id",
+      "4k3/8/8/8/8/8/4P3/4K3 w - - bm e4 d4",
+      "4k3/8/8/8/8/8/4P3/4K3 w - - bm\te4; id a\tb;",
+      "4k3/8/8/8/8/8/4P3/4K3 w - - bm e4;id x; bm d4;",
+      "4k3/8/8/8/8/8/4P3/4K3 w - - ; bm e4",
+      "4k3/8/8/8/8/8/4P3/4K3 w - - c0 {x}; bm e4;",
+      "4k3/8/8/8/8/8/4P3/4K3 w - - ;",
+      "4k3/8/8/8/8/8/4P3/4K3 w - - bm e4;  ",
   };
-  for (const char* const ops : {"id,bm", "bm,,id,bm", "", "c0,id"}) {
+  std::string many;  // more items than the masks take
+  for (int k = 0; k < 70; ++k) {
+    many += 'x';
+    many += std::to_string(k);
+    many += ',';
+  }
+  many += "id,bm";
+  for (const char* const ops : {"id,bm", "bm,,id,bm", "", "c0,id", "BM,Id,c0,,x", many.c_str()}) {
     TConvertSettings s;
     s.DiagFont = "F";
     s.Operations = ops;
@@ -175,6 +205,33 @@ TEST(ConverterShortWay, WritesWhatTheGeneralWayWrites) {
     const TConvertResult b = ConvertEPDText(general, s, fonts);
     ASSERT_TRUE(a.Ok) << a.Message << a.Reason;
     EXPECT_EQ(a.Document, b.Document) << ops;
+  }
+}
+
+TEST(ConverterShortWay, LinesWithNulReadAsTheGeneralWayReadsThem) {
+  // ConvertLine may be handed a NUL anywhere: in the fields or the
+  // operations, the plain way must give it up to the general one.
+  const TChessFontInfoMan fonts(BQ_SOURCE_DIR "/data/ChsFonts.ini", nullptr);
+  TConvertSettings s;
+  s.DiagFont = "Chess Merida";
+  using namespace std::string_literals;
+  const std::string lines[] = {
+      "4k3/8/8/8/8/8/4P3/4K3 w - - bm e4; id \"a\0b\";"s,
+      "4k3/8/8/8/8/8/4P3/4K3 w - - bm e4; id x\0;"s,
+      "4k3/8/8/8/8/8/4P3/4K3 w - - bm\0 e4; id x;"s,
+      "4k3/8/8/8/8/8/4P3/4K3 w\0 - - bm e4;"s,
+      "4k3/8/8/8/8/8/4P3/4K3 w - - bm e4; id x;\0"s,
+  };
+  for (const std::string& line : lines) {
+    std::string bent = line;
+    bent.insert(bent.find(' '), 1, ' ');
+    TEPDConverter plain(s, fonts), general(s, fonts);
+    std::string a, b;
+    const bool okA = plain.ConvertLine(line, a);
+    const bool okB = general.ConvertLine(bent, b);
+    EXPECT_EQ(okA, okB);
+    EXPECT_EQ(a, b);
+    EXPECT_EQ(plain.Reason().empty(), general.Reason().empty());
   }
 }
 
