@@ -5,6 +5,7 @@
 #include <QPlainTextEdit>
 #include <QTextBlock>
 #include <QTextEdit>
+#include <QTextLayout>
 #include <QtTest>
 #include <random>
 #include <string>
@@ -177,29 +178,39 @@ class TRTFReaderTest : public QObject {
     QTextEdit pane;
     LoadRTF(&pane, rtf);
     QTextDocument* doc = pane.document();
-    const QTextCharFormat chr = doc->findBlockByNumber(2).begin().fragment().charFormat();
+    // The board is one block whose lines are its rows.
+    const QTextBlock board = doc->findBlockByNumber(1);
+    const QTextCharFormat chr = board.begin().fragment().charFormat();
     QCOMPARE(chr.font().families().value(0), QString("Chess Merida"));
     QVERIFY(!chr.font().kerning());
     const int em = qRound(20 * pane.logicalDpiY() / 72.0);
     QCOMPARE(chr.font().pixelSize(), em);
     QAbstractTextDocumentLayout* layout = doc->documentLayout();
-    auto rect = [&](int b) { return layout->blockBoundingRect(doc->findBlockByNumber(b)); };
-    for (int b = 2; b < 11; ++b) QCOMPARE(rect(b).top() - rect(b - 1).top(), qreal(em));
+    layout->blockBoundingRect(board);  // lays the board out
+    const QTextLayout* rows = board.layout();
+    QCOMPARE(rows->lineCount(), 10);
+    auto top = [&](int line) { return rows->position().y() + rows->lineAt(line).y(); };
+    for (int i = 1; i < 10; ++i) QCOMPARE(top(i) - top(i - 1), qreal(em));
     // The text line keeps its font's own height.
-    QVERIFY(rect(0).height() > QFontMetricsF(doc->firstBlock().charFormat().font()).ascent());
+    QVERIFY(layout->blockBoundingRect(doc->firstBlock()).height() >
+            QFontMetricsF(doc->firstBlock().charFormat().font()).ascent());
+    // The operations text and the board stay separate paragraphs.
+    QCOMPARE(doc->firstBlock().text(), QString("id: \"gap check\""));
+    QCOMPARE(pane.toPlainText().count(QLatin1Char('\n')), 10);
 
     QImage image(doc->size().toSize(), QImage::Format_RGB32);
     image.fill(Qt::white);
     QPainter painter(&image);
     doc->drawContents(&painter);
     painter.end();
-    const int y0 = int(rect(2).top()) + em / 2;
+    const int left = int(rows->position().x());
+    const int y0 = int(top(1)) + em / 2;
     int frameX = -1;  // the rightmost inked column of the left frame cell
-    for (int x = int(rect(2).left()); x < int(rect(2).left()) + em; ++x) {
+    for (int x = left; x < left + em; ++x) {
       if (qGray(image.pixel(x, y0)) < 128) frameX = x;
     }
     QVERIFY(frameX >= 0);
-    for (int y = y0; y < int(rect(9).bottom()) - em / 2; ++y) {
+    for (int y = y0; y < int(top(8)) + em / 2; ++y) {
       QVERIFY2(qGray(image.pixel(frameX, y)) < 128, qPrintable(QString("gap at y %1").arg(y)));
     }
   }
@@ -247,9 +258,14 @@ class TRTFReaderTest : public QObject {
     }
     QTextEdit pane;
     LoadRTF(&pane, rtf + "}");
-    QCOMPARE(pane.document()->blockCount(), 11000);
-    QCOMPARE(pane.document()->findBlockByNumber(11).text(), QString("id: 1"));
-    QCOMPARE(pane.document()->lastBlock().text(), QString("!\"\"\"\"\"\"\"\"#"));
+    // One block for each operations line and each board; every row is kept
+    // as a line of its board.
+    QCOMPARE(pane.document()->blockCount(), 2000);
+    QCOMPARE(pane.document()->findBlockByNumber(2).text(), QString("id: 1"));
+    const QStringList lines = pane.toPlainText().split(QLatin1Char('\n'));
+    QCOMPARE(lines.size(), 11000);
+    QCOMPARE(lines.back(), QString("!\"\"\"\"\"\"\"\"#"));
+    QCOMPARE(pane.document()->lastBlock().text().count(QChar::LineSeparator), 9);
   }
 };
 
