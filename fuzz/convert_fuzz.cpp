@@ -34,15 +34,12 @@ const TChessFontInfoMan& ShippedFonts() {
   return fonts;
 }
 
+// The program's own settings reader; without a DiagFont the fuzzer still
+// draws in a real diagram font, where most of the writer's paths are.
 TConvertSettings ReadSettings(const TProfileFile& ini) {
-  TConvertSettings s;
-  s.DiagFont = ini.ReadString("General", "DiagFont", "Chess Merida");
-  s.DiagFontCharSet = ini.ReadInt("General", "DiagFontCharSet", 0);
-  s.DiagFontSize = ini.ReadInt("General", "DiagFontSize", 20);
-  s.ShowCoords = ini.ReadInt("General", "ShowCoords", 0) != 0;
-  s.TextFont = ini.ReadString("General", "TextFont", "Arial");
-  s.TextFontSize = ini.ReadInt("General", "TextFontSize", 10);
-  s.Operations = ini.ReadString("General", "Operations", "id,bm");
+  TConvertSettings s = ReadConvertSettings(ini);
+  std::string font;
+  if (!ini.Find("General", "DiagFont", font)) s.DiagFont = "Chess Merida";
   return s;
 }
 

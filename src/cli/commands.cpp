@@ -134,7 +134,9 @@ FilePtr OpenInput(const std::string& name) {
   return FilePtr(f);
 }
 
-std::string DisplayName(const std::string& name) { return name == "-" ? "<stdin>" : name; }
+std::string DisplayName(const std::string& name) {
+  return name == "-" ? "<stdin>" : name;
+}
 
 // ---- check ----------------------------------------------------------------
 
@@ -177,8 +179,9 @@ int RunCheck(ArgList& args) {
           std::printf("%s:%lld: error: %s\n", shown.c_str(), lineNo, reason.c_str());
         } else if (!why.empty()) {
           ++illegal;
-          std::printf("%s:%lld: warning: illegal position (%s); the start position would be shown\n",
-                      shown.c_str(), lineNo, why.c_str());
+          std::printf(
+              "%s:%lld: warning: illegal position (%s); the start position would be shown\n",
+              shown.c_str(), lineNo, why.c_str());
         }
       }
     } catch (const std::runtime_error& e) {
@@ -191,20 +194,6 @@ int RunCheck(ArgList& args) {
 }
 
 // ---- settings ---------------------------------------------------------------
-
-// The "General" settings as the desktop program reads them.
-TConvertSettings ReadConvertSettings(const std::string& path) {
-  const TProfileFile ini = TProfileFile::Load(path);
-  TConvertSettings s;
-  s.DiagFont = ini.ReadString("General", "DiagFont", "");
-  s.DiagFontCharSet = ini.ReadInt("General", "DiagFontCharSet", 0);
-  s.DiagFontSize = ini.ReadInt("General", "DiagFontSize", 20);
-  s.ShowCoords = ini.ReadInt("General", "ShowCoords", 0) != 0;
-  s.TextFont = ini.ReadString("General", "TextFont", "Arial");
-  s.TextFontSize = ini.ReadInt("General", "TextFontSize", 10);
-  s.Operations = ini.ReadString("General", "Operations", "id,bm");
-  return s;
-}
 
 struct FontOptions {
   std::string fontsFile;
@@ -222,7 +211,9 @@ struct FontOptions {
     }
     return false;
   }
-  std::string Path() const { return fontsFile.empty() ? ProgramFolder() + "ChsFonts.ini" : fontsFile; }
+  std::string Path() const {
+    return fontsFile.empty() ? ProgramFolder() + "ChsFonts.ini" : fontsFile;
+  }
   TChessFontInfoMan Load() const {
     // A file named on the command line must be readable; the default one
     // may be missing (an empty catalogue).
@@ -330,7 +321,8 @@ int RunConvert(ArgList& args) {
   }
 
   const TChessFontInfoMan fonts = fontOpts.Load();
-  TConvertSettings s = ReadConvertSettings(settingsPath.empty() ? SettingsFileName() : settingsPath);
+  TConvertSettings s = ReadConvertSettings(
+      TProfileFile::Load(settingsPath.empty() ? SettingsFileName() : settingsPath));
   if (font) {
     s.DiagFont = *font;
     s.DiagFontCharSet = fonts.FontCharset(*font);
@@ -408,7 +400,9 @@ int RunFonts(ArgList& args) {
 
 }  // namespace
 
-bool IsCliInvocation(int argc, char**) { return argc > 1; }
+bool IsCliInvocation(int argc, char**) {
+  return argc > 1;
+}
 
 int RunCli(int argc, char** argv) {
   if (argc < 2) {

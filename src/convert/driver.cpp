@@ -12,6 +12,18 @@
 
 namespace bq {
 
+TConvertSettings ReadConvertSettings(const TProfileFile& ini) {
+  TConvertSettings s;
+  s.DiagFont = ini.ReadString("General", "DiagFont", "");
+  s.DiagFontCharSet = ini.ReadInt("General", "DiagFontCharSet", 0);
+  s.DiagFontSize = ini.ReadInt("General", "DiagFontSize", 20);
+  s.ShowCoords = ini.ReadInt("General", "ShowCoords", 0) != 0;
+  s.TextFont = ini.ReadString("General", "TextFont", "Arial");
+  s.TextFontSize = ini.ReadInt("General", "TextFontSize", 10);
+  s.Operations = ini.ReadString("General", "Operations", "id,bm");
+  return s;
+}
+
 std::vector<std::string> SplitList(std::string_view text, char separator) {
   std::vector<std::string> items;
   std::string current;

@@ -11,6 +11,7 @@
 #include "chess/position.h"
 #include "convert/diagram.h"
 #include "fonts/catalogue.h"
+#include "support/profile.h"
 
 namespace bq {
 
@@ -23,6 +24,10 @@ struct TConvertSettings {
   std::string TextFont = "Arial";
   std::int32_t TextFontSize = 10;
 };
+
+// The conversion settings of section "General" with their defaults, as the
+// desktop program keeps them.
+TConvertSettings ReadConvertSettings(const TProfileFile& ini);
 
 // Splits at every separator; nothing trimmed, no empty item dropped.
 std::vector<std::string> SplitList(std::string_view text, char separator);

@@ -75,25 +75,19 @@ namespace {
 
 constexpr std::string_view kFontsSection = "Chess Fonts";
 
-char AsciiLower(char c) {
+char LowerChar(char c) {
   return (c >= 'A' && c <= 'Z') ? static_cast<char>(c + ('a' - 'A')) : c;
-}
-
-std::string AsciiLower(std::string_view s) {
-  std::string r(s);
-  for (char& c : r) c = AsciiLower(c);
-  return r;
 }
 
 bool LessNoCase(const std::string& a, const std::string& b) {
   return std::lexicographical_compare(a.begin(), a.end(), b.begin(), b.end(), [](char x, char y) {
-    return static_cast<unsigned char>(AsciiLower(x)) < static_cast<unsigned char>(AsciiLower(y));
+    return static_cast<unsigned char>(LowerChar(x)) < static_cast<unsigned char>(LowerChar(y));
   });
 }
 
 bool EqualNoCase(std::string_view a, std::string_view b) {
   return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
-           return AsciiLower(x) == AsciiLower(y);
+           return LowerChar(x) == LowerChar(y);
          });
 }
 

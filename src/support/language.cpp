@@ -7,13 +7,6 @@ namespace bq {
 
 namespace {
 
-std::string Lower(std::string_view s) {
-  std::string out(s);
-  for (char& c : out)
-    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-  return out;
-}
-
 std::unique_ptr<T_AppLanMan>& Instance() {
   static std::unique_ptr<T_AppLanMan> instance;
   return instance;
@@ -30,7 +23,7 @@ T_AppLanMan::T_AppLanMan(const std::string& commonFolder) {
 }
 
 int T_AppLanMan::RegisterLanguage(std::string_view name, std::string_view displayName) {
-  const std::string lower = Lower(name);
+  const std::string lower = AsciiLower(name);
   for (T_LangInfo& info : infos_) {
     if (info.Name != lower) continue;
     if (info.DisplayName.empty()) info.DisplayName = std::string(displayName);
@@ -45,11 +38,11 @@ int T_AppLanMan::RegisterLanguage(std::string_view name, std::string_view displa
 }
 
 int T_AppLanMan::LanguageIndex(std::string_view name, std::string_view secondName) const {
-  const std::string lower = Lower(name);
+  const std::string lower = AsciiLower(name);
   for (const T_LangInfo& info : infos_)
     if (info.Name == lower) return info.Index;
   if (!secondName.empty()) {
-    const std::string second = Lower(secondName);
+    const std::string second = AsciiLower(secondName);
     for (const T_LangInfo& info : infos_)
       if (info.Name == second) return info.Index;
   }
@@ -81,10 +74,10 @@ void T_AppLanMan::LoadLanguageNames(const std::string& path) {
 
 void T_AppLanMan::SetLanguageName(std::string_view section, std::string_view key,
                                   std::string_view value) {
-  const std::string lowerSection = Lower(section);
+  const std::string lowerSection = AsciiLower(section);
   const int index = RegisterLanguage(lowerSection, "");
   T_LangInfo& info = infos_[static_cast<std::size_t>(index)];
-  const std::string composite = lowerSection + "#" + Lower(key);
+  const std::string composite = lowerSection + "#" + AsciiLower(key);
   for (std::size_t i = 0; i < info.EntryKeys.size(); ++i) {
     if (info.EntryKeys[i] == composite) {
       info.EntryValues[i] = std::string(value);

@@ -379,6 +379,12 @@ void TProfileFile::Save(const std::string& path) const {
   if (!ReplaceFile(target, Text())) RaiseWriteError(path);
 }
 
+std::string AsciiLower(std::string_view s) {
+  std::string out(s);
+  for (char& c : out) c = LowerAscii(c);
+  return out;
+}
+
 bool ParseProfileInt(std::string_view text, std::int32_t& value) {
   std::string s(text);
   if (s.size() > 2 && s[0] == '0' && (s[1] == 'x' || s[1] == 'X')) s.replace(0, 2, "$");

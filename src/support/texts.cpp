@@ -7,6 +7,8 @@
 #include "support/language.h"
 #include "support/settings.h"
 
+#include "support/profile.h"
+
 namespace bq {
 
 // Each list gives a text's variable and built-in English text once; the
@@ -128,13 +130,6 @@ const std::vector<TDerivedTextRow>& CommonDerivedRows() {
 
 namespace {
 
-std::string Lower(std::string_view s) {
-  std::string out(s);
-  for (char& c : out)
-    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-  return out;
-}
-
 std::string_view TrimControls(std::string_view s) {
   while (!s.empty() && static_cast<unsigned char>(s.front()) <= 32) s.remove_prefix(1);
   while (!s.empty() && static_cast<unsigned char>(s.back()) <= 32) s.remove_suffix(1);
@@ -182,7 +177,7 @@ void T_BaseTextProvider::ApplyLanguageFile(std::string_view languageName, const 
     ~Closer() { f.reset(); }
   } closer{file_};
   file_ = TProfileFile::Load(path);
-  section_ = Lower(languageName);
+  section_ = AsciiLower(languageName);
   ReadTexts();
 }
 
