@@ -8,12 +8,15 @@ qt6-base-dev libgl-dev xvfb xdotool xclip imagemagick x11-apps x11-utils"
 if [ "${BOARDQUILL_GUI:-ON}" = "OFF" ]; then
     packages="g++ cmake make pkg-config libfontconfig-dev fontconfig libgtest-dev googletest"
 fi
-# Fuzzing (scripts/fuzz.sh) and the memory check of scripts/hugefile.sh.
-packages="$packages clang-14 libclang-rt-14-dev llvm-14 time"
-# The Debian package and its checks (scripts/package.sh); the Windows build
-# and its tests under Wine (scripts/wine-test.sh).
-packages="$packages dpkg-dev file desktop-file-utils appstream man-db \
+# Running the program needs only the build packages ("deps.sh --run").
+if [ "${1:-}" != "--run" ]; then
+    # Fuzzing (scripts/fuzz.sh) and the memory check of scripts/hugefile.sh.
+    packages="$packages clang-14 libclang-rt-14-dev llvm-14 time"
+    # The Debian package and its checks (scripts/package.sh); the Windows build
+    # and its tests under Wine (scripts/wine-test.sh).
+    packages="$packages dpkg-dev file desktop-file-utils appstream man-db \
 g++-mingw-w64-x86-64-posix wine wine64"
+fi
 packages="$packages ${BOARDQUILL_EXTRA_PACKAGES:-}"
 
 missing=""

@@ -3,7 +3,7 @@
 # bundled example to an RTF file instead and says where it is.
 set -eu
 root=$(cd "$(dirname "$0")/.." && pwd)
-"$root/scripts/deps.sh"
+"$root/scripts/deps.sh" --run
 "$root/scripts/install-fonts.sh"
 "$root/scripts/build.sh"
 if [ -n "${DISPLAY:-}${WAYLAND_DISPLAY:-}" ]; then
