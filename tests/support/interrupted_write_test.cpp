@@ -22,34 +22,6 @@ using testing::ReadFile;
 using testing::TempDir;
 using testing::WriteFile;
 
-// Runs `fn` in a child process and returns what it reports through `out`.
-template <typename Fn>
-std::string InChild(Fn fn) {
-  int fds[2];
-  if (::pipe(fds) != 0) return "pipe failed";
-  const pid_t pid = ::fork();
-  if (pid == 0) {
-    ::close(fds[0]);
-    std::string out;
-    try {
-      out = fn();
-    } catch (const std::exception& e) {
-      out = std::string("throw: ") + e.what();
-    }
-    [[maybe_unused]] auto n = ::write(fds[1], out.data(), out.size());
-    ::_exit(0);
-  }
-  ::close(fds[1]);
-  std::string out;
-  char buf[256];
-  for (ssize_t n; (n = ::read(fds[0], buf, sizeof buf)) > 0;)
-    out.append(buf, static_cast<std::size_t>(n));
-  ::close(fds[0]);
-  int status = 0;
-  ::waitpid(pid, &status, 0);
-  return out;
-}
-
 TEST(InterruptedWrite, KilledWriterLeavesTheOldOrTheNewFile) {
   TempDir dir;
   const std::string path = dir / "boardquill.ini";
@@ -96,7 +68,7 @@ TEST(InterruptedWrite, FailedWriteOrRenameKeepsTheOldFileAndLeavesNoTemporary) {
 
   // The disk fills part way through the new file (simulated by a file size
   // limit, so that write() fails after some bytes).
-  EXPECT_EQ(InChild([&] {
+  EXPECT_EQ(testing::RunInChild([&] {
               ::signal(SIGXFSZ, SIG_IGN);
               rlimit limit{64, 64};
               ::setrlimit(RLIMIT_FSIZE, &limit);

@@ -81,29 +81,29 @@ inline int FileCount(const std::string& dir) {
   return n;
 }
 
-// Runs `fn` without root's right to ignore permissions: as user nobody in a
-// child process when the tests run as root, directly otherwise. Returns the
-// text `fn` returns, or the message of what it throws.
-inline std::string RunUnprivileged(const std::function<std::string()>& fn) {
-  auto run = [&]() -> std::string {
-    try {
-      return fn();
-    } catch (const std::exception& e) {
-      return std::string("throw: ") + e.what();
-    }
-  };
-#ifdef _WIN32
-  return run();
-#else
-  if (::geteuid() != 0) return run();
+// `fn`'s text, or the message of what it throws.
+inline std::string TextOf(const std::function<std::string()>& fn) {
+  try {
+    return fn();
+  } catch (const std::exception& e) {
+    return std::string("throw: ") + e.what();
+  }
+}
+
+#ifndef _WIN32
+// Runs `fn` in a child process, after `prepare` (which may refuse with a
+// message), and returns the text it reports back.
+inline std::string RunInChild(
+    const std::function<std::string()>& fn, const std::function<const char*()>& prepare = [] {
+      return static_cast<const char*>(nullptr);
+    }) {
   int fds[2];
   if (::pipe(fds) != 0) return "pipe failed";
-  pid_t pid = ::fork();
+  const pid_t pid = ::fork();
   if (pid == 0) {
     ::close(fds[0]);
-    std::string out = (::setgroups(0, nullptr) == 0 && ::setgid(65534) == 0 && ::setuid(65534) == 0)
-                          ? run()
-                          : "setuid failed";
+    const char* refused = prepare();
+    const std::string out = refused ? std::string(refused) : TextOf(fn);
     [[maybe_unused]] auto n = ::write(fds[1], out.data(), out.size());
     ::_exit(0);
   }
@@ -116,6 +116,22 @@ inline std::string RunUnprivileged(const std::function<std::string()>& fn) {
   int status = 0;
   ::waitpid(pid, &status, 0);
   return out;
+}
+#endif
+
+// Runs `fn` without root's right to ignore permissions: as user nobody in a
+// child process when the tests run as root, directly otherwise. Returns the
+// text `fn` returns, or the message of what it throws.
+inline std::string RunUnprivileged(const std::function<std::string()>& fn) {
+#ifdef _WIN32
+  return TextOf(fn);
+#else
+  if (::geteuid() != 0) return TextOf(fn);
+  return RunInChild(fn, []() -> const char* {
+    return ::setgroups(0, nullptr) == 0 && ::setgid(65534) == 0 && ::setuid(65534) == 0
+               ? nullptr
+               : "setuid failed";
+  });
 #endif
 }
 
