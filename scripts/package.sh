@@ -38,6 +38,10 @@ $sudo apt-get install -y -q --no-install-recommends --reinstall "$deb" >"$build/
   { cat "$build/apt-install.log" >&2; fail "apt-get install $deb"; }
 [ "$(readlink -f /usr/bin/boardquill)" = /usr/lib/boardquill/boardquill ] ||
   fail "/usr/bin/boardquill does not lead to /usr/lib/boardquill/boardquill"
+[ -x /usr/lib/boardquill/boardquill-desktop ] || fail "no /usr/lib/boardquill/boardquill-desktop"
+# The command line starts without the desktop toolkit.
+! ldd /usr/lib/boardquill/boardquill | grep -q libQt ||
+  fail "/usr/lib/boardquill/boardquill links Qt"
 
 work=$(mktemp -d)
 xvfb_pid=

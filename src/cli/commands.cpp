@@ -247,7 +247,13 @@ class TempOutput {
   void Write(std::string& buf) {
     if (!buf.empty() && std::fwrite(buf.data(), 1, buf.size(), file_) != buf.size())
       throw InputError("cannot write " + Where() + ": " + std::strerror(errno));
+    unsynced_ += buf.size();
     buf.clear();
+    // The disk works on the document while the rest is converted.
+    if (replacing_ && unsynced_ >= kWritebackStep) {
+      replacing_->StartWriteback();
+      unsynced_ = 0;
+    }
   }
 
   // Moves the finished document to its place.
@@ -280,6 +286,8 @@ class TempOutput {
   TFilePtr scratch_;                         // standard output: read back at the end
   std::optional<TReplacingFile> replacing_;  // a named file: moved over it at the end
   std::FILE* file_ = nullptr;                // the one of the two in use
+  static constexpr std::size_t kWritebackStep = std::size_t{1} << 20;
+  std::size_t unsynced_ = 0;  // bytes written since the last StartWriteback
 };
 
 int RunConvert(ArgList& args) {

@@ -5,5 +5,8 @@ namespace bq {
 // True when argv names a command-line command (anything but no arguments).
 bool IsCliInvocation(int argc, char** argv);
 int RunCli(int argc, char** argv);
+// Replaces this process with the program `name` of the program folder,
+// passing argv on; returns only when that fails, after saying why.
+int StartDesktopProgram(const char* name, char** argv);
 
 }  // namespace bq

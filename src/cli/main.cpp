@@ -4,8 +4,12 @@
 #endif
 
 int main(int argc, char** argv) {
-#ifdef BOARDQUILL_GUI
-  if (!bq::IsCliInvocation(argc, argv)) return bq::RunDesktopApp(argc, argv);
+  if (!bq::IsCliInvocation(argc, argv)) {
+#if defined(BOARDQUILL_GUI)
+    return bq::RunDesktopApp(argc, argv);
+#elif defined(BOARDQUILL_DESKTOP_PROGRAM)
+    return bq::StartDesktopProgram(BOARDQUILL_DESKTOP_PROGRAM, argv);
 #endif
+  }
   return bq::RunCli(argc, argv);
 }

@@ -11,6 +11,7 @@
 
 #include <random>
 #else
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -109,6 +110,8 @@ TReplacingFile::~TReplacingFile() {
   if (!temp_.empty()) DeleteFileA(temp_.c_str());
 }
 
+void TReplacingFile::StartWriteback() {}
+
 void TReplacingFile::Commit() {
   if (std::fflush(file_.get()) != 0) RaiseErrno();
   if (!FlushFileBuffers(reinterpret_cast<HANDLE>(_get_osfhandle(_fileno(file_.get())))))
@@ -156,6 +159,18 @@ TReplacingFile::TReplacingFile(std::string target) : target_(std::move(target)) 
 TReplacingFile::~TReplacingFile() {
   file_.reset();
   if (!temp_.empty()) ::unlink(temp_.c_str());
+}
+
+void TReplacingFile::StartWriteback() {
+#ifdef __linux__
+  // Only a hint: a failure shows again at Commit's flush.
+  if (std::fflush(file_.get()) != 0) return;
+  const off_t end = ::ftello(file_.get());
+  if (end <= writebackFrom_) return;
+  ::sync_file_range(::fileno(file_.get()), writebackFrom_, end - writebackFrom_,
+                    SYNC_FILE_RANGE_WRITE);
+  writebackFrom_ = end;
+#endif
 }
 
 void TReplacingFile::Commit() {

@@ -39,6 +39,9 @@ class TReplacingFile {
   TReplacingFile& operator=(const TReplacingFile&) = delete;
 
   std::FILE* Stream() const { return file_.get(); }
+  // Starts moving what was written so far to the disk without waiting for
+  // it, so that Commit has little left to wait for with a large document.
+  void StartWriteback();
   // Flushes the file to the disk and puts it in the target's place.
   void Commit();
 
@@ -46,6 +49,7 @@ class TReplacingFile {
   std::string target_;
   std::string temp_;
   TFilePtr file_;
+  long long writebackFrom_ = 0;  // start of what StartWriteback has not handed on yet
 };
 
 }  // namespace bq

@@ -1,10 +1,10 @@
 #include "fonts/catalogue.h"
 
 #include <algorithm>
+#include <array>
 #include <exception>
 #include <filesystem>
 #include <fstream>
-#include <iterator>
 #include <optional>
 #include <unordered_map>
 #include <unordered_set>
@@ -108,8 +108,6 @@ std::string_view TrimBlanks(std::string_view s) {
   return s;
 }
 
-constexpr std::string_view kSection = "s";  // a section's name inside its own profile
-
 // The key of a "key=value" line as the profile reader sees it; empty for
 // other lines.
 std::string_view LineKey(std::string_view line) {
@@ -123,7 +121,7 @@ std::string_view LineKey(std::string_view line) {
 // file but not for a description file that may list millions of fonts or
 // keys. So the file is first cut into the sections we need, keeping for each
 // key only its first line (the one a lookup finds, also when a section
-// appears more than once); the values are still read by TProfileFile.
+// appears more than once); values are decoded as the profile reader does.
 class TSectionIndex {
  public:
   using KeyFilter = bool (*)(std::string_view lowerKey);
@@ -160,26 +158,9 @@ class TSectionIndex {
     return it == sections_.end() ? nullptr : &it->second;
   }
 
-  // The kept lines of a section as a profile whose section is kSection.
-  TProfileFile Profile(std::string_view name) const {
-    std::string text = "[";
-    text.append(kSection).append("]\n");
-    if (const Lines* lines = Keys(name)) {
-      for (const auto& [key, line] : *lines) text.append(line).push_back('\n');
-    }
-    return TProfileFile::Parse(text);
-  }
-
  private:
   std::unordered_map<std::string, Lines> sections_;
 };
-
-// The value of `key` in one line, decoded by the profile reader.
-bool ReadLine(std::string_view line, std::string_view key, std::string& value) {
-  std::string text = "[";
-  text.append(kSection).append("]\n").append(line);
-  return TProfileFile::Parse(text).Find(kSection, key, value);
-}
 
 // n of a lower-case "font<n>" key (n without leading zeros), or 0.
 std::int32_t FontKeyNumber(std::string_view lowerKey) {
@@ -204,17 +185,38 @@ bool ReadWholeFile(const std::string& path, std::string& text) {
   try {
     std::ifstream in(path, std::ios::binary);
     if (!in) return false;
-    text.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+    text.clear();
+    std::array<char, 1 << 16> chunk;
+    while (in.read(chunk.data(), chunk.size()) || in.gcount() > 0)
+      text.append(chunk.data(), static_cast<std::size_t>(in.gcount()));
     return !in.bad();
   } catch (const std::exception&) {
     return false;
   }
 }
 
-std::int32_t ReadGlyph(const TProfileFile& ini, std::string_view section, std::string_view key) {
-  std::string value;
-  return ini.Find(section, key, value) ? ParseGlyphValue(value) : 0;
-}
+// One font's keys, looked up as a profile lookup of its section would.
+class TFontKeys {
+ public:
+  explicit TFontKeys(const TSectionIndex::Lines* lines) : lines_(lines) {}
+
+  bool Find(std::string_view key, std::string& value) const {
+    if (lines_ == nullptr) return false;
+    const auto it = lines_->find(AsciiLower(key));
+    return it != lines_->end() && ProfileLineValue(it->second, value);
+  }
+  std::int32_t Int(std::string_view key, std::int32_t def) const {
+    std::int32_t n = 0;
+    return Find(key, value_) && ParseProfileInt(value_, n) ? n : def;
+  }
+  std::int32_t Glyph(std::string_view key) const {
+    return Find(key, value_) ? ParseGlyphValue(value_) : 0;
+  }
+
+ private:
+  const TSectionIndex::Lines* lines_;
+  mutable std::string value_;  // scratch, reused for every key
+};
 
 // Piece words in the order of the position record's piece codes 1..6.
 constexpr std::array<std::string_view, 7> kPieceWords = {"",     "Pawn",  "Knight", "Bishop",
@@ -222,65 +224,65 @@ constexpr std::array<std::string_view, 7> kPieceWords = {"",     "Pawn",  "Knigh
 constexpr std::array<std::string_view, 2> kColourWords = {"White", "Black"};
 
 // Reads one font's section into `rec` (Name already set).
-void ReadFontSection(const TProfileFile& ini, std::string_view sec, ChessFontInfoRec& rec) {
-  rec.Charset = ini.ReadInt(sec, "Charset", 2);
+void ReadFontSection(const TFontKeys& keys, ChessFontInfoRec& rec) {
+  rec.Charset = keys.Int("Charset", 2);
 
   // Dark squares first, then light ones; the order of the keys does not
   // matter for the result.
   std::string key;
   for (int sq : {1, 0}) {
     const char* suffix = sq == 1 ? "_B" : "_W";
-    rec.Blank[sq] = ReadGlyph(ini, sec, std::string("Blank") + suffix);
+    rec.Blank[sq] = keys.Glyph(std::string("Blank") + suffix);
     for (int colour : {1, 0}) {
       for (int piece = 6; piece >= 1; --piece) {
         key.assign(kColourWords[colour]).append(kPieceWords[piece]).append(suffix);
-        rec.Pieces[piece][colour][sq] = ReadGlyph(ini, sec, key);
+        rec.Pieces[piece][colour][sq] = keys.Glyph(key);
       }
     }
   }
 
-  rec.BorderNW = ReadGlyph(ini, sec, "BorderNW");
-  rec.BorderN = ReadGlyph(ini, sec, "BorderN");
-  rec.BorderNE = ReadGlyph(ini, sec, "BorderNE");
-  rec.BorderW = ReadGlyph(ini, sec, "BorderW");
-  rec.BorderE = ReadGlyph(ini, sec, "BorderE");
-  rec.BorderSW = ReadGlyph(ini, sec, "BorderSW");
-  rec.BorderS = ReadGlyph(ini, sec, "BorderS");
-  rec.BorderSE = ReadGlyph(ini, sec, "BorderSE");
+  rec.BorderNW = keys.Glyph("BorderNW");
+  rec.BorderN = keys.Glyph("BorderN");
+  rec.BorderNE = keys.Glyph("BorderNE");
+  rec.BorderW = keys.Glyph("BorderW");
+  rec.BorderE = keys.Glyph("BorderE");
+  rec.BorderSW = keys.Glyph("BorderSW");
+  rec.BorderS = keys.Glyph("BorderS");
+  rec.BorderSE = keys.Glyph("BorderSE");
   rec.FullBorder = rec.BorderNW != 0 && rec.BorderN != 0 && rec.BorderNE != 0 && rec.BorderW != 0 &&
                    rec.BorderE != 0 && rec.BorderSW != 0 && rec.BorderS != 0 && rec.BorderSE != 0;
 
-  rec.CoordBorderNW = ReadGlyph(ini, sec, "CoordBorderNW");
+  rec.CoordBorderNW = keys.Glyph("CoordBorderNW");
   if (rec.CoordBorderNW == 0) rec.CoordBorderNW = rec.BorderNW;
-  rec.CoordBorderSW = ReadGlyph(ini, sec, "CoordBorderSW");
+  rec.CoordBorderSW = keys.Glyph("CoordBorderSW");
   if (rec.CoordBorderSW == 0) rec.CoordBorderSW = rec.BorderSW;
 
   bool coords = rec.CoordBorderNW != 0 && rec.CoordBorderSW != 0;
   for (int i = 0; i < 8; ++i) {
     const char digit[2] = {static_cast<char>('1' + i), '\0'};
-    rec.WestCoords[i] = ReadGlyph(ini, sec, std::string("BorderW") + digit);
+    rec.WestCoords[i] = keys.Glyph(std::string("BorderW") + digit);
     coords = coords && rec.WestCoords[i] != 0;
   }
   for (int i = 0; i < 8; ++i) {
     const char digit[2] = {static_cast<char>('1' + i), '\0'};
-    rec.SouthCoords[i] = ReadGlyph(ini, sec, std::string("BorderS") + digit);
+    rec.SouthCoords[i] = keys.Glyph(std::string("BorderS") + digit);
     coords = coords && rec.SouthCoords[i] != 0;
   }
   rec.CoordinatesPossible = coords;
 
-  rec.Text = ini.ReadInt(sec, "Text", 1) == 1;
-  rec.Diagram = ini.ReadInt(sec, "Diagram", 1) == 1;
-  rec.Figurines = ini.ReadInt(sec, "Figurines", 0) == 1;
+  rec.Text = keys.Int("Text", 1) == 1;
+  rec.Diagram = keys.Int("Diagram", 1) == 1;
+  rec.Figurines = keys.Int("Figurines", 0) == 1;
   for (int colour : {0, 1}) {
     for (int piece = 6; piece >= 1; --piece) {
       key.assign(kColourWords[colour]).append(kPieceWords[piece]);
-      rec.FigurineGlyphs[piece][colour] = ReadGlyph(ini, sec, key);
+      rec.FigurineGlyphs[piece][colour] = keys.Glyph(key);
     }
   }
-  rec.Symbols = ini.ReadInt(sec, "Symbols", 0) == 1;
+  rec.Symbols = keys.Int("Symbols", 0) == 1;
   rec.SymbolGlyphs.fill(TSymbolGlyph{});
   for (int i = 1; i <= kSymbolCount; ++i) {
-    const std::int32_t glyph = ReadGlyph(ini, sec, kSymbolNames[i]);
+    const std::int32_t glyph = keys.Glyph(kSymbolNames[i]);
     rec.SymbolGlyphs[i] = TSymbolGlyph{glyph != 0, glyph};
   }
 }
@@ -380,7 +382,7 @@ TChessFontInfoMan::TChessFontInfoMan(const std::string& path,
   std::int32_t count = 0;
   std::string value;
   if (const auto it = list->find("fonts");
-      it == list->end() || !ReadLine(it->second, "Fonts", value) || !ParseProfileInt(value, count))
+      it == list->end() || !ProfileLineValue(it->second, value) || !ParseProfileInt(value, count))
     count = 0;
   if (count <= 0) return;
 
@@ -406,8 +408,7 @@ TChessFontInfoMan::TChessFontInfoMan(const std::string& path,
   std::string key;
   std::string name;
   for (const auto& [n, line] : keys) {
-    key.assign("Font").append(std::to_string(n));
-    const bool listed = ReadLine(line, key, name);
+    const bool listed = ProfileLineValue(line, name);
     if (!listed) name = "?";
     std::string lower = AsciiLower(name);
     if (installed != nullptr ? installedLower.count(lower) == 0 : !listed) continue;
@@ -439,7 +440,7 @@ TChessFontInfoMan::TChessFontInfoMan(const std::string& path,
       maps_.push_back(maps_[*same]);
     } else {
       maps_.emplace_back();
-      ReadFontSection(sections.Profile(lower), kSection, maps_.back());
+      ReadFontSection(TFontKeys(sections.Keys(lower)), maps_.back());
       if (hasSection)
         bySection.emplace(std::move(lower), maps_.size() - 1);
       else

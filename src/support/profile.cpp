@@ -187,6 +187,13 @@ bool ReplaceFile(const std::string& target, const std::string& text) {
 
 }  // namespace
 
+bool ProfileLineValue(std::string_view line, std::string& value) {
+  const std::size_t eq = line.find('=');
+  if (eq == std::string_view::npos) return false;
+  value = DecodeValue(line.substr(eq + 1));
+  return true;
+}
+
 TProfileFile::Line TProfileFile::ParseLine(std::string_view raw, bool first) {
   Line line;
   line.raw = std::string(raw);

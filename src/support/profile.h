@@ -83,6 +83,11 @@ std::string AsciiLower(std::string_view s);
 // number outside the 32-bit signed range, fails.
 bool ParseProfileInt(std::string_view text, std::int32_t& value);
 
+// The value of one "key=value" line as a lookup of its key gives it (blanks
+// trimmed, one pair of quotes removed, cut to the length limit); false for a
+// line without "=".
+bool ProfileLineValue(std::string_view line, std::string& value);
+
 // One-call conveniences: open, read or write once, close.
 std::string ReadProfileString(const std::string& path, std::string_view section,
                               std::string_view key, std::string_view def);
