@@ -24,8 +24,12 @@ inline constexpr std::uint8_t pRook = 4;
 inline constexpr std::uint8_t pQueen = 5;
 inline constexpr std::uint8_t pKing = 6;
 
-inline std::uint8_t OppositeColour(std::uint8_t c) { return c == 0 ? 1 : c == 1 ? 0 : c; }
-inline int HomeRank(std::uint8_t c) { return c == cWhite ? 1 : 8; }
+inline std::uint8_t OppositeColour(std::uint8_t c) {
+  return c == 0 ? 1 : c == 1 ? 0 : c;
+}
+inline int HomeRank(std::uint8_t c) {
+  return c == cWhite ? 1 : 8;
+}
 
 struct TCell {
   std::uint8_t Colour = cNone;
@@ -38,8 +42,8 @@ struct TPositionCore {
   std::array<TCell, 64> Board{};  // cell (f, r) is (f - 1) * 8 + (r - 1)
   std::uint8_t SideToMove = cWhite;
   std::int16_t MoveNumber = 1;
-  std::uint8_t EnPassantFile = 0;                          // 0 none; 1..8 a..h (EPD: <= 191)
-  std::array<bool, 4> CastlingRights{};                    // WQ, WK, BQ, BK
+  std::uint8_t EnPassantFile = 0;        // 0 none; 1..8 a..h (EPD: <= 191)
+  std::array<bool, 4> CastlingRights{};  // WQ, WK, BQ, BK
   bool operator==(const TPositionCore&) const = default;
 };
 

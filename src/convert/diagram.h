@@ -48,6 +48,7 @@ class TDiagramWriter {
   };
 
   char* WriteBoardChecked(char* p, const TPositionCore& core) const;
+  char* WriteReadBoardVector(char* p, const TPositionCore& core) const;
 
   // The escaped glyph of a square content, indexed by the two bytes of its
   // cell read as one number (colour | piece << 8) for every cell value
@@ -60,6 +61,12 @@ class TDiagramWriter {
   // squareBytes_ draws every empty cell and every White or Black piece
   // 1..6 as one byte, and the cells are read in the table's byte order.
   bool readBoardBytes_ = false;
+  // With readBoardBytes_ on a processor that has SSSE3: the byte of each
+  // square content by colour * 8 + piece (0 for empty), on light and dark
+  // squares, for sixteen squares at a time.
+  bool vectorBoard_ = false;
+  alignas(16) std::array<char, 16> lightBytes_{};
+  alignas(16) std::array<char, 16> darkBytes_{};
   // What stands between the squares of rank 8 to 1: top_ and the head of
   // rank 8, then a row's tail with the next row's head (16 bytes at most),
   // then the tail of rank 1 and bottom_.

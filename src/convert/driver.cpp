@@ -228,9 +228,14 @@ TEPDConverter::TEPDConverter(const TConvertSettings& settings, const TChessFontI
 // (nothing written) otherwise. Operands and their blanks come from the
 // line, so its size bounds what one item prints.
 bool TEPDConverter::AppendRecordPlain(std::string& out, std::size_t lineSize) {
-  const std::size_t old = out.size();
-  out.resize(old + fixedRoom_ + items_.size() * (lineSize + 1));
-  char* const begin = out.data() + old;
+  // Written into scratch memory that nothing fills beforehand, then
+  // appended: growing `out` by the room would clear the room every time.
+  const std::size_t room = fixedRoom_ + items_.size() * (lineSize + 1);
+  if (room > recordRoom_) {
+    recordRoom_ = std::max(room, 2 * recordRoom_);
+    record_ = std::make_unique_for_overwrite<char[]>(recordRoom_);
+  }
+  char* const begin = record_.get();
   char* p = begin;
   if (records_ > 1) {
     p[0] = '\r';
@@ -272,10 +277,7 @@ bool TEPDConverter::AppendRecordPlain(std::string& out, std::size_t lineSize) {
       started = started || size != 0;
     }
   }
-  if (escaped) {
-    out.resize(old);
-    return false;
-  }
+  if (escaped) return false;
   if (any) {
     p = Put(p, boardHeadAfterOps_);
   } else {
@@ -284,7 +286,7 @@ bool TEPDConverter::AppendRecordPlain(std::string& out, std::size_t lineSize) {
   // The record's board is always one the readers filled.
   p = writer_.WriteReadBoard(p, rec_.Core);
   p = Put(p, recordEnd_);
-  out.resize(old + static_cast<std::size_t>(p - begin));
+  out.append(begin, static_cast<std::size_t>(p - begin));
   return true;
 }
 

@@ -4,6 +4,7 @@
 // window can collect the same text into its preview.
 #include <array>
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -79,8 +80,10 @@ class TEPDConverter {
   // and the end of a record.
   TBlock opsHead_, boardHead_, boardHeadAfterOps_, recordEnd_;
   std::vector<TBlock> items_;
-  std::vector<std::string> upperItems_;      // items in upper case, for the look-up
-  std::size_t fixedRoom_ = 0;                // room a record needs besides its operands
+  std::vector<std::string> upperItems_;  // items in upper case, for the look-up
+  std::size_t fixedRoom_ = 0;            // room a record needs besides its operands
+  std::unique_ptr<char[]> record_;       // where the plain way writes a record
+  std::size_t recordRoom_ = 0;
   std::array<std::uint8_t, 256> escaped_{};  // 1 for bytes that operand escaping changes
   std::string head_;                         // scratch of the general way
 
