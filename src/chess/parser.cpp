@@ -129,6 +129,30 @@ bool FailCastling(std::string* reason, const TCursor& in, const char* start) {
 
 static_assert(kBlackLetter == 0x10, "placement codes are colour << 4 | piece");
 
+// Cells as bits by placement code, up to Black's king; codes 0 and 16 hold
+// nothing.
+using TCellsOfCode = std::array<std::uint64_t, 16 + pKing + 1>;
+
+// The bit of every cell.
+constexpr auto kCellBit = [] {
+  std::array<std::uint64_t, 64> bits{};
+  for (std::size_t i = 0; i < 64; ++i) bits[i] = std::uint64_t{1} << i;
+  return bits;
+}();
+
+// The counts and cells by placement code, as the legality test takes them.
+// Code colour << 4 holds nothing: the copies of codes 0..6 and 16..22 need
+// no per-piece loop.
+inline void CollectPlaced(const std::array<std::uint8_t, 32>& perCode,
+                          const TCellsOfCode& cellsOfCode, TPieceCounts& counts,
+                          TPieceCells& cells) {
+  static_assert(sizeof counts[0] == 7 && sizeof cells[0] == 7 * sizeof(std::uint64_t));
+  for (std::size_t colour = 0; colour <= 1; ++colour) {
+    std::memcpy(counts[colour].data(), perCode.data() + 16 * colour, sizeof counts[0]);
+    std::memcpy(cells[colour].data(), cellsOfCode.data() + 16 * colour, sizeof cells[0]);
+  }
+}
+
 // The cell of every placement code.
 constexpr auto kCellOfCode = [] {
   std::array<TCell, 32> cells{};
@@ -181,9 +205,9 @@ bool FailPlacement(std::string* reason, const TCursor& in, PlacementError error)
 }
 
 // The four fields; true on a syntax error. Also gives the count of the
-// pieces placed and the cell of (the last placed) king of each side.
+// pieces placed and the cells they stand on.
 bool ReadFields(TCursor& in, TPositionCore& core, std::string* reason, TPieceCounts& counts,
-                std::array<int, 2>& kings) {
+                TPieceCells& cells) {
   const TPieceLetterTable& letters = EnglishPieceTable();
 
   // Field 1, piece placement, rank 8 first. The row and file counters are
@@ -192,7 +216,7 @@ bool ReadFields(TCursor& in, TPositionCore& core, std::string* reason, TPieceCou
   // counts pieces by letter code (colour << 4 | piece).
   ClearBoard(core);
   std::array<std::uint8_t, 32> perCode{};
-  std::array<int, 32> cellOfCode{};
+  TCellsOfCode cellsOfCode{};
   unsigned rank = 8, file = 1;
   unsigned index = 7;       // cell of (file, rank) while both are on the board
   unsigned pieceLimit = 8;  // a piece needs file <= this; 0 below rank 1
@@ -214,7 +238,7 @@ bool ReadFields(TCursor& in, TPositionCore& core, std::string* reason, TPieceCou
       }
       core.Board[index] = kCellOfCode[code];
       ++perCode[code];
-      cellOfCode[code] = static_cast<int>(index);
+      cellsOfCode[code] |= kCellBit[index];
       index += 8;
       if (++file > stopFile) break;  // rank 1 is full
     } else if (c >= '1' && c <= '8') {
@@ -244,11 +268,7 @@ bool ReadFields(TCursor& in, TPositionCore& core, std::string* reason, TPieceCou
   }
   in.P = p;
   if (error != PlacementError::None) return FailPlacement(reason, in, error);
-  for (std::uint8_t colour = 0; colour <= 1; ++colour) {
-    for (std::uint8_t piece = pPawn; piece <= pKing; ++piece)
-      counts[colour][piece] = perCode[static_cast<std::size_t>(colour << 4 | piece)];
-    kings[colour] = cellOfCode[static_cast<std::size_t>(colour << 4 | pKing)];
-  }
+  CollectPlaced(perCode, cellsOfCode, counts, cells);
   if (!in.SkipBlanks()) return FailNoBlank(reason, in, "placement");
 
   // Field 2, side to move: exactly "w" or "b".
@@ -307,11 +327,11 @@ bool ReadFields(TCursor& in, TPositionCore& core, std::string* reason, TPieceCou
 // The four fields of a plain line, as test suites and databases write
 // them: eight full ranks, single blanks between the fields, castling "-" or
 // rights in the order KQkq, en passant "-" or a square a1..h8, then a blank
-// or the end. Gives the same core, counts and kings as ReadFields, and the
+// or the end. Gives the same core, counts and cells as ReadFields, and the
 // point where the operations start; nullptr for any other line, which then
 // takes the general way (the core may have been changed meanwhile).
 const char* ReadPlainFields(const char* p, const char* const end, TPositionCore& core,
-                            TPieceCounts& counts, std::array<int, 2>& kings) {
+                            TPieceCounts& counts, TPieceCells& cells) {
   if (p == end) return nullptr;
   const TPieceLetterTable& letters = EnglishPieceTable();
   // The placement loop stops at the first byte that is no piece, digit or
@@ -324,7 +344,7 @@ const char* ReadPlainFields(const char* p, const char* const end, TPositionCore&
   ClearBoard(core);
   TCell* const board = core.Board.data();
   std::array<std::uint8_t, 32> perCode{};
-  std::array<std::uint8_t, 32> cellOfCode{};
+  TCellsOfCode cellsOfCode{};
   // Cell (file, rank) is (file - 1) * 8 + rank - 1: a rank starts at
   // rank - 1 and is full at 64 + rank - 1; a piece needs a cell below 64.
   std::size_t index = 7;
@@ -336,7 +356,7 @@ const char* ReadPlainFields(const char* p, const char* const end, TPositionCore&
       if (index >= 64) return nullptr;
       board[index] = kCellOfCode[code];
       ++perCode[code];
-      cellOfCode[code] = static_cast<std::uint8_t>(index);
+      cellsOfCode[code] |= kCellBit[index];
       index += 8;
     } else if (c - '1' < 8) {
       index += 8 * (c - '0');
@@ -351,11 +371,7 @@ const char* ReadPlainFields(const char* p, const char* const end, TPositionCore&
       return nullptr;
     }
   }
-  for (std::uint8_t colour = 0; colour <= 1; ++colour) {
-    for (std::uint8_t piece = pPawn; piece <= pKing; ++piece)
-      counts[colour][piece] = perCode[static_cast<std::size_t>(colour << 4 | piece)];
-    kings[colour] = cellOfCode[static_cast<std::size_t>(colour << 4 | pKing)];
-  }
+  CollectPlaced(perCode, cellsOfCode, counts, cells);
 
   if (end - p < 2 || p[1] != ' ') return nullptr;
   if (p[0] == 'w')
@@ -495,8 +511,8 @@ bool T_PGNParserO::ReadEPDFields(std::string_view, T_InputO& input, TPosition& r
                                  std::string* reason) {
   TCursor in(input);
   TPieceCounts counts{};
-  std::array<int, 2> kings{};
-  const bool error = ReadFields(in, rec.Core, reason, counts, kings);
+  TPieceCells cells{};
+  const bool error = ReadFields(in, rec.Core, reason, counts, cells);
   input.Seek(in.Index());
   return error;
 }
@@ -518,25 +534,25 @@ bool T_PGNParserO::ReadEPDLine(TPosition& rec, std::string_view line, std::strin
   TPositionCore& core = rec.Core;
   const TPositionCore saved = core;
   TPieceCounts counts{};
-  std::array<int, 2> kings{};
-  if (const char* ops = ReadPlainFields(in.P, in.End, core, counts, kings)) {
+  TPieceCells cells{};
+  if (const char* ops = ReadPlainFields(in.P, in.End, core, counts, cells)) {
     in.P = ops;
-  } else if (ReadFields(in, core, reason, counts, kings)) {
+  } else if (ReadFields(in, core, reason, counts, cells)) {
     core = saved;
     return false;
   }
   core.MoveNumber = 1;
   if (illegality) *illegality = DescribeIllegality(core);
   // An impossible position is replaced by the start position.
-  if (!IsLegalPositionCounted(rec, counts, kings)) SetStartPosition(core);
+  if (!IsLegalPositionCounted(rec, counts, cells)) SetStartPosition(core);
   rec.Kings.Position = &rec;
   ReadOperations(std::string_view(in.P, static_cast<std::size_t>(in.End - in.P)), rec);
   return true;
 }
 
 const char* ReadPlainEPDFields(std::string_view line, TPositionCore& core, TPieceCounts& counts,
-                               std::array<int, 2>& kings) {
-  return ReadPlainFields(line.data(), line.data() + line.size(), core, counts, kings);
+                               TPieceCells& cells) {
+  return ReadPlainFields(line.data(), line.data() + line.size(), core, counts, cells);
 }
 
 std::optional<TPosition> T_PGNParserO::ReadEPDRecord(std::string_view line, std::string* reason) {

@@ -58,12 +58,12 @@ bool ReadEPDLineChecked(TPosition& rec, std::string_view line, std::string* reas
 // or the end; the last byte of the line is no piece letter, digit or "/"
 // (operations end in ";" as a rule). Fills `core` as ReadEPDLine does
 // before its legality test (MoveNumber aside) and gives the piece counts
-// and king cells that IsLegalPositionCounted takes. Returns where the
+// and cells that IsLegalPositionCounted takes. Returns where the
 // operations start, or nullptr for any other line, which ReadEPDLine reads
 // the general way (`core` may have changed meanwhile). The line must hold
 // no NUL.
 const char* ReadPlainEPDFields(std::string_view line, TPositionCore& core, TPieceCounts& counts,
-                               std::array<int, 2>& kings);
+                               TPieceCells& cells);
 
 // The operations of a line (the text after the four fields) as ReadEPDLine
 // reads them: an opcode, then operands up to the word that ends in ";".

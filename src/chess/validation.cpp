@@ -1,6 +1,7 @@
 #include "chess/validation.h"
 
 #include <algorithm>
+#include <bit>
 
 #include "support/errors.h"
 
@@ -92,8 +93,10 @@ std::string Counted(int n, const char* word) {
 // Fills counts and the cell of each side's (last found) king; false, with
 // the reason, for a cell that holds no valid piece.
 bool CountPieces(const TPositionCore& core, TPieceCounts& counts, std::array<int, 2>& kings,
-                 std::string* why) {
+                 std::string* why, TPieceCells* cells = nullptr) {
   for (auto& side : counts) side.fill(0);
+  if (cells != nullptr)
+    for (auto& side : *cells) side.fill(0);
   for (int i = 0; i < 64; ++i) {
     const TCell cell = core.Board[static_cast<std::size_t>(i)];
     if (cell.Piece == pNone) continue;
@@ -104,6 +107,7 @@ bool CountPieces(const TPositionCore& core, TPieceCounts& counts, std::array<int
       return false;
     }
     ++counts[cell.Colour][cell.Piece];
+    if (cells != nullptr) (*cells)[cell.Colour][cell.Piece] |= std::uint64_t{1} << i;
     if (cell.Piece == pKing) kings[cell.Colour] = i;
   }
   return true;
@@ -234,17 +238,45 @@ bool SideMayStand(std::uint8_t colour, const TPieceCounts& counts, const TPositi
          (!kingSide || CellAt(core, 8, home) == TCell{colour, pRook});
 }
 
-// The knight jumps of every cell, -1 after the last.
-constexpr auto kKnightCells = [] {
-  std::array<std::array<std::int8_t, 8>, 64> cells{};
+// Per cell, as bits of cells: the knight jumps, the cells of each line
+// direction, all straight and all diagonal lines, and where a White or a
+// Black pawn would attack it from.
+struct TCellBits {
+  std::array<std::uint64_t, 64> Knight{}, Straight{}, Diagonal{};
+  std::array<std::array<std::uint64_t, kDirectionCount + 1>, 64> Ray{};
+  std::array<std::array<std::uint64_t, 64>, 2> PawnFrom{};
+};
+
+constexpr TCellBits MakeCellBits() {
+  TCellBits bits;
   for (std::size_t i = 0; i < 64; ++i) {
-    std::size_t n = 0;
-    for (auto& c : cells[i]) c = -1;
-    for (std::size_t d = 2; d <= kDirectionCount; d += 2)
-      if (kRays.Cells[i][d][0] >= 0) cells[i][n++] = kRays.Cells[i][d][0];
+    for (std::size_t d = 1; d <= kDirectionCount; ++d) {
+      std::uint64_t ray = 0;
+      for (const std::int8_t c : kRays.Cells[i][d])
+        if (c >= 0) ray |= std::uint64_t{1} << c;
+      bits.Ray[i][d] = ray;
+      if (d % 2 == 0)
+        bits.Knight[i] |= ray;
+      else if (d % 4 == 1)
+        bits.Straight[i] |= ray;
+      else
+        bits.Diagonal[i] |= ray;
+    }
+    // A Black pawn attacks from one rank above, a White pawn from below.
+    const int f = static_cast<int>(i / 8), r = static_cast<int>(i % 8);
+    for (const int colour : {cWhite, cBlack}) {
+      const int from = colour == cBlack ? r + 1 : r - 1;
+      if (from < 0 || from > 7) continue;
+      for (const int df : {-1, 1})
+        if (f + df >= 0 && f + df <= 7)
+          bits.PawnFrom[static_cast<std::size_t>(colour)][i] |= std::uint64_t{1}
+                                                                << ((f + df) * 8 + from);
+    }
   }
-  return cells;
-}();
+  return bits;
+}
+
+constexpr TCellBits kCellBits = MakeCellBits();
 
 // Whether the first piece on the ray is `a` or `b`.
 bool RayEndsIn(const std::array<std::int8_t, 8>& ray, const TPositionCore& core, TCell a, TCell b) {
@@ -256,12 +288,13 @@ bool RayEndsIn(const std::array<std::int8_t, 8>& ray, const TPositionCore& core,
   return false;
 }
 
-// IsKingAttacked for a board whose pieces were counted: the same answer,
-// found without the tracker and only along the lines that a piece of the
-// attacker could use.
+// IsKingAttacked for a board whose pieces were located: the same answer,
+// found without the tracker and only along the lines that hold a piece of
+// the attacker that could use them.
 bool AttackedCounted(const TPositionCore& core, int kingCell, std::uint8_t attacker,
-                     const TPieceCounts& counts, int attackerKing) {
-  const auto& n = counts[attacker];
+                     const TPieceCells& cells, int attackerKing) {
+  const auto& a = cells[attacker];
+  const auto k = static_cast<std::size_t>(kingCell);
   // Cells are 0..63: unsigned arithmetic spares the signed division.
   const int kf = static_cast<int>(static_cast<unsigned>(kingCell) >> 3);
   const int kr = static_cast<int>(static_cast<unsigned>(kingCell) & 7);
@@ -269,43 +302,36 @@ bool AttackedCounted(const TPositionCore& core, int kingCell, std::uint8_t attac
   const int df = static_cast<int>(static_cast<unsigned>(attackerKing) >> 3) - kf;
   const int dr = static_cast<int>(static_cast<unsigned>(attackerKing) & 7) - kr;
   if (df >= -1 && df <= 1 && dr >= -1 && dr <= 1) return true;
-  if (n[pPawn] != 0) {
-    // A Black pawn attacks from one rank above, a White pawn from below.
-    const int r = attacker == cBlack ? kr + 1 : kr - 1;
-    const TCell pawn{attacker, pPawn};
-    if (r >= 0 && r <= 7) {
-      if (kf > 0 && core.Board[static_cast<std::size_t>((kf - 1) * 8 + r)] == pawn) return true;
-      if (kf < 7 && core.Board[static_cast<std::size_t>((kf + 1) * 8 + r)] == pawn) return true;
-    }
-  }
-  if (n[pKnight] != 0) {
-    const TCell knight{attacker, pKnight};
-    for (const std::int8_t i : kKnightCells[static_cast<std::size_t>(kingCell)]) {
-      if (i < 0) break;
-      if (core.Board[static_cast<std::size_t>(i)] == knight) return true;
-    }
-  }
-  const auto& rays = kRays.Cells[static_cast<std::size_t>(kingCell)];
+  if ((a[pPawn] & kCellBits.PawnFrom[attacker][k]) != 0) return true;
+  if ((a[pKnight] & kCellBits.Knight[k]) != 0) return true;
+  const auto& rays = kRays.Cells[k];
   const TCell queen{attacker, pQueen};
-  if (n[pRook] + n[pQueen] != 0) {
+  if (const std::uint64_t straight = a[pRook] | a[pQueen];
+      (straight & kCellBits.Straight[k]) != 0) {
     const TCell rook{attacker, pRook};
     for (const std::size_t d : {1, 5, 9, 13})
-      if (RayEndsIn(rays[d], core, rook, queen)) return true;
+      if ((straight & kCellBits.Ray[k][d]) != 0 && RayEndsIn(rays[d], core, rook, queen))
+        return true;
   }
-  if (n[pBishop] + n[pQueen] != 0) {
+  if (const std::uint64_t diagonal = a[pBishop] | a[pQueen];
+      (diagonal & kCellBits.Diagonal[k]) != 0) {
     const TCell bishop{attacker, pBishop};
     for (const std::size_t d : {3, 7, 11, 15})
-      if (RayEndsIn(rays[d], core, bishop, queen)) return true;
+      if ((diagonal & kCellBits.Ray[k][d]) != 0 && RayEndsIn(rays[d], core, bishop, queen))
+        return true;
   }
   return false;
 }
 
-// The rest of IsLegalPosition once the pieces are counted.
-bool LegalAfterCount(TPosition& rec, const TPieceCounts& counts, const std::array<int, 2>& kings) {
+// The rest of IsLegalPosition once the pieces are counted and located.
+bool LegalAfterCount(TPosition& rec, const TPieceCounts& counts, const TPieceCells& cells) {
   if (!SideMayStand(cWhite, counts, rec.Core) || !SideMayStand(cBlack, counts, rec.Core))
     return false;
-  // The count has just seen both kings: a free cache hint (always verified).
+  // Each side has one king: the cells give it, a free cache hint (always
+  // verified).
+  std::array<int, 2> kings{};
   for (std::size_t c = 0; c <= 1; ++c) {
+    kings[c] = std::countr_zero(cells[c][pKing]) & 63;
     const auto cell = static_cast<unsigned>(kings[c]);
     rec.Kings.KingFile[c] = static_cast<std::uint8_t>((cell >> 3) + 1);
     rec.Kings.KingRank[c] = static_cast<std::uint8_t>((cell & 7) + 1);
@@ -314,14 +340,13 @@ bool LegalAfterCount(TPosition& rec, const TPieceCounts& counts, const std::arra
   if (mover > cBlack) return false;
   const std::uint8_t victim = OppositeColour(mover);
   const auto holds = [&](int cell, std::uint8_t colour) {
-    return cell >= 0 && cell < 64 &&
-           rec.Core.Board[static_cast<std::size_t>(cell)] == TCell{colour, pKing};
+    return rec.Core.Board[static_cast<std::size_t>(cell)] == TCell{colour, pKing};
   };
-  // With both kings where the count saw them the short test is exact;
-  // otherwise, or when it finds an attack (the tracker then notes the
-  // direction), the tracker's own test answers.
+  // With both kings where the cells say the short test is exact; otherwise,
+  // or when it finds an attack (the tracker then notes the direction), the
+  // tracker's own test answers.
   if (holds(kings[victim], victim) && holds(kings[mover], mover) &&
-      !AttackedCounted(rec.Core, kings[victim], mover, counts, kings[mover]))
+      !AttackedCounted(rec.Core, kings[victim], mover, cells, kings[mover]))
     return true;
   return !IsKingAttacked(rec.Kings, victim);
 }
@@ -331,14 +356,15 @@ bool LegalAfterCount(TPosition& rec, const TPieceCounts& counts, const std::arra
 bool IsLegalPosition(TPosition& rec) {
   rec.Kings.Position = &rec;
   TPieceCounts counts;
+  TPieceCells cells;
   std::array<int, 2> kings{};
-  return CountPieces(rec.Core, counts, kings, nullptr) && LegalAfterCount(rec, counts, kings);
+  return CountPieces(rec.Core, counts, kings, nullptr, &cells) &&
+         LegalAfterCount(rec, counts, cells);
 }
 
-bool IsLegalPositionCounted(TPosition& rec, const TPieceCounts& counts,
-                            const std::array<int, 2>& kingCells) {
+bool IsLegalPositionCounted(TPosition& rec, const TPieceCounts& counts, const TPieceCells& cells) {
   rec.Kings.Position = &rec;
-  return LegalAfterCount(rec, counts, kingCells);
+  return LegalAfterCount(rec, counts, cells);
 }
 
 bool CheckMaterial(const TPositionCore& core) {

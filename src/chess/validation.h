@@ -13,6 +13,8 @@ namespace bq {
 
 // Counts[colour][piece code], colours 0..1, pieces 1..6 (index 0 unused).
 using TPieceCounts = std::array<std::array<std::uint8_t, 7>, 2>;
+// Where the pieces stand: [colour][piece code], bit i for cell i.
+using TPieceCells = std::array<std::array<std::uint64_t, 7>, 2>;
 
 // Directions 1..16 clockwise from the step towards rank 8, alternating
 // line directions (odd) and knight jumps (even).
@@ -22,11 +24,10 @@ inline constexpr int kDirectionCount = 16;
 // to move must not be in check. A side to move other than White or Black,
 // or a cell holding no valid piece, makes the position illegal.
 bool IsLegalPosition(TPosition& rec);
-// The same for a board whose pieces the caller counted as it placed them
-// (every cell valid); kingCells holds the cell index of each side's king
-// wherever the counts show exactly one. Spares the board scan.
-bool IsLegalPositionCounted(TPosition& rec, const TPieceCounts& counts,
-                            const std::array<int, 2>& kingCells);
+// The same for a board whose pieces the caller counted and located as it
+// placed them (every cell valid). Spares the board scan, and the attack
+// test looks only where such pieces stand.
+bool IsLegalPositionCounted(TPosition& rec, const TPieceCounts& counts, const TPieceCells& cells);
 // Counts the pieces and checks both sides.
 bool CheckMaterial(const TPositionCore& core);
 // One king, X + P <= 8 (X = promoted pieces), at most 15 pieces besides the

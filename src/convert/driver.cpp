@@ -296,14 +296,14 @@ bool TEPDConverter::AppendRecordPlain(std::string& out, std::size_t lineSize) {
 bool TEPDConverter::ReadPlainLine(std::string_view text) {
   // The plain field reader refuses a NUL in the fields, and the plain
   // gathering one in the operations; only then is the line searched for it.
-  TPieceCounts counts{};
-  std::array<int, 2> kings{};
-  const char* const ops = ReadPlainEPDFields(text, rec_.Core, counts, kings);
+  TPieceCounts counts;
+  TPieceCells cells;
+  const char* const ops = ReadPlainEPDFields(text, rec_.Core, counts, cells);
   if (ops == nullptr) return false;
   // As ReadEPDLine goes on: an impossible position is replaced by the start
   // position.
   rec_.Core.MoveNumber = 1;
-  if (!IsLegalPositionCounted(rec_, counts, kings)) SetStartPosition(rec_.Core);
+  if (!IsLegalPositionCounted(rec_, counts, cells)) SetStartPosition(rec_.Core);
   rec_.Kings.Position = &rec_;
   const std::string_view operations(ops, static_cast<std::size_t>(text.data() + text.size() - ops));
   if (GatherPlainOperations(operations)) return true;

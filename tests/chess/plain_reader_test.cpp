@@ -3,6 +3,7 @@
 // made-up lines: they must agree wherever the short way answers.
 #include <gtest/gtest.h>
 
+#include <bit>
 #include <random>
 #include <string>
 #include <vector>
@@ -67,19 +68,15 @@ std::string RandomLine(std::mt19937& rng) {
   return line;
 }
 
-// Pieces counted from the board, with the cell of the last king placed
-// (rank 8 first, files a to h) as the readers note it.
-void CountBoard(const TPositionCore& core, TPieceCounts& counts, std::array<int, 2>& kings) {
+// Pieces counted and located from the board, as the readers note them.
+void CountBoard(const TPositionCore& core, TPieceCounts& counts, TPieceCells& cells) {
   counts = {};
-  kings = {};
-  for (int rank = 8; rank >= 1; --rank) {
-    for (int file = 1; file <= 8; ++file) {
-      const int cell = (file - 1) * 8 + rank - 1;
-      const TCell c = core.Board[static_cast<std::size_t>(cell)];
-      if (c.Piece == pNone) continue;
-      ++counts[c.Colour][c.Piece];
-      if (c.Piece == pKing) kings[c.Colour] = cell;
-    }
+  cells = {};
+  for (int cell = 0; cell < 64; ++cell) {
+    const TCell c = core.Board[static_cast<std::size_t>(cell)];
+    if (c.Piece == pNone) continue;
+    ++counts[c.Colour][c.Piece];
+    cells[c.Colour][c.Piece] |= std::uint64_t{1} << cell;
   }
 }
 
@@ -97,8 +94,8 @@ TEST(PlainFieldReader, AgreesWithTheGeneralReader) {
     TPositionCore core = general.Core;
     SetStartPosition(core);
     TPieceCounts counts{};
-    std::array<int, 2> kings{};
-    const char* ops = ReadPlainEPDFields(line, core, counts, kings);
+    TPieceCells cells{};
+    const char* ops = ReadPlainEPDFields(line, core, counts, cells);
     if (ops == nullptr) continue;
     ++plain;
     ASSERT_FALSE(generalError) << line;
@@ -108,10 +105,10 @@ TEST(PlainFieldReader, AgreesWithTheGeneralReader) {
     while (at < line.size() && IsEPDBlank(line[at])) ++at;
     EXPECT_EQ(at, input.Position()) << line;
     TPieceCounts expectedCounts;
-    std::array<int, 2> expectedKings;
-    CountBoard(core, expectedCounts, expectedKings);
+    TPieceCells expectedCells;
+    CountBoard(core, expectedCounts, expectedCells);
     EXPECT_EQ(counts, expectedCounts) << line;
-    EXPECT_EQ(kings, expectedKings) << line;
+    EXPECT_EQ(cells, expectedCells) << line;
   }
   EXPECT_GT(plain, 1000);  // the short way was taken often enough to mean something
 }
@@ -189,15 +186,20 @@ TEST(CountedLegality, AgreesWithTheBoardScan) {
     rec.Core.SideToMove = static_cast<std::uint8_t>(rng() % 2);
     rec.Core.CastlingRights = {rng() % 8 == 0, false, false, rng() % 8 == 0};
     TPieceCounts counts;
-    std::array<int, 2> kings;
-    CountBoard(rec.Core, counts, kings);
+    TPieceCells cells;
+    CountBoard(rec.Core, counts, cells);
     TPosition scanned = rec;
     const bool expected = IsLegalPosition(scanned);
-    EXPECT_EQ(IsLegalPositionCounted(rec, counts, kings), expected);
+    EXPECT_EQ(IsLegalPositionCounted(rec, counts, cells), expected);
     EXPECT_EQ(rec.Kings.LastAttackDirection, scanned.Kings.LastAttackDirection);
-    // Wrong king cells from a careless caller change nothing either.
+    // Kings noted on wrong cells (or not at all) change nothing either.
     TPosition careless = scanned;
-    EXPECT_EQ(IsLegalPositionCounted(careless, counts, {63 - kings[0], kings[1] ^ 9}), expected);
+    TPieceCells moved = cells;
+    moved[0][pKing] = i % 3 == 0 || cells[0][pKing] == 0
+                          ? 0
+                          : std::uint64_t{1} << (63 - std::countr_zero(cells[0][pKing]));
+    moved[1][pKing] = cells[1][pKing] << 9 | cells[1][pKing] >> 55;
+    EXPECT_EQ(IsLegalPositionCounted(careless, counts, moved), expected);
   }
 }
 
@@ -222,10 +224,10 @@ TEST(CountedLegality, MaterialAgreesWithTheWordedTest) {
     }
     rec.Core.SideToMove = static_cast<std::uint8_t>(rng() % 2);
     TPieceCounts counts;
-    std::array<int, 2> kings;
-    CountBoard(rec.Core, counts, kings);
+    TPieceCells cells;
+    CountBoard(rec.Core, counts, cells);
     const bool expected = DescribeIllegality(rec.Core).empty();
-    EXPECT_EQ(IsLegalPositionCounted(rec, counts, kings), expected);
+    EXPECT_EQ(IsLegalPositionCounted(rec, counts, cells), expected);
   }
 }
 
