@@ -220,6 +220,15 @@ TEPDConverter::TEPDConverter(const TConvertSettings& settings, const TChessFontI
     }
     for (std::size_t b = 0; b < 256; ++b)
       if (FoldCase(static_cast<char>(b)) == upper[0]) firstByteItems_[b] |= bit;
+    if (upper.size() > 8) {
+      longItems_ |= bit;
+      continue;
+    }
+    // Short items by key; an item named twice shares its slot.
+    std::size_t h = KeySlot(itemKey_[k]);
+    while (keySlots_[h].Key != 0 && keySlots_[h].Key != itemKey_[k]) h = (h + 1) % kKeySlots;
+    keySlots_[h].Key = itemKey_[k];
+    keySlots_[h].Items |= bit;
   }
 }
 
@@ -335,21 +344,22 @@ bool TEPDConverter::GatherPlainOperations(std::string_view text) {
     if (p == end) break;
     const char* const opcode = p;
     p = wordEnd(p);
-    // Only the items not found yet that start with this byte are compared.
     std::uint64_t matched = 0;
-    std::uint64_t candidates =
-        open & (p == opcode ? emptyItems_ : firstByteItems_[static_cast<unsigned char>(*opcode)]);
-    if (candidates != 0) {
-      // Opcode bytes are word bytes, all below 128: short ones compare
-      // packed.
-      const auto size = static_cast<std::size_t>(p - opcode);
-      const std::uint64_t key =
-          size <= 8 ? FoldedKey(opcode, size, static_cast<std::size_t>(end - opcode)) : 0;
+    if (const auto size = static_cast<std::size_t>(p - opcode); size == 0) {
+      matched = open & emptyItems_;
+    } else if (size <= 8) {
+      // Opcode bytes are word bytes, all below 128: short ones are looked
+      // up packed.
+      const std::uint64_t key = FoldedKey(opcode, size, static_cast<std::size_t>(end - opcode));
+      std::size_t h = KeySlot(key);
+      while (keySlots_[h].Key != key && keySlots_[h].Key != 0) h = (h + 1) % kKeySlots;
+      matched = open & keySlots_[h].Items;
+    } else {
+      std::uint64_t candidates =
+          open & longItems_ & firstByteItems_[static_cast<unsigned char>(*opcode)];
       for (; candidates != 0; candidates &= candidates - 1) {
         const auto k = static_cast<std::size_t>(std::countr_zero(candidates));
-        if (itemSize_[k] == size &&
-            (size <= 8 ? itemKey_[k] == key
-                       : SameUpper(std::string_view(opcode, size), upperItems_[k])))
+        if (itemSize_[k] == size && SameUpper(std::string_view(opcode, size), upperItems_[k]))
           matched |= std::uint64_t{1} << k;
       }
     }

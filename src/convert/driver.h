@@ -113,6 +113,18 @@ class TEPDConverter {
   // has at most 8.
   std::vector<std::size_t> itemSize_;
   std::vector<std::uint64_t> itemKey_;
+  // The items of 1 to 8 bytes by packed key (open addressing; a key is
+  // never 0), and the bits of the longer ones.
+  struct TKeySlot {
+    std::uint64_t Key = 0;
+    std::uint64_t Items = 0;
+  };
+  static constexpr std::size_t kKeySlots = 128;
+  static std::size_t KeySlot(std::uint64_t key) {
+    return static_cast<std::size_t>((key * 0x9E3779B97F4A7C15ull) >> 57);
+  }
+  std::array<TKeySlot, kKeySlots> keySlots_{};
+  std::uint64_t longItems_ = 0;
 
   bool ReadPlainLine(std::string_view text);
   void GatherOperations(std::string_view text);
