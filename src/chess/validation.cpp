@@ -327,17 +327,11 @@ bool AttackedCounted(const TPositionCore& core, int kingCell, std::uint8_t attac
 bool LegalAfterCount(TPosition& rec, const TPieceCounts& counts, const TPieceCells& cells) {
   if (!SideMayStand(cWhite, counts, rec.Core) || !SideMayStand(cBlack, counts, rec.Core))
     return false;
-  // Each side has one king: the cells give it, a free cache hint (always
-  // verified).
-  std::array<int, 2> kings{};
-  for (std::size_t c = 0; c <= 1; ++c) {
-    kings[c] = std::countr_zero(cells[c][pKing]) & 63;
-    const auto cell = static_cast<unsigned>(kings[c]);
-    rec.Kings.KingFile[c] = static_cast<std::uint8_t>((cell >> 3) + 1);
-    rec.Kings.KingRank[c] = static_cast<std::uint8_t>((cell & 7) + 1);
-  }
   const std::uint8_t mover = rec.Core.SideToMove;
   if (mover > cBlack) return false;
+  // Each side has one king: the cells give it.
+  const std::array<int, 2> kings = {std::countr_zero(cells[cWhite][pKing]) & 63,
+                                    std::countr_zero(cells[cBlack][pKing]) & 63};
   const std::uint8_t victim = OppositeColour(mover);
   const auto holds = [&](int cell, std::uint8_t colour) {
     return rec.Core.Board[static_cast<std::size_t>(cell)] == TCell{colour, pKing};
@@ -348,6 +342,12 @@ bool LegalAfterCount(TPosition& rec, const TPieceCounts& counts, const TPieceCel
   if (holds(kings[victim], victim) && holds(kings[mover], mover) &&
       !AttackedCounted(rec.Core, kings[victim], mover, cells, kings[mover]))
     return true;
+  // The kings' cells are the tracker's hint (always verified).
+  for (std::size_t c = 0; c <= 1; ++c) {
+    const auto cell = static_cast<unsigned>(kings[c]);
+    rec.Kings.KingFile[c] = static_cast<std::uint8_t>((cell >> 3) + 1);
+    rec.Kings.KingRank[c] = static_cast<std::uint8_t>((cell & 7) + 1);
+  }
   return !IsKingAttacked(rec.Kings, victim);
 }
 
