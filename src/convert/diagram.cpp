@@ -274,8 +274,8 @@ __attribute__((target("ssse3"))) char* TDiagramWriter::WriteReadBoardVector(
     char* p, const TPositionCore& core) const {
   static_assert(sizeof(TCell) == 2 && sizeof core.Board == 128);
   const auto* const cells = reinterpret_cast<const char*>(core.Board.data());
-  const __m128i light = _mm_load_si128(reinterpret_cast<const __m128i*>(lightBytes_.data()));
-  const __m128i dark = _mm_load_si128(reinterpret_cast<const __m128i*>(darkBytes_.data()));
+  const __m128i light = _mm_loadu_si128(reinterpret_cast<const __m128i*>(lightBytes_.data()));
+  const __m128i dark = _mm_loadu_si128(reinterpret_cast<const __m128i*>(darkBytes_.data()));
   const __m128i weights = _mm_set1_epi16(8 | 1 << 8);  // colour * 8 + piece * 1
   // Files a, c, e, g start dark on rank 1; files b, d, f, h light.
   const __m128i darkSquares = _mm_setr_epi8(-1, 0, -1, 0, -1, 0, -1, 0, 0, -1, 0, -1, 0, -1, 0, -1);

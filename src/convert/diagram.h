@@ -65,8 +65,8 @@ class TDiagramWriter {
   // square content by colour * 8 + piece (0 for empty), on light and dark
   // squares, for sixteen squares at a time.
   bool vectorBoard_ = false;
-  alignas(16) std::array<char, 16> lightBytes_{};
-  alignas(16) std::array<char, 16> darkBytes_{};
+  std::array<char, 16> lightBytes_{};
+  std::array<char, 16> darkBytes_{};
   // What stands between the squares of rank 8 to 1: top_ and the head of
   // rank 8, then a row's tail with the next row's head (16 bytes at most),
   // then the tail of rank 1 and bottom_.

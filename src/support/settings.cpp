@@ -195,7 +195,7 @@ std::string CommonFolder() {
   return cache;
 }
 
-void SetProgramPathForTesting(std::string path) {
+void SetProgramPath(std::string path) {
   ProgramPathOverride() = std::move(path);
 }
 void SetMachineConfigFileForTesting(std::string path) {

@@ -72,8 +72,15 @@ void WriteBoolSetting(const std::string& file, std::string_view section, std::st
 void WriteIntSettings(const std::string& file, std::string_view section,
                       const std::vector<std::pair<std::string, std::int32_t>>& values);
 
+// Makes ProgramPath() answer `path` from now on; empty: the real file
+// again. The window program answers with the command program beside it,
+// whose settings file it shares.
+void SetProgramPath(std::string path);
+
 // Test seams. An empty argument restores the real value.
-void SetProgramPathForTesting(std::string path);
+inline void SetProgramPathForTesting(std::string path) {
+  SetProgramPath(std::move(path));
+}
 void SetMachineConfigFileForTesting(std::string path);
 // Forgets the cached common folder (also done when the program ends).
 void ResetCommonFolder();

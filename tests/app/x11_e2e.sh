@@ -66,6 +66,9 @@ chmod 700 "$XDG_RUNTIME_DIR"
 # folder of its own.
 mkdir "$work/bin"
 cp "$program" "$work/bin/boardquill"
+# The window program that boardquill starts from its own folder.
+desktop="$(dirname "$program")/boardquill-desktop"
+[ -x "$desktop" ] && cp "$desktop" "$work/bin/boardquill-desktop"
 cp "$fonts_ini" "$work/bin/ChsFonts.ini"
 settings="$work/bin/boardquill.ini"
 cat >"$settings" <<'EOF'

@@ -33,8 +33,9 @@ class CliTest : public ::testing::Test {
     const char* bin = std::getenv("BQ_BINARY");
     ASSERT_NE(bin, nullptr) << "BQ_BINARY must name the boardquill executable";
     binary_ = fs::path(bin).make_preferred().string();
-    dir_ = fs::temp_directory_path() / ("bq_cli_" + std::to_string(::getpid()) + "_" +
-                                        ::testing::UnitTest::GetInstance()->current_test_info()->name());
+    dir_ = fs::temp_directory_path() /
+           ("bq_cli_" + std::to_string(::getpid()) + "_" +
+            ::testing::UnitTest::GetInstance()->current_test_info()->name());
     fs::create_directories(dir_);
     settings_ = dir_ / "settings.ini";
     Write("settings.ini", "[General]\nOperations=id,bm\n");
@@ -145,7 +146,8 @@ TEST_F(CliTest, BadLineKeepsExistingOutput) {
   EXPECT_NE(r.err.find("in.epd:3: error: "), std::string::npos) << r.err;
   // No temporary file is left behind.
   int files = 0;
-  for (const auto& e : fs::directory_iterator(dir_)) files += e.path().filename().string().rfind("result.rtf", 0) == 0;
+  for (const auto& e : fs::directory_iterator(dir_))
+    files += e.path().filename().string().rfind("result.rtf", 0) == 0;
   EXPECT_EQ(files, 1);
 
   const CmdResult viaStdout = Exec(ConvertArgs(), "bad\n");
@@ -171,8 +173,8 @@ TEST_F(CliTest, ConvertOptionsOverrideSettings) {
 
 TEST_F(CliTest, ConvertWarnsAboutUnknownFontAndHandlesUsageErrors) {
   const CmdResult r = Exec("convert --settings '" + settings_.string() + "' --fonts-file '" +
-                         fontsFile_.string() + "' --all-fonts --font Nope",
-                     "4k3/8/8/8/8/8/8/4K3 w - -\n");
+                               fontsFile_.string() + "' --all-fonts --font Nope",
+                           "4k3/8/8/8/8/8/8/4K3 w - -\n");
   EXPECT_EQ(r.status, 0);
   EXPECT_NE(r.err.find("not in the font catalogue"), std::string::npos);
   EXPECT_NE(r.err.find("boardquill fonts"), std::string::npos);
@@ -192,6 +194,31 @@ TEST_F(CliTest, EmptyInputWritesNothing) {
   EXPECT_EQ(r.status, 0);
   EXPECT_TRUE(r.out.empty());
 }
+
+#if defined(BQ_DESKTOP_PROGRAM) && !defined(_WIN32)
+TEST_F(CliTest, WithoutCommandStartsTheWindowProgramBesideIt) {
+  // A copy of the program with a stand-in window program next to it: the
+  // command line must hand over to the one in its own folder, arguments and
+  // all, and say so plainly when that one is missing.
+  const fs::path folder = dir_ / "installed";
+  fs::create_directories(folder);
+  fs::copy_file(binary_, folder / "boardquill");
+  const fs::path window = Write("installed/" BQ_DESKTOP_PROGRAM,
+                                "#!/bin/sh\necho \"window started as $0 with $# arguments\"\n");
+  fs::permissions(window, fs::perms::owner_all);
+  const std::string program = "'" + (folder / "boardquill").string() + "'";
+  const int st = std::system((program + " >'" + (dir_ / "out.txt").string() + "' 2>&1").c_str());
+  EXPECT_TRUE(WIFEXITED(st) && WEXITSTATUS(st) == 0);
+  EXPECT_EQ(ReadFile(dir_ / "out.txt"),
+            "window started as " + (folder / BQ_DESKTOP_PROGRAM).string() + " with 0 arguments\n");
+
+  fs::remove(window);
+  const int missing =
+      std::system((program + " >'" + (dir_ / "out.txt").string() + "' 2>&1").c_str());
+  EXPECT_TRUE(WIFEXITED(missing) && WEXITSTATUS(missing) == 1);
+  EXPECT_NE(ReadFile(dir_ / "out.txt").find("cannot start the desktop window"), std::string::npos);
+}
+#endif
 
 TEST_F(CliTest, FontsListsTheCatalogue) {
   const CmdResult r = Exec("fonts --fonts-file '" + fontsFile_.string() + "' --all-fonts");

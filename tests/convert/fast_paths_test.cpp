@@ -180,6 +180,11 @@ TEST(ConverterShortWay, WritesWhatTheGeneralWayWrites) {
       "4k3/8/8/8/8/8/4P3/4K3 w - - c0 {x}; bm e4;",
       "4k3/8/8/8/8/8/4P3/4K3 w - - ;",
       "4k3/8/8/8/8/8/4P3/4K3 w - - bm e4;  ",
+      // Items longer than eight bytes, and ones that share their first
+      // eight bytes or their size with an item.
+      "4k3/8/8/8/8/8/4P3/4K3 w - - Supercalifragilistic a b; supercalifragilistix c; "
+      "superCALI d; bm e4;",
+      "4k3/8/8/8/8/8/4P3/4K3 w - - supercali e; supercalifragilistic f; bmx g; b h; bm;",
   };
   std::string many;  // more items than the masks take
   for (int k = 0; k < 70; ++k) {
@@ -188,7 +193,9 @@ TEST(ConverterShortWay, WritesWhatTheGeneralWayWrites) {
     many += ',';
   }
   many += "id,bm";
-  for (const char* const ops : {"id,bm", "bm,,id,bm", "", "c0,id", "BM,Id,c0,,x", many.c_str()}) {
+  for (const char* const ops :
+       {"id,bm", "bm,,id,bm", "", "c0,id", "BM,Id,c0,,x",
+        "supercalifragilistic,bm,SuperCali,supercalifragilistic,b", many.c_str()}) {
     TConvertSettings s;
     s.DiagFont = "F";
     s.Operations = ops;

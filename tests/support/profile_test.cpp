@@ -47,6 +47,24 @@ TEST(ProfileRead, LongValuesAreCutTo2047) {
   EXPECT_EQ(f.ReadString("s", "q", ""), big.substr(0, 2047));
 }
 
+TEST(ProfileRead, OneLineGivesWhatALookupGives) {
+  // The font catalogue decodes single lines; they must read as the file does.
+  const std::string big(3000, 'v');
+  for (const std::string& line :
+       std::vector<std::string>{"  Key = \"  spaced  \" ", "k=a=b", "k=", "k= ' x ' ", "k=\"x'",
+                                std::string("k=\"") + big + "\""}) {
+    std::string value;
+    ASSERT_TRUE(ProfileLineValue(line, value)) << line;
+    std::string key = line.substr(0, line.find('='));
+    key.erase(0, key.find_first_not_of(' '));
+    key.erase(key.find_last_not_of(' ') + 1);
+    EXPECT_EQ(value, TProfileFile::Parse("[s]\n" + line + "\n").ReadString("s", key, "-")) << line;
+  }
+  std::string value = "kept";
+  EXPECT_FALSE(ProfileLineValue("no equals sign", value));
+  EXPECT_EQ(value, "kept");
+}
+
 TEST(ProfileRead, IntegerSyntax) {
   const std::pair<const char*, std::int32_t> good[] = {{"0x1F", 31},
                                                        {"0X1f", 31},
@@ -111,8 +129,7 @@ TEST(ProfileWrite, BinaryGarbageAndHugeLinesAreHarmless) {
   std::mt19937 rng(42);
   std::string junk(1 << 16, '\0');
   for (char& c : junk) c = static_cast<char>(rng());
-  junk += std::string("\n[s]\nk=a\0b\n", 11) + std::string(1 << 20, '=') + "\n[" +
-          std::string(1 << 20, 'x');
+  junk.append("\n[s]\nk=a\0b\n", 11).append(1 << 20, '=').append("\n[").append(1 << 20, 'x');
   auto f = TProfileFile::Parse(junk);
   EXPECT_EQ(f.ReadString("s", "k", "-"), std::string("a\0b", 3));
   f.WriteString("s", "k", "v");
