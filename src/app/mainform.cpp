@@ -18,6 +18,8 @@
 #include <QPlainTextEdit>
 #include <QShowEvent>
 #include <QStatusBar>
+#include <QTextCursor>
+#include <QTextDocument>
 #include <QTextEdit>
 #include <QVBoxLayout>
 #include <stdexcept>
@@ -29,7 +31,6 @@
 #include "app/winplace.h"
 #include "support/errors.h"
 #include "support/settings.h"
-
 
 namespace bq {
 
@@ -56,7 +57,8 @@ QString ErrorReportText(const QString& text) {
   return text;
 }
 
-TMainForm::TMainForm(QWidget* parent) : QMainWindow(parent) {
+TMainForm::TMainForm(QWidget* parent)
+    : QMainWindow(parent), previewLayout_([this] { Guarded([this] { PreviewLaidOut(); }); }) {
   setObjectName("MainForm");
   if (!MainForm) MainForm = this;
   Presenter.ShowMessage = [](QWidget* owner, const QString& text) {
@@ -271,6 +273,10 @@ TConvertSettings TMainForm::ConvertSettings() const {
 
 void TMainForm::ConvertEPD() {
   TBusyCursor busy;
+  // A new preview replaces the old one: neither the old one's layout nor a
+  // selection waiting for it goes on.
+  StopSelection();
+  previewLayout_.Stop();
   const std::string text = Memo2->toPlainText().toStdString();
   TConvertResult result = ConvertEPDText(text, ConvertSettings(), *fontInfoMan_);
   Memo1->clear();
@@ -283,6 +289,7 @@ void TMainForm::ConvertEPD() {
   if (result.Document.empty()) return;
   LoadRTF(Memo1, result.Document);
   previewDocument_ = std::move(result.Document);
+  previewLayout_.Start(*Memo1, PreviewPacing);
 }
 
 void TMainForm::UpdateFontStatus() {
@@ -344,14 +351,47 @@ void TMainForm::CopyFEN1Click() {
 
 void TMainForm::Pa1Click() {
   Memo1->setFocus();
-  Memo1->selectAll();
-  // Copying an empty preview leaves the clipboard as it was.
-  if (previewDocument_.empty()) return;
-  auto mime = std::make_unique<QMimeData>();
-  const QByteArray rtf(previewDocument_.data(), static_cast<qsizetype>(previewDocument_.size()));
-  for (const char* type : kRichTextMimeTypes) mime->setData(type, rtf);
-  mime->setText(Memo1->toPlainText());
-  QGuiApplication::clipboard()->setMimeData(mime.release());
+  // Copying an empty preview leaves the clipboard as it was. The clipboard
+  // does not wait for the selection, which does not change what is copied.
+  if (!previewDocument_.empty()) {
+    auto mime = std::make_unique<QMimeData>();
+    const QByteArray rtf(previewDocument_.data(), static_cast<qsizetype>(previewDocument_.size()));
+    for (const char* type : kRichTextMimeTypes) mime->setData(type, rtf);
+    mime->setText(Memo1->toPlainText());
+    QGuiApplication::clipboard()->setMimeData(mime.release());
+  }
+  SelectWholePreview();
+}
+
+void TMainForm::SelectWholePreview() {
+  StopSelection();  // a second Copy RTF starts over
+  if (!previewLayout_.Running()) {
+    Memo1->selectAll();
+    return;
+  }
+  const QTextCursor cursor = Memo1->textCursor();
+  selectionPending_ = true;
+  selectionDoc_ = Memo1->document();
+  selectionAnchor_ = cursor.anchor();
+  selectionPosition_ = cursor.position();
+  selectionCursorShape_ = Memo1->viewport()->cursor().shape();
+  Memo1->viewport()->setCursor(Qt::BusyCursor);
+}
+
+void TMainForm::PreviewLaidOut() {
+  if (!selectionPending_) return;
+  const QTextCursor cursor = Memo1->textCursor();
+  const bool unchanged = Memo1->document() == selectionDoc_ &&
+                         cursor.anchor() == selectionAnchor_ &&
+                         cursor.position() == selectionPosition_;
+  StopSelection();
+  if (unchanged) Memo1->selectAll();
+}
+
+void TMainForm::StopSelection() {
+  if (!selectionPending_) return;
+  selectionPending_ = false;
+  Memo1->viewport()->setCursor(selectionCursorShape_);
 }
 
 void TMainForm::ConvertEPDtoRTF1Click() {

@@ -2,6 +2,7 @@
 // The main window: the EPD pane, the RTF preview, the menu with every
 // command, and the settings in memory.
 #include <QMainWindow>
+#include <QPointer>
 #include <QString>
 #include <cstdint>
 #include <exception>
@@ -9,6 +10,7 @@
 #include <memory>
 #include <string>
 
+#include "app/slicedlayout.h"
 #include "convert/driver.h"
 #include "fonts/catalogue.h"
 
@@ -17,6 +19,7 @@ class QFileDialog;
 class QLabel;
 class QMenu;
 class QPlainTextEdit;
+class QTextDocument;
 class QTextEdit;
 
 namespace bq {
@@ -72,6 +75,13 @@ class TMainForm : public QMainWindow {
   const std::string& PreviewDocument() const { return previewDocument_; }
   bool AutoCopy() const;
 
+  // How the preview is laid out between events; tests make the slices small.
+  TLayoutPacing PreviewPacing;
+  // True while Copy RTF waits for the preview's layout to select all of it:
+  // selecting makes Qt lay out at once what is left, seconds for a large
+  // preview.
+  bool SelectionPending() const { return selectionPending_; }
+
   // Command handlers (menu order).
   void Open1Click();
   void Settings1Click();
@@ -116,12 +126,24 @@ class TMainForm : public QMainWindow {
   void CreateControls();
   void CreateMenus();
   void UpdateFontStatus();
+  void SelectWholePreview();
+  void PreviewLaidOut();
+  void StopSelection();
   // Runs a command; errors end in the general error report.
   void Guarded(const std::function<void()>& command);
 
   std::unique_ptr<TChessFontInfoMan> fontInfoMan_;
   std::string previewDocument_;
   bool destroyed_ = false;
+
+  TSlicedLayout previewLayout_;
+  // The pending selection: the preview's document and cursor when Copy RTF
+  // asked for it (a user who moves the cursor meanwhile has chosen otherwise).
+  bool selectionPending_ = false;
+  QPointer<QTextDocument> selectionDoc_;
+  int selectionAnchor_ = 0;
+  int selectionPosition_ = 0;
+  Qt::CursorShape selectionCursorShape_ = Qt::IBeamCursor;
 };
 
 // The one main window of the run.

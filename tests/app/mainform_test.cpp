@@ -1,10 +1,12 @@
 // The main window: paste, convert, copy, shortcuts, settings and Open.
+#include <QAbstractTextDocumentLayout>
 #include <QAction>
 #include <QApplication>
 #include <QClipboard>
 #include <QLabel>
 #include <QMimeData>
 #include <QPlainTextEdit>
+#include <QScrollBar>
 #include <QTextEdit>
 #include <QtTest>
 #include <memory>
@@ -24,6 +26,22 @@ const char* const kRichTypes[] = {"text/rtf", "application/rtf", "text/richtext"
                                   "application/x-qt-windows-mime;value=\"Rich Text Format\""};
 
 const QByteArray kMeridaSettings = "[General]\nDiagFont=Chess Merida\nDiagFontCharSet=0\n";
+
+// One step of a thousand characters per turn of the event loop: a preview
+// of a few dozen diagrams takes several turns to lay out.
+constexpr TLayoutPacing kSmallSlices{0, 1000};
+
+QString ManyPositions(int count) {
+  QString epd;
+  for (int i = 0; i < count; ++i) epd += (i % 2 ? kGood2 : kGood1) + "\n";
+  return epd;
+}
+
+bool WholePreviewSelected(const TMainForm& form) {
+  const QTextCursor c = form.Memo1->textCursor();
+  return c.selectionStart() == 0 &&
+         c.selectionEnd() == form.Memo1->document()->characterCount() - 1;
+}
 
 }  // namespace
 
@@ -269,6 +287,112 @@ class TMainFormTest : public QObject {
     }
     QCOMPARE(form.OpenDir, QFileInfo(missing).path().toStdString() + "/");
     QCOMPARE(form.Memo2->toPlainText(), QString("unchanged"));
+  }
+
+  // Selecting a large preview waits until it is laid out between events.
+  void largePreviewIsSelectedOnceLaidOut() {
+    TMainForm& form = Create(kMeridaSettings);
+    ShowActive(form);
+    form.PreviewPacing = kSmallSlices;
+    const QString epd = ManyPositions(40);
+    QGuiApplication::clipboard()->setText(epd);
+    form.CopyFEN1Click();
+
+    // The clipboard does not wait.
+    QCOMPARE(Rich(), QByteArray::fromStdString(Expected(form, epd)));
+    QCOMPARE(QGuiApplication::clipboard()->mimeData()->text(), form.Memo1->toPlainText());
+    QCOMPARE(QApplication::focusWidget(), form.Memo1);
+    QVERIFY(form.SelectionPending());
+    QVERIFY(!WholePreviewSelected(form));
+    QCOMPARE(form.Memo1->viewport()->cursor().shape(), Qt::BusyCursor);
+    // Painting further down meanwhile lays that part out first.
+    QScrollBar* bar = form.Memo1->verticalScrollBar();
+    bar->setValue(bar->maximum());
+    form.Memo1->viewport()->repaint();
+    QVERIFY(form.SelectionPending());
+
+    QTRY_VERIFY(WholePreviewSelected(form));
+    QVERIFY(!form.SelectionPending());
+    QCOMPARE(QApplication::focusWidget(), form.Memo1);
+    QCOMPARE(form.Memo1->viewport()->cursor().shape(), Qt::IBeamCursor);
+    // Qt's size report, held back during the layout, reaches the scroll bar.
+    const int height = qRound(form.Memo1->document()->documentLayout()->documentSize().height());
+    QTRY_COMPARE(bar->maximum(), height - form.Memo1->viewport()->height());
+  }
+
+  void pendingSelectionAndNewCommands() {
+    TMainForm& form = Create(kMeridaSettings);
+    ShowActive(form);
+    form.PreviewPacing = kSmallSlices;
+    const QString first = ManyPositions(40);
+    const QString second = ManyPositions(30);
+
+    // Copy RTF again while a selection waits: still one selection, and the
+    // busy cursor does not stick.
+    QGuiApplication::clipboard()->setText(first);
+    form.CopyFEN1Click();
+    QVERIFY(form.SelectionPending());
+    form.Pa1Click();
+    QVERIFY(form.SelectionPending());
+    QTRY_VERIFY(WholePreviewSelected(form));
+    QCOMPARE(form.Memo1->viewport()->cursor().shape(), Qt::IBeamCursor);
+
+    // Paste EPD again: the new preview is copied and selected.
+    QGuiApplication::clipboard()->setText(first);
+    form.CopyFEN1Click();
+    QVERIFY(form.SelectionPending());
+    QGuiApplication::clipboard()->setText(second);
+    form.CopyFEN1Click();
+    QCOMPARE(Rich(), QByteArray::fromStdString(Expected(form, second)));
+    QTRY_VERIFY(WholePreviewSelected(form));
+    QCOMPARE(form.Memo1->toPlainText(), QGuiApplication::clipboard()->mimeData()->text());
+
+    // Convert (F9) while a selection waits: the new preview is not selected.
+    QGuiApplication::clipboard()->setText(first);
+    form.CopyFEN1Click();
+    QVERIFY(form.SelectionPending());
+    form.Memo2->setPlainText(second);
+    form.ConvertEPDtoRTF1Click();
+    QVERIFY(!form.SelectionPending());
+    QCOMPARE(form.Memo1->viewport()->cursor().shape(), Qt::IBeamCursor);
+    QTest::qWait(100);
+    QVERIFY(!form.Memo1->textCursor().hasSelection());
+    QCOMPARE(form.PreviewDocument(), Expected(form, second));
+  }
+
+  void movingTheCursorMeanwhileKeepsTheUsersChoice() {
+    TMainForm& form = Create(kMeridaSettings);
+    ShowActive(form);
+    form.PreviewPacing = kSmallSlices;
+    QGuiApplication::clipboard()->setText(ManyPositions(40));
+    form.CopyFEN1Click();
+    QVERIFY(form.SelectionPending());
+    QTextCursor c = form.Memo1->textCursor();
+    c.setPosition(5);
+    form.Memo1->setTextCursor(c);
+    QTRY_VERIFY(!form.SelectionPending());
+    QCOMPARE(form.Memo1->textCursor().position(), 5);
+    QVERIFY(!form.Memo1->textCursor().hasSelection());
+  }
+
+  void closingWithALayoutOrSelectionPendingIsSafe() {
+    {
+      TMainForm& form = Create(kMeridaSettings);
+      ShowActive(form);
+      form.PreviewPacing = kSmallSlices;
+      QGuiApplication::clipboard()->setText(ManyPositions(40));
+      form.CopyFEN1Click();
+      QVERIFY(form.SelectionPending());
+      form.close();
+      form_.reset();
+      QTest::qWait(50);
+    }
+    TMainForm& form = Create(kMeridaSettings);
+    form.PreviewPacing = kSmallSlices;
+    form.Memo2->setPlainText(ManyPositions(40));
+    form.ConvertEPD();
+    form_.reset();
+    QTest::qWait(50);
   }
 
   void errorReportAddsAFullStop() {
