@@ -7,6 +7,7 @@
 
 #include "chess/letters.h"
 #include "chess/validation.h"
+#include "support/bytes.h"
 
 namespace bq {
 
@@ -421,26 +422,8 @@ void Store(std::string& s, std::string_view word) {
     return;
   }
   // Most words are short and no longer than what the string held before:
-  // copied in place with two overlapping moves, then the length cut.
-  char* const d = s.data();
-  const char* const w = word.data();
-  if (n >= 8) {
-    std::uint64_t a, b;
-    std::memcpy(&a, w, 8);
-    std::memcpy(&b, w + n - 8, 8);
-    std::memcpy(d, &a, 8);
-    std::memcpy(d + n - 8, &b, 8);
-  } else if (n >= 4) {
-    std::uint32_t a, b;
-    std::memcpy(&a, w, 4);
-    std::memcpy(&b, w + n - 4, 4);
-    std::memcpy(d, &a, 4);
-    std::memcpy(d + n - 4, &b, 4);
-  } else if (n > 0) {
-    d[0] = w[0];
-    d[n / 2] = w[n / 2];
-    d[n - 1] = w[n - 1];
-  }
+  // copied in place, then the length cut.
+  CopyShort(s.data(), word.data(), n);
   s.resize(n);
 }
 

@@ -9,6 +9,7 @@
 #include "convert/diagram.h"
 #include "convert/lines.h"
 #include "fonts/rtf.h"
+#include "support/bytes.h"
 
 namespace bq {
 
@@ -89,25 +90,10 @@ char FoldCase(char c) {
 char* PutShort(char* p, std::string_view text) {
   const std::size_t n = text.size();
   const char* const s = text.data();
-  if (n > 16) {
+  if (n > 16)
     std::memcpy(p, s, n);
-  } else if (n >= 8) {
-    std::uint64_t a, b;
-    std::memcpy(&a, s, 8);
-    std::memcpy(&b, s + n - 8, 8);
-    std::memcpy(p, &a, 8);
-    std::memcpy(p + n - 8, &b, 8);
-  } else if (n >= 4) {
-    std::uint32_t a, b;
-    std::memcpy(&a, s, 4);
-    std::memcpy(&b, s + n - 4, 4);
-    std::memcpy(p, &a, 4);
-    std::memcpy(p + n - 4, &b, 4);
-  } else if (n > 0) {
-    p[0] = s[0];
-    p[n / 2] = s[n / 2];
-    p[n - 1] = s[n - 1];
-  }
+  else
+    CopyShort(p, s, n);
   return p + n;
 }
 

@@ -8,15 +8,13 @@
 #include <string>
 #include <string_view>
 
+#include "support/bytes.h"
+
 namespace bq {
 
-// Trims characters of code <= 32 from both ends. Inline: every line of a
-// conversion passes here.
+// Trims characters of code <= 32 from both ends.
 inline std::string_view TrimEPDLine(std::string_view line) {
-  std::size_t b = 0, e = line.size();
-  while (b < e && static_cast<unsigned char>(line[b]) <= 32) ++b;
-  while (e > b && static_cast<unsigned char>(line[e - 1]) <= 32) --e;
-  return line.substr(b, e - b);
+  return TrimLowBytes(line);
 }
 // True when a trimmed line holds no record (empty or a "#" comment).
 inline bool IsSkippedEPDLine(std::string_view trimmed) {

@@ -10,6 +10,7 @@
 #include <unordered_set>
 #include <utility>
 
+#include "support/bytes.h"
 #include "support/profile.h"
 
 #ifdef _WIN32
@@ -98,23 +99,13 @@ int HexDigit(char c) {
   return -1;
 }
 
-bool IsBlank(char c) {
-  return static_cast<unsigned char>(c) <= 32;
-}
-
-std::string_view TrimBlanks(std::string_view s) {
-  while (!s.empty() && IsBlank(s.front())) s.remove_prefix(1);
-  while (!s.empty() && IsBlank(s.back())) s.remove_suffix(1);
-  return s;
-}
-
 // The key of a "key=value" line as the profile reader sees it; empty for
 // other lines.
 std::string_view LineKey(std::string_view line) {
-  const std::string_view s = TrimBlanks(line);
+  const std::string_view s = TrimLowBytes(line);
   if (s.empty() || s.front() == ';' || s.front() == '[') return {};
   const std::size_t eq = s.find('=');
-  return eq == std::string_view::npos ? std::string_view{} : TrimBlanks(s.substr(0, eq));
+  return eq == std::string_view::npos ? std::string_view{} : TrimLowBytes(s.substr(0, eq));
 }
 
 // A profile lookup walks every line of the file, which is fine for a settings
@@ -137,9 +128,9 @@ class TSectionIndex {
       if (end == std::string_view::npos) end = text.size();
       const std::string_view line = text.substr(pos, end - pos);
       pos = end + 1;
-      const std::string_view s = TrimBlanks(line);
+      const std::string_view s = TrimLowBytes(line);
       if (!s.empty() && s.front() == '[') {
-        std::string name = AsciiLower(TrimBlanks(s.substr(1, s.find(']') - 1)));
+        std::string name = AsciiLower(TrimLowBytes(s.substr(1, s.find(']') - 1)));
         current = wanted.count(name) != 0 ? &sections_[std::move(name)] : nullptr;
       } else if (current != nullptr) {
         const std::string_view key = LineKey(line);

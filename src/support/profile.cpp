@@ -9,6 +9,7 @@
 #include <random>
 #include <sstream>
 
+#include "support/bytes.h"
 #include "support/errors.h"
 
 #ifdef _WIN32
@@ -28,16 +29,6 @@ namespace bq {
 
 namespace {
 
-bool IsBlank(char c) {
-  return static_cast<unsigned char>(c) <= 32;
-}
-
-std::string_view Trim(std::string_view s) {
-  while (!s.empty() && IsBlank(s.front())) s.remove_prefix(1);
-  while (!s.empty() && IsBlank(s.back())) s.remove_suffix(1);
-  return s;
-}
-
 char LowerAscii(char c) {
   return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
 }
@@ -50,7 +41,7 @@ bool SameName(std::string_view a, std::string_view b) {
 }
 
 std::string DecodeValue(std::string_view raw) {
-  std::string_view v = Trim(raw);
+  std::string_view v = TrimLowBytes(raw);
   if (v.size() >= 2 && (v.front() == '"' || v.front() == '\'') && v.back() == v.front())
     v = v.substr(1, v.size() - 2);
   if (v.size() > kMaxProfileValue) v = v.substr(0, kMaxProfileValue);
@@ -199,17 +190,17 @@ TProfileFile::Line TProfileFile::ParseLine(std::string_view raw, bool first) {
   line.raw = std::string(raw);
   std::string_view s = raw;
   if (first && s.substr(0, 3) == "\xEF\xBB\xBF") s.remove_prefix(3);  // UTF-8 mark
-  while (!s.empty() && IsBlank(s.front())) s.remove_prefix(1);
+  while (!s.empty() && IsLowByte(s.front())) s.remove_prefix(1);
   if (s.empty() || s.front() == ';') return line;
   if (s.front() == '[') {
     s.remove_prefix(1);
     line.kind = 1;
-    line.name = std::string(Trim(s.substr(0, s.find(']'))));
+    line.name = std::string(TrimLowBytes(s.substr(0, s.find(']'))));
     return line;
   }
   auto eq = s.find('=');
   if (eq == std::string_view::npos) return line;
-  std::string_view key = Trim(s.substr(0, eq));
+  std::string_view key = TrimLowBytes(s.substr(0, eq));
   if (key.empty()) return line;
   line.kind = 2;
   line.name = std::string(key);

@@ -4,6 +4,7 @@
 #include <memory>
 #include <system_error>
 
+#include "support/bytes.h"
 #include "support/language.h"
 #include "support/settings.h"
 
@@ -130,12 +131,6 @@ const std::vector<TDerivedTextRow>& CommonDerivedRows() {
 
 namespace {
 
-std::string_view TrimControls(std::string_view s) {
-  while (!s.empty() && static_cast<unsigned char>(s.front()) <= 32) s.remove_prefix(1);
-  while (!s.empty() && static_cast<unsigned char>(s.back()) <= 32) s.remove_suffix(1);
-  return s;
-}
-
 std::unique_ptr<T_TextProvider>& GeneralInstance() {
   static std::unique_ptr<T_TextProvider> p;
   return p;
@@ -184,7 +179,7 @@ void T_BaseTextProvider::ApplyLanguageFile(std::string_view languageName, const 
 void T_BaseTextProvider::ReadNamedText(std::string& variable, std::string_view key) {
   if (!file_) return;
   const std::string read = file_->ReadString(section_, key, "");
-  std::string_view text = TrimControls(read);
+  std::string_view text = TrimLowBytes(read);
   if (text.size() > 2 && text.front() == '\'') {
     text.remove_prefix(1);
     if (auto quote = text.rfind('\''); quote != std::string_view::npos)
