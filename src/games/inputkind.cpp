@@ -1,5 +1,9 @@
 #include "games/inputkind.h"
 
+#include <cerrno>
+#include <cstring>
+#include <stdexcept>
+
 namespace bq {
 
 TInputKind DetectInputKind(std::string_view head) {
@@ -27,6 +31,19 @@ TInputKind DetectInputKind(std::string_view head) {
     }
   }
   return TInputKind::Epd;
+}
+
+std::string ReadInputHead(std::FILE* file, std::size_t limit) {
+  std::string head(limit, '\0');
+  std::size_t got = 0;
+  while (got < limit) {
+    const std::size_t n = std::fread(head.data() + got, 1, limit - got, file);
+    if (n == 0) break;
+    got += n;
+  }
+  if (got < limit && std::ferror(file)) throw std::runtime_error(std::strerror(errno));
+  head.resize(got);
+  return head;
 }
 
 }  // namespace bq

@@ -84,9 +84,11 @@ bool ParseSAN(std::string_view t, TSanParts& p) {
   return t.empty() && (p.Promotion == pNone || p.Piece == pPawn);
 }
 
+// A pawn named without its file moves along the file of its square.
 bool Fits(const TPositionCore& core, const TSanParts& p, int from) {
+  const int file = p.FromFile >= 0 || p.Piece != pPawn ? p.FromFile : FileIndexOf(p.To);
   return core.Board[static_cast<std::size_t>(from)].Piece == p.Piece &&
-         (p.FromFile < 0 || p.FromFile == FileIndexOf(from)) &&
+         (file < 0 || file == FileIndexOf(from)) &&
          (p.FromRank < 0 || p.FromRank == RankIndexOf(from));
 }
 
