@@ -43,6 +43,29 @@ std::string PlaceText(TTextPlace place) {
 
 TPgnLexer::TPgnLexer(std::string_view text) : p_(text.data()), end_(text.data() + text.size()) {}
 
+TPgnLexer::TPgnLexer(TPgnLexer&& other) noexcept
+    : file_(other.file_),
+      chunk_(other.chunk_),
+      started_(other.started_),
+      line_(other.line_),
+      column_(other.column_),
+      afterCR_(other.afterCR_),
+      markState_(other.markState_),
+      place_(other.place_),
+      text_(std::move(other.text_)),
+      value_(std::move(other.value_)),
+      number_(other.number_),
+      mark_(other.mark_),
+      tagError_(other.tagError_) {
+  // Reading a file, the window lies in the other's buffer, whose bytes
+  // move (a short buffer's even to another address).
+  const std::size_t at = file_ ? static_cast<std::size_t>(other.p_ - other.buffer_.data()) : 0;
+  const std::size_t size = static_cast<std::size_t>(other.end_ - other.p_);
+  buffer_ = std::move(other.buffer_);
+  p_ = file_ ? buffer_.data() + at : other.p_;
+  end_ = p_ + size;
+}
+
 TPgnLexer::TPgnLexer(std::FILE* file, std::string prefix, std::size_t chunk)
     : file_(file), buffer_(std::move(prefix)), chunk_(chunk == 0 ? 1 : chunk) {
   p_ = buffer_.data();
@@ -244,12 +267,13 @@ TPgnToken TPgnLexer::ReadTagPair() {
 // needs no backslash as long as no "]" comes right after it.
 TPgnToken TPgnLexer::TagValue() {
   std::size_t closed = std::string::npos;  // value's size at a quote that may end it
+  bool quoted = false;                     // some quote may have ended it
   for (;;) {
     const int c = Peek();
     if (c < 0 || c == '\n' || c == '\r')
-      return Fail("tag " + text_ +
-                  (closed == std::string::npos ? ": the value is not closed on its line"
-                                               : ": no \"]\" after the value"));
+      return Fail(
+          "tag " + text_ +
+          (quoted ? ": no \"]\" after the value" : ": the value is not closed on its line"));
     if (value_.size() >= kMaxPgnTagValue)
       return Fail("tag " + text_ + ": a value longer than 65536 bytes");
     Take();
@@ -259,6 +283,7 @@ TPgnToken TPgnLexer::TagValue() {
     }
     if (c == '"') {
       closed = value_.size();
+      quoted = true;
     } else if (c != ' ' && c != '\t') {
       closed = std::string::npos;
     }

@@ -42,6 +42,8 @@ class TPgnLexer {
   // caller has already taken from it, say to tell PGN from EPD). A read
   // error throws std::runtime_error.
   explicit TPgnLexer(std::FILE* file, std::string prefix = {}, std::size_t chunk = 1 << 16);
+  TPgnLexer(TPgnLexer&& other) noexcept;
+  TPgnLexer& operator=(TPgnLexer&&) = delete;
 
   TPgnToken Next();
 
