@@ -155,14 +155,16 @@ if ! skipped games; then
         while [ "$i" -lt "$repeat" ]; do cat "$eco"; i=$((i + 1)); done >"$pgn.tmp"
         mv "$pgn.tmp" "$pgn"
     fi
-    # Seconds of each of $runs runs of a command, its output to $2, sorted.
+    # Processor seconds (user and system) of each of $runs runs of a command,
+    # its output to $1, sorted: both programs run on one core, and so the
+    # figures hold on a machine busy with other work.
     timed() {
         out=$1
         shift
         n=0
         while [ "$n" -lt "$runs" ]; do
-            /usr/bin/time -f %e -o "$build/bench-time.txt" "$@" >"$out" 2>/dev/null
-            cat "$build/bench-time.txt"
+            /usr/bin/time -f "%U %S" -o "$build/bench-time.txt" "$@" >"$out" 2>/dev/null
+            awk '{ print $1 + $2 }' "$build/bench-time.txt"
             n=$((n + 1))
         done | sort -n
     }
@@ -181,10 +183,10 @@ if ! skipped games; then
     { them[NR - runs] = $1 }
     END {
       o = median(us, runs); t = median(them, runs)
-      printf "%-52s %8.3f s  %12\047.0f moves/s\n", "boardquill pgn2epd --diagrams every:1 (median)", o, moves / o
-      printf "%-52s %8.3f s  %12\047.0f moves/s\n", "pgn-extract -Wepd, every position (median)", t, moves / t
+      printf "%-50s %7.3f s CPU %10.0f moves/s\n", "boardquill pgn2epd --diagrams every:1 (median)", o, moves / o
+      printf "%-50s %7.3f s CPU %10.0f moves/s\n", "pgn-extract -Wepd, every position (median)", t, moves / t
       printf "pgn2epd vs pgn-extract: %.2f times as fast (median)\n", t / o
       split(perft, p, "|")
-      printf "Perft, %s: %\047.0f nodes/s (median; min %\047.0f, max %\047.0f)\n", p[6], p[4], p[3], p[5]
+      printf "Perft, %s: %.0f nodes/s (median; min %.0f, max %.0f)\n", p[6], p[4], p[3], p[5]
     }'
 fi
