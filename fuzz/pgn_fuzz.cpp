@@ -43,9 +43,10 @@ std::string ReadAll(TPgnEpdReader& reader, std::size_t limit, bool check) {
       all.append(line).append("\n");
     } else if (reader.Failed()) {
       const std::string& reason = reader.Reason();
-      if (check) Check(reason.size() > 2 && reason.back() == ')' &&
-                           reason.find(" (line ") != std::string::npos,
-                       "a bad game's reason tells where");
+      if (check)
+        Check(reason.size() > 2 && reason.back() == ')' &&
+                  reason.find(" (line ") != std::string::npos,
+              "a bad game's reason tells where");
       all.append(reader.Message()).append(": ").append(reason).append("\n");
     } else {
       return all;

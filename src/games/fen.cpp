@@ -82,6 +82,7 @@ bool ReadFEN(std::string_view fen, TGameState& state, std::string* why) {
 }
 
 void AppendEPDFields(std::string& out, const TPositionCore& core) {
+  const std::string_view letters = EnglishPieceLetters();
   for (int rank = 8; rank >= 1; --rank) {
     int empty = 0;
     for (int file = 1; file <= 8; ++file) {
@@ -92,7 +93,7 @@ void AppendEPDFields(std::string& out, const TPositionCore& core) {
       }
       if (empty > 0) out += static_cast<char>('0' + empty);
       empty = 0;
-      const char letter = kEnglishPieceLetters[cell.Piece];
+      const char letter = letters[cell.Piece];
       out += cell.Colour == cWhite ? letter : static_cast<char>(letter - 'A' + 'a');
     }
     if (empty > 0) out += static_cast<char>('0' + empty);

@@ -41,15 +41,14 @@ void TPgnGameReader::Hold(TPgnToken token) {
 }
 
 TPgnEvent TPgnGameReader::Next() {
-  if (stage_ == TStage::Failed || stage_ == TStage::Ending) {
-    // Marks between games belong to the next one.
+  if (stage_ == TStage::Ending) {
+    stage_ = TStage::BetweenGames;
+    mark_ = blackView_ = false;  // a game's marks end with it
+    return TPgnEvent::GameEnd;
+  }
+  if (stage_ == TStage::Failed) {
+    SkipRest();
     mark_ = blackView_ = false;
-    if (stage_ == TStage::Failed) {
-      SkipRest();
-    } else {
-      stage_ = TStage::BetweenGames;
-      return TPgnEvent::GameEnd;
-    }
   }
   for (;;) {
     if (stage_ == TStage::Done) return TPgnEvent::End;

@@ -79,10 +79,8 @@ std::string Moment(const TPgnGameReader& game, const TLetterSet& letters) {
   if (game.Ply() == 0) return letters.Words[15];
   std::string text = letters.Words[14];
   const std::size_t at = text.find("%s");
-  const std::string move =
-      MoveShown(game, std::string_view(letters.Letters.data(), letters.Letters.size()));
   if (at == std::string::npos) return text;
-  return text.replace(at, 2, move);
+  return text.replace(at, 2, MoveShown(game, {letters.Letters.data(), letters.Letters.size()}));
 }
 
 }  // namespace

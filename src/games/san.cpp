@@ -4,6 +4,7 @@
 #include <bit>
 
 #include "chess/attacks.h"
+#include "chess/letters.h"
 
 namespace bq {
 
@@ -21,7 +22,7 @@ std::string SquareName(int cell) {
 }
 
 std::uint8_t PieceOfLetter(char c) {
-  const std::size_t at = kEnglishPieceLetters.find(c);
+  const std::size_t at = EnglishPieceLetters().find(c);
   return at == std::string_view::npos || at == 0 ? pNone : static_cast<std::uint8_t>(at);
 }
 
@@ -158,6 +159,10 @@ std::string AmbiguityReason(const TPositionCore& core, const TSanParts& p,
 }
 
 }  // namespace
+
+std::string_view EnglishPieceLetters() {
+  return {EnglishLetterSet().Letters.data(), pKing + 1};
+}
 
 bool ReadSAN(const TPositionCore& core, std::string_view text, TMove& move, std::string* why) {
   TSanParts p;

@@ -9,8 +9,9 @@
 
 namespace bq {
 
-// Piece letters by piece code (index 1..6), as TLetterSet::Letters holds them.
-inline constexpr std::string_view kEnglishPieceLetters = "_PNBRQK";
+// The piece letters of EPD and SAN by piece code (index 1..6): those of
+// the english letter set.
+std::string_view EnglishPieceLetters();
 
 // Reads `text` as a legal move of the side to move: castling as O-O or
 // 0-0, promotions with or without "=", any of the suffixes + # ! ?.
@@ -20,8 +21,8 @@ inline constexpr std::string_view kEnglishPieceLetters = "_PNBRQK";
 bool ReadSAN(const TPositionCore& core, std::string_view text, TMove& move, std::string* why);
 
 // Appends a legal move of the side to move in SAN, "+" or "#" included,
-// with the piece letters of `letters`.
+// with the piece letters of `letters` (indexed as TLetterSet::Letters).
 void AppendSAN(std::string& out, const TPositionCore& core, TMove move,
-               std::string_view letters = kEnglishPieceLetters);
+               std::string_view letters = EnglishPieceLetters());
 
 }  // namespace bq
