@@ -6,7 +6,7 @@
 #   BENCH_LINES   lines of the generated input (200000)
 #   BENCH_SEED    seed of the generator (1)
 #   BENCH_RUNS    runs of each timed measurement (5; 3 for the preview)
-#   BENCH_SKIP    space-separated parts to leave out: callgrind peers preview
+#   BENCH_SKIP    space-separated parts to leave out: callgrind peers preview games
 set -eu
 root=$(cd "$(dirname "$0")/.." && pwd)
 lines=${BENCH_LINES:-200000}
@@ -141,3 +141,52 @@ END {
     printf "  command: %s\n", cg
   }
 }' "$results"
+
+# ---- games: PGN to EPD beside pgn-extract, and perft ---------------------------
+#   BENCH_PGN_REPEAT   copies of pgn-extract's eco.pgn in the input (40)
+if ! skipped games; then
+    BOARDQUILL_EXTRA_PACKAGES="pgn-extract" "$root/scripts/deps.sh"
+    cmake --build "$build" -j2 --target bq_bench_perft >/dev/null
+    eco=/usr/share/pgn-extract/eco.pgn
+    repeat=${BENCH_PGN_REPEAT:-40}
+    pgn="$build/bench-eco-$repeat.pgn"
+    if [ ! -s "$pgn" ]; then
+        i=0
+        while [ "$i" -lt "$repeat" ]; do cat "$eco"; i=$((i + 1)); done >"$pgn.tmp"
+        mv "$pgn.tmp" "$pgn"
+    fi
+    # Processor seconds (user and system) of each of $runs runs of a command,
+    # its output to $1, sorted: both programs run on one core, and so the
+    # figures hold on a machine busy with other work.
+    timed() {
+        out=$1
+        shift
+        n=0
+        while [ "$n" -lt "$runs" ]; do
+            /usr/bin/time -f "%U %S" -o "$build/bench-time.txt" "$@" >"$out" 2>/dev/null
+            awk '{ print $1 + $2 }' "$build/bench-time.txt"
+            n=$((n + 1))
+        done | sort -n
+    }
+    ours=$(timed "$build/bench-pgn-ours.epd" "$build/boardquill" pgn2epd --diagrams every:1 "$pgn")
+    theirs=$(timed "$build/bench-pgn-theirs.epd" /usr/games/pgn-extract -s --quiet -Wepd "$pgn")
+    # pgn-extract writes every position, a blank line after each game.
+    positions=$(grep -c / "$build/bench-pgn-theirs.epd")
+    games=$(grep -c -v / "$build/bench-pgn-theirs.epd")
+    perft=$("$build/bench/bq_bench_perft" --depth 5 --runs "$runs")
+    echo
+    echo "Games: eco.pgn x$repeat, $games games, $((positions - games)) moves, $runs runs"
+    printf '%s\n%s\n' "$ours" "$theirs" | awk -v runs="$runs" -v moves=$((positions - games)) \
+        -v perft="$perft" '
+    function median(a, n) { return n % 2 ? a[(n + 1) / 2] : (a[n / 2] + a[n / 2 + 1]) / 2 }
+    NR <= runs { us[NR] = $1; next }
+    { them[NR - runs] = $1 }
+    END {
+      o = median(us, runs); t = median(them, runs)
+      printf "%-50s %7.3f s CPU %10.0f moves/s\n", "boardquill pgn2epd --diagrams every:1 (median)", o, moves / o
+      printf "%-50s %7.3f s CPU %10.0f moves/s\n", "pgn-extract -Wepd, every position (median)", t, moves / t
+      printf "pgn2epd vs pgn-extract: %.2f times as fast (median)\n", t / o
+      split(perft, p, "|")
+      printf "Perft, %s: %.0f nodes/s (median; min %.0f, max %.0f)\n", p[6], p[4], p[3], p[5]
+    }'
+fi

@@ -10,8 +10,9 @@ if [ "${BOARDQUILL_GUI:-ON}" = "OFF" ]; then
 fi
 # Running the program needs only the build packages ("deps.sh --run").
 if [ "${1:-}" != "--run" ]; then
-    # Fuzzing (scripts/fuzz.sh) and the memory check of scripts/hugefile.sh.
-    packages="$packages clang-14 libclang-rt-14-dev llvm-14 time"
+    # Fuzzing (scripts/fuzz.sh) and the memory check of scripts/hugefile.sh;
+    # the games reader's differential test (tests/games).
+    packages="$packages clang-14 libclang-rt-14-dev llvm-14 time pgn-extract"
     # The Debian package and its checks (scripts/package.sh); the Windows build
     # and its tests under Wine (scripts/wine-test.sh).
     packages="$packages dpkg-dev file desktop-file-utils appstream man-db \
