@@ -12,7 +12,9 @@
 
 class QCheckBox;
 class QComboBox;
+class QGridLayout;
 class QGroupBox;
+class QHBoxLayout;
 class QLabel;
 class QLineEdit;
 class QPlainTextEdit;
@@ -93,6 +95,12 @@ class TSettingsDlg : public QDialog {
 
  private:
   void FormCreate();
+  void CreateFontsPage();
+  void CreateOperationsPage();
+  QHBoxLayout* CreateButtons();
+  // A font's group: name list, size field with arrows, labels above them.
+  static QGridLayout* FontGrid(QGroupBox* box, QLabel* nameLbl, QComboBox* name, QLabel* sizeLbl,
+                               QLineEdit* size, TUpDown* updown);
 };
 
 // The one settings dialog of the run, created after the main window.

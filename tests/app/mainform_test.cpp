@@ -150,11 +150,43 @@ class TMainFormTest : public QObject {
     QVERIFY(messages_[0].size() > QString("Error in EPD string 3\n").size());  // the reason
     QVERIFY(form.Memo1->toPlainText().isEmpty());
     QVERIFY(form.PreviewDocument().empty());
-    // Copy RTF still ran: the focus is in the preview; the clipboard keeps
-    // what was there, as the preview is empty.
-    QCOMPARE(QApplication::focusWidget(), form.Memo1);
+    // Copy RTF still ran: the clipboard keeps what was there, as the preview
+    // is empty. Then the bad line is shown: the focus is back in the EPD pane.
     QCOMPARE(QGuiApplication::clipboard()->text(), epd);
+    QCOMPARE(QApplication::focusWidget(), form.Memo2);
     QVERIFY(errors_.isEmpty());
+  }
+
+  // The bad line is highlighted and the cursor stands where the reason
+  // points, counted in the trimmed line as the reader counts.
+  void badLineIsShownWithTheCursorAtTheColumn() {
+    TMainForm& form = Create(kMeridaSettings);
+    ShowActive(form);
+    QString bad = kGood1;
+    bad.replace(" b - -", " W - -");
+    const QString line = "  \t" + bad;
+    const QString epd = "# \u00e9 comment\n" + kGood2 + "\n" + line + "\n" + kGood1 + "\n";
+    form.Memo2->setPlainText(epd);
+    form.ConvertEPDtoRTF1Click();
+    QCOMPARE(messages_.size(), 1);
+    QVERIFY2(messages_[0].contains("found \"W\" at column 44"), qPrintable(messages_[0]));
+    QCOMPARE(QApplication::focusWidget(), form.Memo2);
+    const int lineStart = epd.indexOf(line);
+    const QTextCursor caret = form.Memo2->textCursor();
+    QVERIFY(!caret.hasSelection());
+    QCOMPARE(caret.position(), lineStart + 3 + 43);
+    QCOMPARE(epd[caret.position()], QChar('W'));
+    const auto highlight = form.Memo2->extraSelections();
+    QCOMPARE(highlight.size(), 1);
+    QCOMPARE(highlight[0].cursor.selectedText(), line);
+    // Editing ends the highlight.
+    form.Memo2->insertPlainText("b");
+    QVERIFY(form.Memo2->extraSelections().isEmpty());
+
+    // A reason without a column: the cursor at the start of the record.
+    form.Memo2->setPlainText(kGood1 + "\n   8/8/8/8/8/8/8/8\n");
+    form.ConvertEPD();
+    QCOMPARE(form.Memo2->textCursor().position(), kGood1.size() + 1 + 3);
   }
 
   void emptyOrBlankPaneGivesNoMessage() {
@@ -198,40 +230,60 @@ class TMainFormTest : public QObject {
     QCOMPARE(Rich(), QByteArray::fromStdString(Expected(form, kGood1)));
   }
 
-  void missingDiagramFontIsShownInTheStatusLine() {
-    TMainForm& form = Create();
-    QVERIFY(form.FontStatusLbl->text().isEmpty());
+  // From the start and after every change of the settings.
+  void statusLineTellsWhyDiagramsStayEmpty() {
+    const QByteArray ini =
+        "[Chess Fonts]\nFonts=2\nFont1=Chess Merida\nFont2=Chess Nowhere\n[Chess Merida]\n"
+        "Charset=0\n[Chess Nowhere]\nCharset=0\n";
+    prog_.reset();  // its end forgets the program folder
+    prog_ = std::make_unique<TTempProgram>(&ini);
+    TMainForm& form = Create("[General]\nDiagFont=Chess Nowhere\n");
+    QCOMPARE(form.FontStatusLbl->text(),
+             QString("Chess Nowhere is not installed: install the free diagram fonts "
+                     "(install-fonts.sh) or choose another font in File > Settings..."));
     form.Memo2->setPlainText(kGood1);
     form.ConvertEPD();
-    QCOMPARE(form.FontStatusLbl->text(), QString(kNoDiagramFont));
     QVERIFY(!form.PreviewDocument().empty());  // the conversion itself goes on
 
-    if (form.FontInfoMan().FontCount() == 0) QSKIP("no chess font installed");
-    form.DiagFont = form.FontInfoMan().FontName(1);
-    form.ConvertEPD();
-    QVERIFY(form.FontStatusLbl->text().isEmpty());
+    auto choose = [&form](const std::string& font) {
+      TConvertSettings s = form.ConvertSettings();
+      s.DiagFont = font;
+      form.SetConvertSettings(s);
+      return form.FontStatusLbl->text();
+    };
+    QCOMPARE(choose(""), QString("No diagram font chosen: File > Settings..."));
+    QVERIFY(choose("DejaVu Sans")
+                .startsWith("DejaVu Sans is installed, but ChsFonts.ini does not "
+                            "describe its glyphs"));
+    QVERIFY(choose("No Such Font").startsWith("No Such Font is neither installed nor described"));
+    if (form.FontInfoMan().FontCount() == 0) QSKIP("Chess Merida is not installed");
+    QVERIFY(choose("Chess Merida").isEmpty());
   }
 
   void firstStartDefaultsAndWhatIsWrittenWhen() {
     {
       TMainForm& form = Create();
-      QVERIFY(form.DiagFont.empty());
-      QCOMPARE(form.DiagFontCharSet, 0);
-      QCOMPARE(form.DiagFontSize, 20);
-      QVERIFY(!form.ShowCoords);
-      QCOMPARE(form.TextFont, std::string("Arial"));
-      QCOMPARE(form.TextFontSize, 10);
-      QCOMPARE(form.Operations, std::string("id,bm"));
+      const TConvertSettings& s = form.ConvertSettings();
+      QVERIFY(s.DiagFont.empty());
+      QCOMPARE(s.DiagFontCharSet, 0);
+      QCOMPARE(s.DiagFontSize, 20);
+      QVERIFY(!s.ShowCoords);
+      QCOMPARE(s.TextFont, std::string("Arial"));
+      QCOMPARE(s.TextFontSize, 10);
+      QCOMPARE(s.Operations, std::string("id,bm"));
       QVERIFY(form.OpenDir.empty());
       form.show();
       QVERIFY(form.AutoCopy());
-      form.DiagFontSize = 33;  // changed in memory only
+      TConvertSettings changed = s;
+      changed.DiagFontSize = 33;  // changed in memory only
+      form.SetConvertSettings(changed);
       form.MAutoCopyafterPaste->setChecked(false);
       form.hide();
       // Hiding writes the placement and AutoCopy, nothing else.
       QCOMPARE(prog_->Keys("General"), QStringList{"AutoCopy"});
       QCOMPARE(prog_->Value("General", "AutoCopy"), std::string("0"));
-      QCOMPARE(prog_->Keys("MainForm"), (QStringList{"Top", "Left", "Right", "Bottom", "State"}));
+      QCOMPARE(prog_->Keys("MainForm"),
+               (QStringList{"Top", "Left", "Right", "Bottom", "State", "Splitter"}));
       QCOMPARE(prog_->Value("MainForm", "State"), std::string("2"));
       form_.reset();
     }
@@ -242,6 +294,7 @@ class TMainFormTest : public QObject {
     QCOMPARE(prog_->Value("General", "ShowCoords"), std::string("0"));
     QCOMPARE(prog_->Value("General", "Operations"), std::string("id,bm"));
     QCOMPARE(prog_->Value("General", "DiagFont"), std::string(""));
+    QVERIFY(prog_->Keys("RecentFiles").isEmpty());
   }
 
   void settingsAreReadAtCreation() {
@@ -249,14 +302,15 @@ class TMainFormTest : public QObject {
         "[General]\nOpenDir=/tmp/epd/\nDiagFont=Chess Merida\nDiagFontCharSet=$2\n"
         "DiagFontSize= 0x1F \nShowCoords=-1\nTextFont=DejaVu Sans\nTextFontSize=abc\n"
         "Operations=bm,id,c0\nAutoCopy=0\n");
+    const TConvertSettings& s = form.ConvertSettings();
     QCOMPARE(form.OpenDir, std::string("/tmp/epd/"));
-    QCOMPARE(form.DiagFont, std::string("Chess Merida"));
-    QCOMPARE(form.DiagFontCharSet, 2);
-    QCOMPARE(form.DiagFontSize, 31);
-    QVERIFY(form.ShowCoords);
-    QCOMPARE(form.TextFont, std::string("DejaVu Sans"));
-    QCOMPARE(form.TextFontSize, 10);  // not an integer: the default
-    QCOMPARE(form.Operations, std::string("bm,id,c0"));
+    QCOMPARE(s.DiagFont, std::string("Chess Merida"));
+    QCOMPARE(s.DiagFontCharSet, 2);
+    QCOMPARE(s.DiagFontSize, 31);
+    QVERIFY(s.ShowCoords);
+    QCOMPARE(s.TextFont, std::string("DejaVu Sans"));
+    QCOMPARE(s.TextFontSize, 10);  // not an integer: the default
+    QCOMPARE(s.Operations, std::string("bm,id,c0"));
     form.show();
     QVERIFY(!form.AutoCopy());  // read when the window is shown
   }
