@@ -4,14 +4,18 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QLabel>
+#include <QMenu>
 #include <QMimeData>
 #include <QPlainTextEdit>
 #include <QScrollBar>
+#include <QSplitter>
+#include <QTextBlock>
 #include <QTextEdit>
 #include <QtTest>
 #include <memory>
 
 #include "app/mainform.h"
+#include "app/winplace.h"
 #include "support/errors.h"
 #include "testsupport.h"
 
@@ -26,6 +30,7 @@ const char* const kRichTypes[] = {"text/rtf", "application/rtf", "text/richtext"
                                   "application/x-qt-windows-mime;value=\"Rich Text Format\""};
 
 const QByteArray kMeridaSettings = "[General]\nDiagFont=Chess Merida\nDiagFontCharSet=0\n";
+const QByteArray kMeridaCoords = kMeridaSettings + "ShowCoords=1\n";
 
 // One step of a thousand characters per turn of the event loop: a preview
 // of a few dozen diagrams takes several turns to lay out.
@@ -35,6 +40,21 @@ QString ManyPositions(int count) {
   QString epd;
   for (int i = 0; i < count; ++i) epd += (i % 2 ? kGood2 : kGood1) + "\n";
   return epd;
+}
+
+// The bottom of the preview's first diagram: the last of the first blocks
+// in the diagram font.
+qreal FirstDiagramBottom(const QTextEdit& preview) {
+  const QTextDocument* doc = preview.document();
+  qreal bottom = -1;
+  for (QTextBlock b = doc->begin(); b.isValid(); b = b.next()) {
+    const bool diagram =
+        b.begin() != b.end() &&
+        b.begin().fragment().charFormat().font().families().value(0) == "Chess Merida";
+    if (diagram) bottom = doc->documentLayout()->blockBoundingRect(b).bottom();
+    if (!diagram && bottom >= 0) break;
+  }
+  return bottom;
 }
 
 bool WholePreviewSelected(const TMainForm& form) {
@@ -71,6 +91,16 @@ class TMainFormTest : public QObject {
     const TConvertResult r =
         ConvertEPDText(text.toStdString(), form.ConvertSettings(), form.FontInfoMan());
     return r.Document;
+  }
+
+  // A drag that enters `target` and, when accepted there, drops.
+  static bool Drop(QWidget* target, const QMimeData& data) {
+    QDragEnterEvent enter(QPoint(5, 5), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(target, &enter);
+    if (!enter.isAccepted()) return false;
+    QDropEvent drop(QPointF(5, 5), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(target, &drop);
+    return drop.isAccepted();
   }
 
   static QByteArray Rich() {
@@ -447,6 +477,132 @@ class TMainFormTest : public QObject {
     form.ConvertEPD();
     form_.reset();
     QTest::qWait(50);
+  }
+
+  void firstStartHoldsSixEPDLinesAndAWholeDiagram() {
+    TMainForm& form = Create(kMeridaCoords);
+    if (form.FontInfoMan().FontIndex("Chess Merida") < 0) QSKIP("Chess Merida is not installed");
+    ShowActive(form);
+    const QRect area = AvailableArea();
+    QVERIFY(area.contains(form.frameGeometry()));
+    QVERIFY(form.height() >= std::min(kFirstStartMinHeight, area.height() - 48));
+    QVERIFY(form.Memo2->viewport()->height() >= 6 * form.Memo2->fontMetrics().lineSpacing());
+
+    QGuiApplication::clipboard()->setText(kGood1 + "\n" + kGood2 + "\n");
+    form.CopyFEN1Click();
+    QTRY_VERIFY(WholePreviewSelected(form));
+    const qreal bottom = FirstDiagramBottom(*form.Memo1);
+    QVERIFY(bottom > 0);
+    QVERIFY2(
+        bottom <= form.Memo1->viewport()->height(),
+        qPrintable(
+            QString("diagram ends at %1 of %2").arg(bottom).arg(form.Memo1->viewport()->height())));
+  }
+
+  void splitterIsKeptWithThePlacement() {
+    {
+      TMainForm& form = Create();
+      ShowActive(form);
+      form.Splitter1->setSizes({150, form.Splitter1->height() - 150});
+      form.hide();
+      QCOMPARE(prog_->Value("MainForm", "Splitter"), std::string("150"));
+      form_.reset();
+    }
+    {
+      TMainForm& form = Create();
+      ShowActive(form);
+      QCOMPARE(form.Splitter1->sizes().value(0), 150);
+      form_.reset();
+    }
+    // A placement stored before the splitter existed: the window where it
+    // was, the EPD pane with its six lines.
+    prog_->Write("boardquill.ini", "[MainForm]\nTop=20\nLeft=10\nRight=610\nBottom=520\nState=2\n");
+    TMainForm& form = Create();
+    ShowActive(form);
+    QCOMPARE(form.geometry(), QRect(10, 20, 600, 500));
+    QVERIFY(form.Memo2->viewport()->height() >= 6 * form.Memo2->fontMetrics().lineSpacing());
+  }
+
+  void droppedFilesAndTextLoadAndConvert() {
+    TMainForm& form = Create(kMeridaSettings);
+    ShowActive(form);
+    prog_->Write("a.epd", kGood1.toUtf8() + "\r\n");
+    prog_->Write("b.TXT", kGood2.toUtf8());
+    prog_->Write("c.png", "not epd");
+    QMimeData picture;
+    picture.setUrls({QUrl::fromLocalFile(prog_->Path("c.png"))});
+    picture.setText(prog_->Path("c.png"));
+    QVERIFY(!Drop(form.Memo2->viewport(), picture));
+
+    QMimeData files;
+    files.setUrls(
+        {QUrl::fromLocalFile(prog_->Path("a.epd")), QUrl::fromLocalFile(prog_->Path("b.TXT"))});
+    QVERIFY(Drop(form.Memo2->viewport(), files));
+    const QString both = kGood1 + "\n" + kGood2;
+    QTRY_COMPARE(form.Memo2->toPlainText(), both);
+    QTRY_COMPARE(Rich(), QByteArray::fromStdString(Expected(form, both)));
+    QCOMPARE(form.RecentFiles().Paths().front(), prog_->Path("b.TXT").toStdString());
+
+    // Text dropped on the preview replaces the EPD pane as a paste does.
+    QMimeData text;
+    text.setText(kGood2);
+    QVERIFY(Drop(form.Memo1->viewport(), text));
+    QTRY_COMPARE(form.Memo2->toPlainText(), kGood2);
+    QTRY_COMPARE(Rich(), QByteArray::fromStdString(Expected(form, kGood2)));
+
+    // Without the Auto check mark only the pane changes.
+    form.MAutoCopyafterPaste->setChecked(false);
+    QGuiApplication::clipboard()->clear();
+    text.setText(kGood1);
+    QVERIFY(form.DropData(text));
+    QCOMPARE(form.Memo2->toPlainText(), kGood1);
+    QVERIFY(Rich().isEmpty());
+    QVERIFY(messages_.isEmpty() && errors_.isEmpty());
+  }
+
+  void recentFilesNewestFirstAndMissingOnesPruned() {
+    TMainForm& form = Create();
+    std::vector<std::string> paths;
+    for (int i = 0; i < 10; ++i) {
+      const QString name = QString("f%1.epd").arg(i);
+      prog_->Write(name, kGood1.toUtf8());
+      paths.push_back(prog_->Path(name).toStdString());
+    }
+    for (int i = 0; i < 9; ++i) form.OpenFile(QString::fromStdString(paths[i]));
+    form.OpenFile(QString::fromStdString(paths[3]));
+    const std::vector<std::string> expected = {paths[3], paths[8], paths[7], paths[6],
+                                               paths[5], paths[4], paths[2], paths[1]};
+    QCOMPARE(form.RecentFiles().Paths(), expected);
+    QCOMPARE(form.OpenRecent1->actions().size(), 8);
+    QCOMPARE(form.OpenRecent1->actions()[0]->text(), "&1 " + QString::fromStdString(paths[3]));
+    form_.reset();
+
+    TMainForm& again = Create();  // kept in the settings file
+    QCOMPARE(again.RecentFiles().Paths(), expected);
+    QFile::remove(QString::fromStdString(paths[8]));
+    again.Memo2->setPlainText("unchanged");
+    again.OpenRecent(QString::fromStdString(paths[8]));
+    QCOMPARE(messages_.size(), 1);
+    QVERIFY2(messages_[0].contains("no longer exists"), qPrintable(messages_[0]));
+    QCOMPARE(again.Memo2->toPlainText(), QString("unchanged"));
+    QCOMPARE(again.RecentFiles().Paths().size(), std::size_t{7});
+    QCOMPARE(prog_->Value("RecentFiles", "File2"), paths[7]);
+    QCOMPARE(prog_->Value("RecentFiles", "File8"), std::string());
+    again.OpenRecent(QString::fromStdString(paths[2]));
+    QCOMPARE(again.RecentFiles().Paths().front(), paths[2]);
+    QCOMPARE(again.Memo2->toPlainText(), kGood1);
+  }
+
+  void aboutNamesVersionAndFontLicences() {
+    TMainForm& form = Create();
+    form.About1Click();
+    QCOMPARE(messages_.size(), 1);
+    const QString& text = messages_[0];
+    QVERIFY(text.contains(QString("Boardquill ") + BOARDQUILL_VERSION));
+    QVERIFY(text.contains("GNU GPL version 3") && text.contains("LaTeX Project Public License"));
+    // Every font we describe is one the installer fetches: each has its line.
+    for (const std::string& font : DescribedFontNames(BQ_SOURCE_DIR "/data/ChsFonts.ini"))
+      QVERIFY2(text.contains(QString::fromStdString(font)), font.c_str());
   }
 
   void errorReportAddsAFullStop() {
