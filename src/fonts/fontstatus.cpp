@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <unordered_set>
 
-#include "support/profile.h"
+#include "support/ascii.h"
 
 namespace bq {
 

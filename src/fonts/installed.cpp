@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <utility>
 
-#include "support/profile.h"
+#include "support/ascii.h"
 
 #ifdef _WIN32
 #include <windows.h>
