@@ -39,6 +39,7 @@
 #include "app/settingsdlg.h"
 #include "app/winplace.h"
 #include "fonts/fontstatus.h"
+#include "support/atomicfile.h"
 #include "support/errors.h"
 #include "support/settings.h"
 
@@ -143,6 +144,13 @@ void TMainForm::CreateControls() {
   OpenDialog1->setNameFilter(kEPDFilter);
   connect(OpenDialog1, &QFileDialog::currentChanged, this,
           [this](const QString&) { OpenDialog1SelectionChange(); });
+
+  SaveDialog1 = new QFileDialog(this);
+  SaveDialog1->setObjectName("SaveDialog1");
+  SaveDialog1->setOption(QFileDialog::DontUseNativeDialog);
+  SaveDialog1->setAcceptMode(QFileDialog::AcceptSave);
+  SaveDialog1->setNameFilter(kRTFFilter);
+  SaveDialog1->setDefaultSuffix(QStringLiteral("rtf"));
 }
 
 QWidget* TMainForm::CreateEPDPart() {
@@ -208,6 +216,9 @@ void TMainForm::CreateMenus() {
               &TMainForm::Open1Click);
   OpenRecent1 = File1->addMenu(tr("Open &Recent"));
   OpenRecent1->setObjectName("OpenRecent1");
+  SaveRTFAs1 = add(File1, tr("Save RTF &As..."), "SaveRTFAs1", QKeySequence(Qt::CTRL | Qt::Key_S),
+                   &TMainForm::SaveRTFAs1Click);
+  SaveRTFAs1->setEnabled(false);  // until there is a document
   File1->addSeparator();
   Settings1 = add(File1, tr("&Settings..."), "Settings1", QKeySequence(Qt::Key_F2),
                   &TMainForm::Settings1Click);
@@ -248,8 +259,13 @@ void TMainForm::FormCreate() {
   const std::string fontsFile = ProgramFolder() + "ChsFonts.ini";
   fontInfoMan_ = std::make_unique<TChessFontInfoMan>(fontsFile);
   describedFonts_ = DescribedFontNames(fontsFile);
-  settings_ = ReadConvertSettings(TProfileFile::Load(SettingsFileName()));
+  const TProfileFile ini = TProfileFile::Load(SettingsFileName());
+  settings_ = ReadConvertSettings(ini);
+  // A value that does not fit reads as the default, as for the command line.
+  std::vector<std::string> warnings;
+  layout_ = storedLayout_ = ReadLayoutSettings(ini, warnings);
   OpenDir = ReadStrSetting(kGeneral, "OpenDir", "");
+  SaveDir = ReadStrSetting(kGeneral, "SaveDir", "");
   recent_ = TRecentFiles::Read();
   UpdateRecentMenu();
   UpdateFontStatus();
@@ -281,6 +297,14 @@ void TMainForm::FormDestroy() {
   WriteIntSetting(kGeneral, "TextFontSize", s.TextFontSize);
   WriteStrSetting(kGeneral, "Operations", s.Operations);
   WriteStrSetting(kGeneral, "OpenDir", OpenDir);
+  // The later settings are written only when used: a settings file of a
+  // run that never touched them stays as it was.
+  if (!SaveDir.empty()) WriteStrSetting(kGeneral, "SaveDir", SaveDir);
+  if (layout_ != storedLayout_) {
+    TProfileFile ini = TProfileFile::LoadForUpdate(SettingsFileName());
+    WriteLayoutSettings(ini, layout_);
+    ini.Save(SettingsFileName());
+  }
 }
 
 int TMainForm::EPDPaneHeight() const {
@@ -460,6 +484,7 @@ std::optional<TTextSpot> TMainForm::Convert() {
   TConvertResult result = ConvertEPDText(pane.toStdString(), settings_, *fontInfoMan_);
   Memo1->clear();
   previewDocument_.clear();
+  SaveRTFAs1->setEnabled(false);
   UpdateFontStatus();
   if (!result.Ok) {
     ShowError(result.Message, result.Reason);
@@ -468,6 +493,7 @@ std::optional<TTextSpot> TMainForm::Convert() {
   if (result.Document.empty()) return std::nullopt;
   LoadRTF(Memo1, result.Document);
   previewDocument_ = std::move(result.Document);
+  SaveRTFAs1->setEnabled(true);
   previewLayout_.Start(*Memo1, PreviewPacing);
   return std::nullopt;
 }
@@ -561,6 +587,23 @@ void TMainForm::Open1Click() {
   const QStringList files = OpenDialog1->selectedFiles();
   if (files.isEmpty()) return;
   OpenFile(files.front());
+}
+
+void TMainForm::SaveRTFAs1Click() {
+  if (previewDocument_.empty()) return;
+  SaveDialog1->setDirectory(Q(SaveDir.empty() ? OpenDir : SaveDir));
+  if (SaveDialog1->exec() != QDialog::Accepted) return;
+  const QStringList files = SaveDialog1->selectedFiles();
+  if (!files.isEmpty()) SaveRTF(files.front());
+}
+
+void TMainForm::SaveRTF(const QString& path) {
+  SaveDir = IncludeTrailingSeparator(QFileInfo(path).path().toStdString());
+  try {
+    TReplacingFile::Replace(path.toStdString(), previewDocument_);
+  } catch (const TFileError&) {
+    throw TRunError("Unable to write to " + path.toStdString());
+  }
 }
 
 void TMainForm::OpenDialog1SelectionChange() {

@@ -16,6 +16,7 @@
 #include "app/recentfiles.h"
 #include "app/slicedlayout.h"
 #include "convert/driver.h"
+#include "convert/layout.h"
 #include "fonts/catalogue.h"
 
 class QAction;
@@ -35,6 +36,7 @@ namespace bq {
 
 inline constexpr const char kAppTitle[] = "Boardquill";
 inline constexpr const char kEPDFilter[] = "EPD files (*.epd)";
+inline constexpr const char kRTFFilter[] = "RTF documents (*.rtf)";
 
 // How the main window shows messages. Tests replace the functions so that
 // no modal dialog waits for a user.
@@ -63,6 +65,13 @@ class TMainForm : public QMainWindow {
   // line whether the diagram font can draw.
   void SetConvertSettings(const TConvertSettings& settings);
 
+  // How the diagrams are laid out (orientation, mark, caption, columns,
+  // answer key); written at the end only when changed.
+  const TLayoutSettings& LayoutSettings() const { return layout_; }
+  void SetLayoutSettings(const TLayoutSettings& layout) { layout_ = layout; }
+  // The folder of Save RTF As..., kept once used.
+  std::string SaveDir;
+
   const TChessFontInfoMan& FontInfoMan() const { return *fontInfoMan_; }
 
   // The conversion driver: the EPD pane into the preview.
@@ -77,6 +86,10 @@ class TMainForm : public QMainWindow {
   // goes to the top of the recent files.
   void OpenFile(const QString& path);
   void OpenFiles(const QStringList& paths);
+  // Save RTF As... after the dialog: the preview's document as a file that
+  // appears whole or not at all; sets SaveDir. Throws TRunError("Unable to
+  // write to <path>").
+  void SaveRTF(const QString& path);
   // File > Open Recent: a file that is gone leaves the list with a message.
   void OpenRecent(const QString& path);
   const TRecentFiles& RecentFiles() const { return recent_; }
@@ -100,6 +113,7 @@ class TMainForm : public QMainWindow {
 
   // Command handlers (menu order).
   void Open1Click();
+  void SaveRTFAs1Click();
   void Settings1Click();
   void Exit1Click();
   void CopyFEN1Click();
@@ -118,11 +132,13 @@ class TMainForm : public QMainWindow {
   QTextEdit* Memo1;
   QLabel* FontStatusLbl;
   QFileDialog* OpenDialog1;
+  QFileDialog* SaveDialog1;
   QMenu* File1;
   QMenu* Edit1;
   QMenu* Help1;
   QAction* Open1;
   QMenu* OpenRecent1;
+  QAction* SaveRTFAs1;
   QAction* Settings1;
   QAction* Exit1;
   QAction* CopyFEN1;
@@ -177,6 +193,8 @@ class TMainForm : public QMainWindow {
   std::unique_ptr<TChessFontInfoMan> fontInfoMan_;
   std::vector<std::string> describedFonts_;  // every font ChsFonts.ini lists
   TConvertSettings settings_;
+  TLayoutSettings layout_;
+  TLayoutSettings storedLayout_;  // as read at the start
   TRecentFiles recent_;
   std::string previewDocument_;
   bool destroyed_ = false;

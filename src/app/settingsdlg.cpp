@@ -10,6 +10,7 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QShowEvent>
+#include <QSpinBox>
 #include <QTabWidget>
 #include <QToolButton>
 #include <QVBoxLayout>
@@ -114,10 +115,13 @@ TSettingsDlg::TSettingsDlg(QWidget* parent) : QDialog(parent) {
   PageControl1 = new QTabWidget(this);
   TabSheet1 = new QWidget;
   TabSheet2 = new QWidget;
+  TabSheet3 = new QWidget;
   CreateFontsPage();
   CreateOperationsPage();
+  CreateLayoutPage();
   PageControl1->addTab(TabSheet1, tr("Fonts"));
   PageControl1->addTab(TabSheet2, tr("Operations"));
+  PageControl1->addTab(TabSheet3, tr("Layout"));
   PageControl1->setCurrentWidget(TabSheet2);
 
   auto* layout = new QVBoxLayout(this);
@@ -186,13 +190,72 @@ void TSettingsDlg::CreateOperationsPage() {
   v->addWidget(Memo1, 1);
 }
 
+void TSettingsDlg::CreateLayoutPage() {
+  OrientationCmb = new QComboBox(TabSheet3);
+  // In the order of TOrientation.
+  OrientationCmb->addItems({tr("White"), tr("Black"), tr("The side to move")});
+  MoverMarkCB = new QCheckBox(tr("Mark the side to move"), TabSheet3);
+  CaptionEd = new QLineEdit(TabSheet3);
+  CaptionEd->setPlaceholderText(QStringLiteral("{n}. {tomove}"));
+  CaptionEd->setToolTip(
+      tr("Fields: {n} diagram number, {line} EPD line, {tomove}, {fen}, {id} or any other "
+         "operation; {{ and }} are braces"));
+  ColumnsSpin = new QSpinBox(TabSheet3);
+  ColumnsSpin->setRange(1, 4);
+  SolutionsMemo = new QPlainTextEdit(TabSheet3);
+  SolutionsMemo->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+  auto* grid = new QGridLayout(TabSheet3);
+  auto row = [&](int r, const QString& caption, QWidget* field) {
+    auto* label = new QLabel(caption, TabSheet3);
+    label->setBuddy(field);
+    grid->addWidget(label, r, 0);
+    grid->addWidget(field, r, 1);
+  };
+  row(0, tr("Board seen from:"), OrientationCmb);
+  grid->addWidget(MoverMarkCB, 1, 1);
+  row(2, tr("Caption:"), CaptionEd);
+  row(3, tr("Diagrams a row:"), ColumnsSpin);
+  auto* solutions = new QLabel(tr("Solutions at the end (one operation a line):"), TabSheet3);
+  solutions->setBuddy(SolutionsMemo);
+  grid->addWidget(solutions, 4, 0, 1, 2);
+  grid->addWidget(SolutionsMemo, 5, 0, 1, 2);
+  grid->setRowStretch(5, 1);
+}
+
+void TSettingsDlg::ShowLayout(const TLayoutSettings& layout) {
+  OrientationCmb->setCurrentIndex(static_cast<int>(layout.Orientation));
+  MoverMarkCB->setChecked(layout.MoverMark);
+  CaptionEd->setText(Q(layout.Caption));
+  ColumnsSpin->setValue(layout.Columns);
+  QString lines;
+  for (const std::string& item : SplitOperationItems(layout.Solutions)) lines += Q(item) + '\n';
+  SolutionsMemo->setPlainText(lines);
+}
+
+bool TSettingsDlg::ReadLayout(TLayoutSettings& layout) {
+  const std::string caption = CaptionEd->text().toStdString();
+  if (const std::string error = TemplateError(caption); !error.empty()) {
+    PageControl1->setCurrentWidget(TabSheet3);
+    CaptionEd->setFocus();
+    if (MainForm && MainForm->Presenter.ShowMessage)
+      MainForm->Presenter.ShowMessage(this, tr("Caption: %1").arg(Q(error)));
+    return false;
+  }
+  layout.Orientation = static_cast<TOrientation>(OrientationCmb->currentIndex());
+  layout.MoverMark = MoverMarkCB->isChecked();
+  layout.Caption = caption;
+  layout.Columns = ColumnsSpin->value();
+  QStringList lines = SolutionsMemo->toPlainText().split(QLatin1Char('\n'));
+  layout.Solutions = JoinOperationLines(lines);
+  return true;
+}
+
 QHBoxLayout* TSettingsDlg::CreateButtons() {
   OKBtn = new QPushButton(tr("OK"), this);
   OKBtn->setDefault(true);
   CancelBtn = new QPushButton(tr("Cancel"), this);
   connect(OKBtn, &QPushButton::clicked, this, [this] {
-    OKBtnClick();
-    accept();
+    if (OKBtnClick()) accept();
   });
   connect(CancelBtn, &QPushButton::clicked, this, &QDialog::reject);
   auto* buttons = new QHBoxLayout;
@@ -258,6 +321,7 @@ void TSettingsDlg::FormShow() {
   QString lines;
   for (const std::string& item : SplitOperationItems(settings.Operations)) lines += Q(item) + '\n';
   Memo1->setPlainText(lines);
+  ShowLayout(form.LayoutSettings());
 }
 
 void TSettingsDlg::RTFFontNameCmbChange() {
@@ -267,9 +331,11 @@ void TSettingsDlg::RTFFontNameCmbChange() {
   RTFDiagAddBorderCB->setVisible(info.CoordinatesPossible);
 }
 
-void TSettingsDlg::OKBtnClick() {
-  if (!MainForm) return;
+bool TSettingsDlg::OKBtnClick() {
+  if (!MainForm) return true;
   TMainForm& form = *MainForm;
+  TLayoutSettings layout = form.LayoutSettings();
+  if (!ReadLayout(layout)) return false;
   TConvertSettings s = form.ConvertSettings();
   s.DiagFont = RTFFontNameCmb->currentIndex() < 0 ? std::string()
                                                   : RTFFontNameCmb->currentText().toStdString();
@@ -283,6 +349,8 @@ void TSettingsDlg::OKBtnClick() {
   if (ParseProfileInt(RTFGameFontSizeEd->text().toStdString(), size)) s.TextFontSize = size;
   s.Operations = JoinOperationLines(OperationLines());
   form.SetConvertSettings(s);
+  form.SetLayoutSettings(layout);
+  return true;
 }
 
 QStringList TSettingsDlg::OperationLines() const {

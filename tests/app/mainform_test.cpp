@@ -593,6 +593,48 @@ class TMainFormTest : public QObject {
     QCOMPARE(again.Memo2->toPlainText(), kGood1);
   }
 
+  void saveRTFWritesTheDocumentWholeOrNotAtAll() {
+    TMainForm& form = Create(kMeridaSettings);
+    QVERIFY(!form.SaveRTFAs1->isEnabled());
+    form.Memo2->setPlainText(kGood1);
+    form.ConvertEPD();
+    QVERIFY(form.SaveRTFAs1->isEnabled());
+    form.SaveRTF(prog_->Path("out.rtf"));
+    QCOMPARE(prog_->Read("out.rtf"), QByteArray::fromStdString(form.PreviewDocument()));
+    QCOMPARE(form.SaveDir, QFileInfo(prog_->Path("out.rtf")).path().toStdString() + "/");
+    for (const QString& bad : {prog_->Path("no/such/folder/x.rtf"), prog_->Path("adir")}) {
+      QDir().mkpath(prog_->Path("adir"));
+      try {
+        form.SaveRTF(bad);
+        QFAIL("no error");
+      } catch (const TRunError& e) {
+        QCOMPARE(QString(e.what()), "Unable to write to " + bad);
+      }
+    }
+    QVERIFY(QFileInfo(prog_->Path("adir")).isDir());
+    QCOMPARE(QDir(prog_->Path("adir")).entryList(QDir::NoDotAndDotDot | QDir::AllEntries).size(),
+             0);
+    form_.reset();
+    QCOMPARE(prog_->Value("General", "SaveDir"),
+             QFileInfo(prog_->Path("adir")).path().toStdString() + "/");
+  }
+
+  // Written at the end only when changed; read back at the next start.
+  void layoutSettingsAreKeptWhenChanged() {
+    Create("[General]\nColumns=9\n");  // read as the default
+    QCOMPARE(form_->LayoutSettings().Columns, 1);
+    form_.reset();
+    QCOMPARE(prog_->Value("General", "Columns"), std::string("9"));
+    TMainForm& form = Create();
+    TLayoutSettings layout;
+    layout.Columns = 2;
+    layout.Caption = "{n}";
+    form.SetLayoutSettings(layout);
+    form_.reset();
+    QCOMPARE(prog_->Value("General", "Columns"), std::string("2"));
+    QCOMPARE(Create().LayoutSettings(), layout);
+  }
+
   void aboutNamesVersionAndFontLicences() {
     TMainForm& form = Create();
     form.About1Click();

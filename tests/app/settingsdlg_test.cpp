@@ -4,6 +4,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
+#include <QSpinBox>
 #include <QTabWidget>
 #include <QToolButton>
 #include <QtTest>
@@ -212,6 +213,44 @@ class TSettingsDlgTest : public QObject {
     dlg_->OKBtnClick();
     QCOMPARE(S().DiagFontSize, isInteger ? value : 20);
     QCOMPARE(S().TextFontSize, isInteger ? value : 10);
+  }
+
+  void layoutPageShowsAndStoresTheLayout() {
+    TLayoutSettings layout;
+    layout.Orientation = TOrientation::ToMove;
+    layout.Caption = "{n}. {id}";
+    layout.Columns = 3;
+    layout.Solutions = "bm,id";
+    form_->SetLayoutSettings(layout);
+    dlg_->FormShow();
+    QCOMPARE(dlg_->OrientationCmb->currentIndex(), 2);
+    QVERIFY(!dlg_->MoverMarkCB->isChecked());
+    QCOMPARE(dlg_->CaptionEd->text(), QString("{n}. {id}"));
+    QCOMPARE(dlg_->ColumnsSpin->value(), 3);
+    QCOMPARE(dlg_->SolutionsMemo->toPlainText(), QString("bm\nid\n"));
+
+    dlg_->OrientationCmb->setCurrentIndex(1);
+    dlg_->MoverMarkCB->setChecked(true);
+    dlg_->SolutionsMemo->setPlainText(" am \n\nbm");
+    dlg_->ColumnsSpin->setValue(9);  // the field keeps to 1..4
+    QVERIFY(dlg_->OKBtnClick());
+    layout.Orientation = TOrientation::Black;
+    layout.MoverMark = true;
+    layout.Columns = 4;
+    layout.Solutions = "am,bm";
+    QCOMPARE(form_->LayoutSettings(), layout);
+
+    // A caption whose braces do not pair up: one message, nothing stored.
+    QStringList messages;
+    form_->Presenter.ShowMessage = [&](QWidget*, const QString& text) { messages << text; };
+    dlg_->FormShow();
+    dlg_->CaptionEd->setText("{n");
+    dlg_->FontSizeEd->setText("33");
+    QVERIFY(!dlg_->OKBtnClick());
+    QCOMPARE(messages, QStringList{"Caption: \"{\" at column 1 is not closed"});
+    QCOMPARE(dlg_->PageControl1->currentWidget(), dlg_->TabSheet3);
+    QCOMPARE(form_->LayoutSettings(), layout);
+    QCOMPARE(S().DiagFontSize, 20);
   }
 
   void cancelForgetsTheEdits() {
