@@ -428,8 +428,9 @@ bool TMainForm::CanDrop(const QMimeData& data) {
 bool TMainForm::HandleDrag(QEvent* event) {
   // QDragEnterEvent and QDragMoveEvent are drop events too.
   auto* drop = static_cast<QDropEvent*>(event);
-  // Text dragged within the EPD pane moves there as in any editor.
-  if (drop->source() == Memo2 || drop->source() == Memo2->viewport()) return false;
+  // Text dragged from the panes themselves (the source is ours) moves as in
+  // any editor.
+  if (drop->source() != nullptr) return false;
   const TDropped dropped = drop->mimeData() ? ReadDrop(*drop->mimeData()) : TDropped{};
   if (dropped.Empty()) {
     drop->ignore();
