@@ -54,6 +54,7 @@ constexpr char kPlacementSection[] = "MainForm";
 // The EPD pane's share of the height, stored beside the placement.
 constexpr char kSplitterKey[] = "Splitter";
 constexpr int kEPDLines = 6;
+constexpr int kStatusMargin = 8;
 
 // Files that a drop loads (.pgn joins them once games are read).
 const QStringList kDropSuffixes = {QStringLiteral("epd"), QStringLiteral("txt")};
@@ -123,6 +124,8 @@ void TMainForm::CreateControls() {
 
   FontStatusLbl = new QLabel(this);
   FontStatusLbl->setObjectName("FontStatusLbl");
+  // A narrow window wraps the font status rather than cutting it off.
+  FontStatusLbl->setWordWrap(true);
   statusBar()->addWidget(FontStatusLbl, 1);
 
   // The menu's shortcuts must beat the panes' own Ctrl+C and Ctrl+V, and
@@ -332,7 +335,10 @@ void TMainForm::PlaceAtFirstStart() {
   const QSize memo1Min = Memo1->minimumSize(), memo2Min = Memo2->minimumSize();
   Memo2->setMinimumHeight(EPDPaneHeight());
   Memo1->setMinimumSize(preview);
-  const QSize wanted = minimumSizeHint().expandedTo(QSize(width(), 0));
+  // Wide enough for the font status on one line (room for the size grip).
+  const int status =
+      FontStatusLbl->fontMetrics().horizontalAdvance(FontStatusLbl->text()) + 4 * kStatusMargin;
+  const QSize wanted = minimumSizeHint().expandedTo(QSize(std::max(width(), status), 0));
   Memo1->setMinimumSize(memo1Min);
   Memo2->setMinimumSize(memo2Min);
   setGeometry(FirstStartRect(wanted, AvailableArea(), FrameAllowance(this)));

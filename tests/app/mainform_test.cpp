@@ -271,6 +271,10 @@ class TMainFormTest : public QObject {
     QCOMPARE(form.FontStatusLbl->text(),
              QString("Chess Nowhere is not installed: install the free diagram fonts "
                      "(install-fonts.sh) or choose another font in File > Settings..."));
+    // The first start makes room for it on one line.
+    ShowActive(form);
+    const QLabel& status = *form.FontStatusLbl;
+    QVERIFY(status.heightForWidth(status.width()) < 2 * status.fontMetrics().lineSpacing());
     form.Memo2->setPlainText(kGood1);
     form.ConvertEPD();
     QVERIFY(!form.PreviewDocument().empty());  // the conversion itself goes on
