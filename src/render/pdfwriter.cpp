@@ -1,0 +1,135 @@
+#include "render/pdfwriter.h"
+
+#include <cairo-pdf.h>
+#include <pango/pangocairo.h>
+
+#include <algorithm>
+
+#include "render/documenttext.h"
+#include "render/rendererror.h"
+
+namespace bq {
+
+namespace {
+
+constexpr double kA4Width = 595.2756, kA4Height = 841.8898;  // 210 x 297 mm in points
+constexpr double kLetterWidth = 612, kLetterHeight = 792;    // 8.5 x 11 in
+constexpr double kColumnGap = 72 * 0.5 / 2.54;               // 0.5 cm between columns
+
+PangoContext* Context(const TGObject<PangoContext>& c) {
+  return static_cast<PangoContext*>(c.get());
+}
+
+TGObject<PangoFontMap> NewFontMap() {
+  TGObject<PangoFontMap> fonts(pango_cairo_font_map_new());
+  if (!fonts) throw TRenderError("cannot find the text fonts");
+  return fonts;
+}
+
+// The record's lines above the board as one text of paragraphs.
+void AboveText(const TPictureRecord& rec, std::string& utf8) {
+  utf8.clear();
+  for (std::size_t i = 0; i < rec.Above.size(); ++i) {
+    if (i > 0) utf8.push_back('\n');
+    utf8 += DocumentTextToUtf8(rec.Above[i]);
+  }
+}
+
+}  // namespace
+
+TPdfWriter::TCell::TCell(PangoContext* context, const TPictureStyle& style)
+    : Above(context, style.TextFont.c_str(), style.TextFontSize),
+      Caption(context, style.TextFont.c_str(), style.TextFontSize) {}
+
+TPdfWriter::TPdfWriter(const TPictureStyle& style, TByteSink sink)
+    : style_(style),
+      bridge_(std::move(sink)),
+      font_(style.DiagFont, style.DiagSymbolCharset),
+      fonts_(NewFontMap()),
+      context_(MakeTextContext(static_cast<PangoFontMap*>(fonts_.get()))),
+      board_(font_, style.DiagFontSize, Context(context_), style.TextFont.c_str(), true),
+      line_(Context(context_), style.TextFont.c_str(), style.TextFontSize) {
+  style_.Columns = std::clamp(style_.Columns, 1, 4);
+  const bool a4 = style.Paper == TPaper::A4;
+  pageWidth_ = a4 ? kA4Width : kLetterWidth;
+  pageHeight_ = a4 ? kA4Height : kLetterHeight;
+  surface_.reset(
+      cairo_pdf_surface_create_for_stream(&TSinkBridge::Write, &bridge_, pageWidth_, pageHeight_));
+  cairo_pdf_surface_set_metadata(surface_.get(), CAIRO_PDF_METADATA_CREATOR, "Boardquill");
+  cr_.reset(cairo_create(surface_.get()));
+  bridge_.Check(cairo_status(cr_.get()), "cannot start the PDF document");
+  for (int i = 0; i < style_.Columns; ++i) cells_.emplace_back(Context(context_), style_);
+  y_ = style_.MarginPt;
+}
+
+TPdfWriter::~TPdfWriter() {
+  // An unfinished document is abandoned: Cairo's closing bytes go nowhere.
+  if (!finished_) bridge_.Close();
+}
+
+void TPdfWriter::AddRecord(const TPictureRecord& rec) {
+  const double textWidth = pageWidth_ - 2 * style_.MarginPt;
+  if (columnWidth_ == 0)
+    columnWidth_ = style_.Columns == 1 ? textWidth : board_.Width(rec) + kColumnGap;
+  // In columns, texts wrap at the width of the diagram their cell holds.
+  const double wrap = style_.Columns == 1 ? textWidth : columnWidth_ - kColumnGap;
+  TCell& cell = cells_[filled_];
+  AboveText(rec, utf8_);
+  cell.Above.SetText(utf8_, wrap);
+  cell.Caption.SetText(DocumentTextToUtf8(rec.Caption), wrap);
+  cell.Height = cell.Above.Height() + board_.Height(rec) + cell.Caption.Height();
+  cell.Record = rec;
+  if (++filled_ == cells_.size()) FlushRow();
+}
+
+void TPdfWriter::FlushRow() {
+  if (filled_ == 0) return;
+  double height = 0;
+  for (std::size_t i = 0; i < filled_; ++i) height = std::max(height, cells_[i].Height);
+  MakeRoom(height);
+  cairo_t* cr = cr_.get();
+  for (std::size_t i = 0; i < filled_; ++i) {
+    const TCell& cell = cells_[i];
+    const double x = style_.MarginPt + static_cast<double>(i) * columnWidth_;
+    double y = y_;
+    cell.Above.Draw(cr, x, y);
+    y += cell.Above.Height();
+    board_.Draw(cr, cell.Record, x, y);
+    cell.Caption.Draw(cr, x, y + board_.Height(cell.Record));
+  }
+  y_ += height;
+  filled_ = 0;
+}
+
+void TPdfWriter::AddTextLine(std::string_view bytes) {
+  FlushRow();
+  line_.SetText(DocumentTextToUtf8(bytes), pageWidth_ - 2 * style_.MarginPt);
+  // An empty paragraph still takes a line, as in the document.
+  if (line_.Empty()) line_.SetText(" ", 0);
+  MakeRoom(line_.Height());
+  line_.Draw(cr_.get(), style_.MarginPt, y_);
+  y_ += line_.Height();
+}
+
+// Starts a new page when `height` does not fit below what the page holds.
+// What is taller than a page starts on a page of its own.
+void TPdfWriter::MakeRoom(double height) {
+  if (pageUsed_ && y_ + height > pageHeight_ - style_.MarginPt) {
+    cairo_show_page(cr_.get());
+    bridge_.Check(cairo_status(cr_.get()), "cannot write the PDF document");
+    ++pages_;
+    y_ = style_.MarginPt;
+  }
+  pageUsed_ = true;
+}
+
+void TPdfWriter::Finish() {
+  FlushRow();
+  cr_.reset();
+  cairo_surface_finish(surface_.get());
+  finished_ = true;
+  bridge_.Check(cairo_surface_status(surface_.get()), "cannot write the PDF document");
+  ++pages_;
+}
+
+}  // namespace bq

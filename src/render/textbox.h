@@ -1,0 +1,35 @@
+#pragma once
+// A paragraph block in the text font, laid out by Pango: lines break at
+// the given width, each '\n' starts a paragraph.
+#include <string_view>
+
+#include "render/cairoptr.h"
+
+namespace bq {
+
+class TTextBox {
+ public:
+  // `size` in the units of the surface drawn on.
+  TTextBox(PangoContext* context, const char* family, double size);
+
+  // Lays out `utf8`; a width of 0 or less does not break lines.
+  void SetText(std::string_view utf8, double width);
+  double Height() const;
+  double Width() const;     // of the widest line
+  double Baseline() const;  // of the first line, from the top
+  void Draw(cairo_t* cr, double x, double y) const;
+  // Adds the outlines of the text, top left at (x, y), to the current path.
+  void AddPath(cairo_t* cr, double x, double y) const;
+  bool Empty() const { return empty_; }
+
+ private:
+  TGObject<PangoLayout> layout_;
+  bool empty_ = true;
+};
+
+// The Pango context every text box of a writer shares: sizes in surface
+// units, no hinting, so that a line breaks at the same place on every
+// surface.
+TGObject<PangoContext> MakeTextContext(PangoFontMap* fonts);
+
+}  // namespace bq
