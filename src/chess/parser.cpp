@@ -144,7 +144,7 @@ constexpr auto kCellBit = [] {
 // The counts and cells by placement code, as the legality test takes them.
 // Code colour << 4 holds nothing: the copies of codes 0..6 and 16..22 need
 // no per-piece loop.
-inline void CollectPlaced(const std::array<std::uint8_t, 32>& perCode,
+inline void CollectPlaced(TPositionCore& core, const std::array<std::uint8_t, 32>& perCode,
                           const TCellsOfCode& cellsOfCode, TPieceCounts& counts,
                           TPieceCells& cells) {
   static_assert(sizeof counts[0] == 7 && sizeof cells[0] == 7 * sizeof(std::uint64_t));
@@ -152,6 +152,7 @@ inline void CollectPlaced(const std::array<std::uint8_t, 32>& perCode,
     std::memcpy(counts[colour].data(), perCode.data() + 16 * colour, sizeof counts[0]);
     std::memcpy(cells[colour].data(), cellsOfCode.data() + 16 * colour, sizeof cells[0]);
   }
+  core.Pieces = cells;
 }
 
 // The cell of every placement code.
@@ -269,7 +270,7 @@ bool ReadFields(TCursor& in, TPositionCore& core, std::string* reason, TPieceCou
   }
   in.P = p;
   if (error != PlacementError::None) return FailPlacement(reason, in, error);
-  CollectPlaced(perCode, cellsOfCode, counts, cells);
+  CollectPlaced(core, perCode, cellsOfCode, counts, cells);
   if (!in.SkipBlanks()) return FailNoBlank(reason, in, "placement");
 
   // Field 2, side to move: exactly "w" or "b".
@@ -372,7 +373,7 @@ const char* ReadPlainFields(const char* p, const char* const end, TPositionCore&
       return nullptr;
     }
   }
-  CollectPlaced(perCode, cellsOfCode, counts, cells);
+  CollectPlaced(core, perCode, cellsOfCode, counts, cells);
 
   if (end - p < 2 || p[1] != ' ') return nullptr;
   if (p[0] == 'w')
@@ -527,8 +528,7 @@ bool T_PGNParserO::ReadEPDLine(TPosition& rec, std::string_view line, std::strin
   core.MoveNumber = 1;
   if (illegality) *illegality = DescribeIllegality(core);
   // An impossible position is replaced by the start position.
-  if (!IsLegalPositionCounted(rec, counts, cells)) SetStartPosition(core);
-  rec.Kings.Position = &rec;
+  if (!IsLegalPosition(rec)) SetStartPosition(core);
   ReadOperations(std::string_view(in.P, static_cast<std::size_t>(in.End - in.P)), rec);
   return true;
 }

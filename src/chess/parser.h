@@ -16,6 +16,9 @@
 
 namespace bq {
 
+// Where the pieces stand: [colour][piece code], bit i for cell i.
+using TPieceCells = std::array<std::array<std::uint64_t, 7>, 2>;
+
 class T_PGNParserO {
  public:
   // The whole line into a new record; nullopt when the line is not valid

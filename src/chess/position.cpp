@@ -26,11 +26,10 @@ constexpr TPositionCore MakeStartCore() {
                                          pKing, pBishop, pKnight, pRook};
   TPositionCore core{};
   for (int f = 1; f <= 8; ++f) {
-    const int base = (f - 1) * 8;
-    core.Board[base + 0] = {cWhite, kBackRank[f - 1]};
-    core.Board[base + 1] = {cWhite, pPawn};
-    core.Board[base + 6] = {cBlack, pPawn};
-    core.Board[base + 7] = {cBlack, kBackRank[f - 1]};
+    PutPiece(core, CellOf(f, 1), cWhite, kBackRank[f - 1]);
+    PutPiece(core, CellOf(f, 2), cWhite, pPawn);
+    PutPiece(core, CellOf(f, 7), cBlack, pPawn);
+    PutPiece(core, CellOf(f, 8), cBlack, kBackRank[f - 1]);
   }
   core.MoveNumber = 1;
   core.SideToMove = cWhite;
@@ -41,39 +40,11 @@ constexpr TPositionCore MakeStartCore() {
 
 constexpr TPositionCore kStartCore = MakeStartCore();
 
-void ResetKings(TPosition& rec) {
-  rec.Kings = TKingTracker{};
-  rec.Kings.Position = &rec;
-}
-
 }  // namespace
-
-TPosition::TPosition(const TPosition& other)
-    : Core(other.Core),
-      Kings(other.Kings),
-      Saved(other.Saved),
-      EditOpen(other.EditOpen),
-      Opcodes(other.Opcodes),
-      Operands(other.Operands) {
-  Kings.Position = this;
-}
-
-TPosition& TPosition::operator=(const TPosition& other) {
-  if (this != &other) {
-    Core = other.Core;
-    Kings = other.Kings;
-    Saved = other.Saved;
-    EditOpen = other.EditOpen;
-    Opcodes = other.Opcodes;
-    Operands = other.Operands;
-  }
-  Kings.Position = this;
-  return *this;
-}
 
 void InitPosition(TPosition& rec) {
   SetStartPosition(rec.Core);
-  ResetKings(rec);
+  rec.Kings = TKingTracker{};
   rec.Saved.reset();
   rec.EditOpen = false;
   rec.Opcodes.clear();
@@ -89,7 +60,6 @@ void FreePosition(TPosition& rec) {
 void AssignPosition(TPosition& dest, const TPosition& source) {
   if (&dest == &source) return;
   dest.Core = source.Core;
-  dest.Kings.Position = &dest;
   dest.Opcodes = source.Opcodes;
   dest.Operands = source.Operands;
 }
@@ -103,15 +73,22 @@ void EndEdit(TPosition& rec, bool keep) {
   // Without a saved core there is nothing to fall back on, so the position
   // stays as it is rather than being replaced by garbage.
   if (rec.Saved && (!keep || !IsLegalPosition(rec))) rec.Core = *rec.Saved;
-  rec.Kings.Position = &rec;
   rec.Saved.reset();
   rec.EditOpen = false;
 }
 
 void SetSquare(TPositionCore& core, int file, int rank, std::uint8_t colour, std::uint8_t piece) {
-  TCell& cell = core.Board[CellIndex(file, rank)];
-  cell.Colour = colour;
-  cell.Piece = piece;
+  const int i = CellIndex(file, rank);
+  TCell& cell = core.Board[static_cast<std::size_t>(i)];
+  const TBitboard bit = CellBit(i);
+  if (cell.Colour <= cBlack && cell.Piece >= pPawn && cell.Piece <= pKing)
+    core.Pieces[cell.Colour][cell.Piece] &= ~bit;
+  core.Odd &= ~bit;
+  cell = TCell{colour, piece};
+  if (colour <= cBlack && piece >= pPawn && piece <= pKing)
+    core.Pieces[colour][piece] |= bit;
+  else if (piece != pNone)  // a cell with no piece is empty, whatever its colour
+    core.Odd |= bit;
 }
 
 void ClearSquare(TPositionCore& core, int file, int rank) {
@@ -134,6 +111,8 @@ bool SquareHolds(const TPositionCore& core, int file, int rank, std::uint8_t col
 
 void ClearBoard(TPositionCore& core) {
   core.Board.fill(TCell{});
+  for (auto& side : core.Pieces) side.fill(0);
+  core.Odd = 0;
 }
 
 void SetStartPosition(TPositionCore& core) {

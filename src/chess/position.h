@@ -37,6 +37,17 @@ struct TCell {
   bool operator==(const TCell&) const = default;
 };
 
+// A set of cells, bit i for cell i (the cell numbering of the board).
+using TBitboard = std::uint64_t;
+
+// Cell of a square already known to be on the board.
+constexpr int CellOf(int file, int rank) {
+  return (file - 1) * 8 + (rank - 1);
+}
+constexpr TBitboard CellBit(int cell) {
+  return TBitboard{1} << cell;
+}
+
 // The part of a position that is copied, saved and restored as one unit.
 struct TPositionCore {
   std::array<TCell, 64> Board{};  // cell (f, r) is (f - 1) * 8 + (r - 1)
@@ -44,14 +55,32 @@ struct TPositionCore {
   std::int16_t MoveNumber = 1;
   std::uint8_t EnPassantFile = 0;        // 0 none; 1..8 a..h (EPD: <= 191)
   std::array<bool, 4> CastlingRights{};  // WQ, WK, BQ, BK
+  // The board again as bits, kept in step with Board by every cell writer
+  // (SetSquare, PutPiece, ClearBoard): Pieces[colour][piece] holds the
+  // cells of that piece (piece 0 unused), Odd the cells whose content is
+  // no valid piece. Legality and move generation work on these.
+  std::array<std::array<TBitboard, 7>, 2> Pieces{};
+  TBitboard Odd = 0;
   bool operator==(const TPositionCore&) const = default;
 };
 
-struct TPosition;
+constexpr TBitboard SideBits(const TPositionCore& core, std::uint8_t colour) {
+  const auto& p = core.Pieces[colour];
+  return p[pPawn] | p[pKnight] | p[pBishop] | p[pRook] | p[pQueen] | p[pKing];
+}
+constexpr TBitboard OccupiedBits(const TPositionCore& core) {
+  return SideBits(core, cWhite) | SideBits(core, cBlack) | core.Odd;
+}
+
+// Puts a piece (colour 0..1, piece 1..6) on an empty cell 0..63: the
+// readers' way of filling a cleared board, with no checks.
+constexpr void PutPiece(TPositionCore& core, int cell, std::uint8_t colour, std::uint8_t piece) {
+  core.Board[static_cast<std::size_t>(cell)] = TCell{colour, piece};
+  core.Pieces[colour][piece] |= CellBit(cell);
+}
 
 // Hints for the attack test; never change a result.
 struct TKingTracker {
-  const TPosition* Position = nullptr;  // the record it serves (not owned)
   std::array<std::uint8_t, 2> KingFile{5, 5};
   std::array<std::uint8_t, 2> KingRank{1, 8};
   int LastAttackDirection = 1;
@@ -64,10 +93,6 @@ struct TPosition {
   bool EditOpen = false;
   std::vector<std::string> Opcodes;
   std::vector<std::vector<std::string>> Operands;  // parallel to Opcodes
-
-  TPosition() { Kings.Position = this; }
-  TPosition(const TPosition& other);
-  TPosition& operator=(const TPosition& other);
 };
 
 // Life cycle and copying.

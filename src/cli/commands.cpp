@@ -13,7 +13,7 @@
 #include "chess/input.h"
 #include "chess/parser.h"
 #include "chess/validation.h"
-#include "cli/outfile.h"
+#include "support/atomicfile.h"
 #include "convert/driver.h"
 #include "convert/lines.h"
 #include "fonts/catalogue.h"

@@ -298,8 +298,7 @@ bool TEPDConverter::ReadPlainLine(std::string_view text) {
   // As ReadEPDLine goes on: an impossible position is replaced by the start
   // position.
   rec_.Core.MoveNumber = 1;
-  if (!IsLegalPositionCounted(rec_, counts, cells)) SetStartPosition(rec_.Core);
-  rec_.Kings.Position = &rec_;
+  if (!IsLegalPosition(rec_)) SetStartPosition(rec_.Core);
   const std::string_view operations(ops, static_cast<std::size_t>(text.data() + text.size() - ops));
   if (GatherPlainOperations(operations)) return true;
   if (std::memchr(text.data(), 0, text.size()) != nullptr) return false;

@@ -10,6 +10,7 @@
 #include <unordered_set>
 #include <utility>
 
+#include "support/ascii.h"
 #include "support/bytes.h"
 #include "support/profile.h"
 

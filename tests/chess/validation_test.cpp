@@ -128,7 +128,7 @@ TEST(Legality, AgreesWithDescriptionAndAnIndependentAttackTest) {
     if (CheckMaterial(core)) {
       int kf = 0, kr = 0;
       const std::uint8_t victim = OppositeColour(core.SideToMove);
-      ASSERT_TRUE(FindKing(reused.Kings, victim, kf, kr));
+      ASSERT_TRUE(FindKing(core, reused.Kings, victim, kf, kr));
       ASSERT_EQ(result, !Attacked(core, kf, kr, core.SideToMove)) << i;
     }
     legal += result;
@@ -152,7 +152,7 @@ TEST(Legality, GarbageInTheCoreIsRefusedSafely) {
   rec.Kings.LastAttackDirection = 99;
   EXPECT_TRUE(IsLegalPosition(rec));
   int f = 0, r = 0;
-  EXPECT_FALSE(FindKing(rec.Kings, cNone, f, r));
+  EXPECT_FALSE(FindKing(rec.Core, rec.Kings, cNone, f, r));
   EXPECT_THROW(StepSquare(f, r, 17), TRunError);
   f = 1, r = 8;
   EXPECT_TRUE(StepSquare(f, r, 1));

@@ -242,4 +242,41 @@ TEST_F(CliTest, BundledSuiteMatchesCheckedDocument) {
   EXPECT_EQ(r.out, ReadFile(src + "/tests/cli/data/bk-merida-coords.rtf"));
 }
 
+// Documents and `check` reports of the public suites, as written before the
+// reader, legality test and writer were rebuilt: every byte must stay.
+TEST_F(CliTest, PublicSuitesConvertAsBefore) {
+  const std::string src = BQ_SOURCE_DIR, suites = src + "/tests/data/epd/",
+                    ref = src + "/tests/cli/data/suites/";
+  // Reports name the files as given; the stored ones were made in their folder.
+  const auto local = [&](std::string text) {
+    for (std::size_t at; (at = text.find(suites)) != std::string::npos;)
+      text.erase(at, suites.size());
+    return text;
+  };
+  std::vector<fs::path> files;
+  for (const auto& entry : fs::directory_iterator(suites))
+    if (entry.path().extension() == ".epd") files.push_back(entry.path());
+  std::sort(files.begin(), files.end());
+  ASSERT_EQ(files.size(), 16u);
+  Write("empty.ini", "");
+  std::string all;
+  for (const fs::path& file : files) {
+    const std::string name = file.stem().string();
+    all += " '" + file.string() + "'";
+    const CmdResult r =
+        Exec("convert --settings empty.ini --fonts-file '" + src +
+             "/data/ChsFonts.ini' --all-fonts --font 'Chess Merida' --coords --operations "
+             "'id,bm,am,c0,ID,pv,,hmvc' '" +
+             file.string() + "'");
+    if (fs::exists(ref + name + ".rtf")) {
+      EXPECT_EQ(r.status, 0) << name << ": " << r.err;
+      EXPECT_TRUE(r.out == ReadFile(ref + name + ".rtf")) << name;
+    } else {
+      EXPECT_EQ(r.status, 1) << name;
+      EXPECT_EQ(local(r.err), ReadFile(ref + name + ".err"));
+    }
+  }
+  EXPECT_EQ(local(Exec("check" + all).out), ReadFile(ref + "check.txt"));
+}
+
 }  // namespace

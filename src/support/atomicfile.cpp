@@ -1,4 +1,4 @@
-#include "cli/outfile.h"
+#include "support/atomicfile.h"
 
 #include <cerrno>
 #include <cstring>
@@ -140,11 +140,17 @@ TReplacingFile::TReplacingFile(std::string target) : target_(std::move(target)) 
     temp_.clear();
     RaiseErrno();
   }
-  // mkstemp makes the file private; the document gets what a newly created
-  // file would have.
-  const mode_t mask = ::umask(0);
-  ::umask(mask);
-  ::fchmod(fd, 0666 & ~mask);
+  // mkstemp makes the file private; the file gets the replaced file's owner
+  // and permissions, or what a newly created file would have. Failures
+  // here are harmless.
+  if (struct stat old{}; ::stat(target_.c_str(), &old) == 0) {
+    [[maybe_unused]] const int owned = ::fchown(fd, old.st_uid, old.st_gid);
+    ::fchmod(fd, old.st_mode & 07777);
+  } else {
+    const mode_t mask = ::umask(0);
+    ::umask(mask);
+    ::fchmod(fd, 0666 & ~mask);
+  }
   file_.reset(::fdopen(fd, "wb"));
   if (!file_) {
     const int saved = errno;
@@ -184,8 +190,24 @@ void TReplacingFile::Commit() {
   if (std::fclose(file_.release()) != 0) RaiseErrno();
   if (std::rename(temp_.c_str(), target_.c_str()) != 0) RaiseErrno();
   temp_.clear();
+  // The rename itself reaches the disk with the folder.
+  const std::size_t slash = target_.rfind('/');
+  const std::string dir = slash == std::string::npos ? "."
+                          : slash == 0               ? "/"
+                                                     : target_.substr(0, slash);
+  if (const int dfd = ::open(dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC); dfd >= 0) {
+    ::fsync(dfd);
+    ::close(dfd);
+  }
 }
 
 #endif
+
+void TReplacingFile::Replace(const std::string& target, std::string_view text) {
+  TReplacingFile file(target);
+  if (!text.empty() && std::fwrite(text.data(), 1, text.size(), file.Stream()) != text.size())
+    RaiseErrno();
+  file.Commit();
+}
 
 }  // namespace bq

@@ -1,11 +1,12 @@
 #pragma once
-// Output files of the command line that appear whole or not at all: the
-// document is written to a temporary file beside its target and moved over
-// the target only when it is complete.
+// Files that appear whole or not at all (documents, settings): the text is
+// written to a temporary file beside its target and moved over the target
+// only when it is complete and on the disk.
 #include <cstdio>
 #include <memory>
 #include <stdexcept>
 #include <string>
+#include <string_view>
 
 namespace bq {
 
@@ -31,7 +32,8 @@ void UseBinaryStandardStreams();
 class TReplacingFile {
  public:
   // Creates the temporary file beside `target`, named `target` plus a suffix,
-  // with the permissions a new file would get.
+  // with the owner and permissions of the file it replaces, or those a new
+  // file would get.
   explicit TReplacingFile(std::string target);
   // Removes the temporary file unless Commit succeeded.
   ~TReplacingFile();
@@ -44,6 +46,9 @@ class TReplacingFile {
   void StartWriteback();
   // Flushes the file to the disk and puts it in the target's place.
   void Commit();
+
+  // The whole of `text` as the new content of `target`.
+  static void Replace(const std::string& target, std::string_view text);
 
  private:
   std::string target_;
