@@ -11,7 +11,7 @@ namespace {
 
 // Fast and nearly as small as the default for pictures of flat paper and
 // ink: most of a picture is runs of one value.
-constexpr int kLevel = 2;
+constexpr int kLevel = 1;
 
 void PutBigEndian(std::string& out, std::uint32_t v) {
   const char b[4] = {static_cast<char>(v >> 24), static_cast<char>(v >> 16),
