@@ -86,6 +86,7 @@ void TPdfWriter::FlushRow() {
   if (filled_ == 0) return;
   double height = 0;
   for (std::size_t i = 0; i < filled_; ++i) height = std::max(height, cells_[i].Height);
+  if (height > pageHeight_ - 2 * style_.MarginPt) return FlowRow();
   MakeRoom(height);
   cairo_t* cr = cr_.get();
   for (std::size_t i = 0; i < filled_; ++i) {
@@ -101,14 +102,36 @@ void TPdfWriter::FlushRow() {
   filled_ = 0;
 }
 
+// A row taller than a page (operations text of many lines): its records go
+// one under the other, their texts running on over page ends line by line,
+// each board kept whole on one page.
+void TPdfWriter::FlowRow() {
+  cairo_t* cr = cr_.get();
+  for (std::size_t i = 0; i < filled_; ++i) {
+    const TCell& cell = cells_[i];
+    FlowText(cell.Above);
+    MakeRoom(board_.Height(cell.Record));
+    board_.Draw(cr, cell.Record, style_.MarginPt, y_);
+    y_ += board_.Height(cell.Record);
+    FlowText(cell.Caption);
+  }
+  filled_ = 0;
+}
+
+void TPdfWriter::FlowText(const TTextBox& text) {
+  for (const TTextBox::TLine& line : text.Lines()) {
+    MakeRoom(line.Bottom - line.Top);
+    TTextBox::DrawLine(cr_.get(), line, style_.MarginPt, y_);
+    y_ += line.Bottom - line.Top;
+  }
+}
+
 void TPdfWriter::AddTextLine(std::string_view bytes) {
   FlushRow();
   line_.SetText(DocumentTextToUtf8(bytes), pageWidth_ - 2 * style_.MarginPt);
   // An empty paragraph still takes a line, as in the document.
   if (line_.Empty()) line_.SetText(" ", 0);
-  MakeRoom(line_.Height());
-  line_.Draw(cr_.get(), style_.MarginPt, y_);
-  y_ += line_.Height();
+  FlowText(line_);
 }
 
 // Starts a new page when `height` does not fit below what the page holds.

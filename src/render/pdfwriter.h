@@ -40,6 +40,8 @@ class TPdfWriter {
   };
 
   void FlushRow();
+  void FlowRow();
+  void FlowText(const TTextBox& text);
   void MakeRoom(double height);
 
   TPictureStyle style_;

@@ -65,6 +65,29 @@ void TTextBox::Draw(cairo_t* cr, double x, double y) const {
   pango_cairo_show_layout(cr, static_cast<PangoLayout*>(layout_.get()));
 }
 
+std::vector<TTextBox::TLine> TTextBox::Lines() const {
+  std::vector<TLine> lines;
+  if (empty_) return lines;
+  PangoLayoutIter* it = pango_layout_get_iter(static_cast<PangoLayout*>(layout_.get()));
+  do {
+    int top = 0, bottom = 0;
+    PangoRectangle logical;
+    pango_layout_iter_get_line_yrange(it, &top, &bottom);
+    pango_layout_iter_get_line_extents(it, nullptr, &logical);
+    lines.push_back({pango_layout_iter_get_line_readonly(it), double(top) / PANGO_SCALE,
+                     double(bottom) / PANGO_SCALE,
+                     double(pango_layout_iter_get_baseline(it)) / PANGO_SCALE,
+                     double(logical.x) / PANGO_SCALE});
+  } while (pango_layout_iter_next_line(it));
+  pango_layout_iter_free(it);
+  return lines;
+}
+
+void TTextBox::DrawLine(cairo_t* cr, const TLine& line, double x, double y) {
+  cairo_move_to(cr, x + line.X, y + line.Baseline - line.Top);
+  pango_cairo_show_layout_line(cr, line.Line);
+}
+
 void TTextBox::AddPath(cairo_t* cr, double x, double y) const {
   if (empty_) return;
   cairo_move_to(cr, x, y);

@@ -2,6 +2,7 @@
 // A paragraph block in the text font, laid out by Pango: lines break at
 // the given width, each '\n' starts a paragraph.
 #include <string_view>
+#include <vector>
 
 #include "render/cairoptr.h"
 
@@ -21,6 +22,16 @@ class TTextBox {
   // Adds the outlines of the text, top left at (x, y), to the current path.
   void AddPath(cairo_t* cr, double x, double y) const;
   bool Empty() const { return empty_; }
+
+  // The lines of the text as laid out, for text that must run on over a
+  // page end: extents from the box's top, valid until the next SetText.
+  struct TLine {
+    PangoLayoutLine* Line = nullptr;
+    double Top = 0, Bottom = 0, Baseline = 0, X = 0;
+  };
+  std::vector<TLine> Lines() const;
+  // Draws `line` with its top at y and the box's left edge at x.
+  static void DrawLine(cairo_t* cr, const TLine& line, double x, double y);
 
  private:
   TGObject<PangoLayout> layout_;

@@ -5,6 +5,7 @@
 
 #include <filesystem>
 #include <regex>
+#include <set>
 
 #include "render/pdfwriter.h"
 #include "render_test_util.h"
@@ -166,6 +167,28 @@ TEST_F(PdfTest, ColumnsStandSideBySideAndLongTextWrapsInsideItsColumn) {
   }
   EXPECT_LT(right, second.X0);
   EXPECT_GT(lowest, first.Y0 + 30);
+}
+
+TEST_F(PdfTest, RecordTallerThanAPageRunsItsTextOnAndKeepsItsBoardWhole) {
+  TPictureRecord rec = BkRecord(0);
+  std::string many;
+  for (int i = 0; i < 3000; ++i) many += " w" + std::to_string(i);
+  rec.Above.push_back(many);
+  rec.Caption = "theend";
+  EXPECT_GT(Write(Style(), {rec}), 2);
+  const std::vector<TWord> words = Words();
+  std::set<std::string> seen;
+  for (const TWord& w : words) seen.insert(w.Text);
+  for (int i = 0; i < 3000; ++i) ASSERT_TRUE(seen.count("w" + std::to_string(i))) << i;
+  const auto pageOf = [&](const std::string& text) {
+    for (const TWord& w : words)
+      if (w.Text == text) return w.Page;
+    return -1;
+  };
+  const int top = pageOf(DocumentTextToUtf8(rec.Rows.front()));
+  EXPECT_GT(top, 1);
+  EXPECT_EQ(pageOf(DocumentTextToUtf8(rec.Rows.back())), top);
+  EXPECT_EQ(pageOf("theend"), top);
 }
 
 }  // namespace
