@@ -91,12 +91,14 @@ void TPictureWriter::WriteSvg(const TPictureRecord& rec, int width, int height,
     AppendSvgNumber(bytes, g.y);
     bytes += "\"/>\n";
   }
-  if (mark.Box || !caption_.Empty()) {
+  // Each text its own path: path data in relative steps starts anew.
+  const auto text = [&](const TTextBox& box, double x, double y) {
     bytes += "<path d=\"";
-    if (mark.Box) outlines_.AppendText(bytes, *mark.Box, mark.X, mark.Y);
-    outlines_.AppendText(bytes, caption_, 0, board_.Height(rec));
+    outlines_.AppendText(bytes, box, x, y);
     bytes += "\"/>\n";
-  }
+  };
+  if (mark.Box) text(*mark.Box, mark.X, mark.Y);
+  if (!caption_.Empty()) text(caption_, 0, board_.Height(rec));
   bytes += "</svg>\n";
 }
 

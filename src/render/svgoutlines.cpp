@@ -1,5 +1,6 @@
 #include "render/svgoutlines.h"
 
+#include <cctype>
 #include <charconv>
 #include <cmath>
 
@@ -7,9 +8,7 @@
 
 namespace bq {
 
-void AppendSvgNumber(std::string& out, double v) {
-  // Hundredths of a pixel are below what any viewer shows.
-  const long long hundredths = std::llround(v * 100);
+void AppendSvgHundredths(std::string& out, long long hundredths) {
   char buf[32];
   char* p = buf;
   long long whole = hundredths / 100, part = hundredths % 100;
@@ -27,8 +26,11 @@ void AppendSvgNumber(std::string& out, double v) {
   out.append(buf, p);
 }
 
-// The scratch surface is unbounded: on a bounded one Cairo leaves out the
-// glyphs that fall outside it, from paths too.
+void AppendSvgNumber(std::string& out, double v) {
+  // Hundredths of a pixel are below what any viewer shows.
+  AppendSvgHundredths(out, std::llround(v * 100));
+}
+
 TSvgOutlines::TSvgOutlines()
     : scratch_(cairo_recording_surface_create(CAIRO_CONTENT_ALPHA, nullptr)),
       cr_(cairo_create(scratch_.get())) {
@@ -54,38 +56,55 @@ void TSvgOutlines::AppendText(std::string& out, const TTextBox& text, double x, 
   AppendPath(out);
 }
 
+// Path data in relative steps between points rounded to hundredths: about
+// a third shorter than absolute coordinates, and rounding cannot drift.
 void TSvgOutlines::AppendPath(std::string& out) {
   cairo_path_t* path = cairo_copy_path(cr_.get());
   if (!path || path->status != CAIRO_STATUS_SUCCESS) {
     cairo_path_destroy(path);
     throw TRenderError("cannot trace a glyph");
   }
-  const auto point = [&](const cairo_path_data_t& p) {
-    AppendSvgNumber(out, p.point.x);
-    out.push_back(' ');
-    AppendSvgNumber(out, p.point.y);
+  long long x = 0, y = 0, startX = 0, startY = 0;  // in hundredths
+  const auto number = [&](long long v) {
+    if (v >= 0 && !out.empty() && out.back() != ' ' && !std::isalpha(out.back()))
+      out.push_back(' ');
+    AppendSvgHundredths(out, v);
+  };
+  // Each point relative to the point where the command starts.
+  const auto steps = [&](const cairo_path_data_t* points, int count) {
+    long long lastX = x, lastY = y;
+    for (int k = 0; k < count; ++k) {
+      const long long px = std::llround(points[k].point.x * 100);
+      const long long py = std::llround(points[k].point.y * 100);
+      number(px - x);
+      number(py - y);
+      lastX = px;
+      lastY = py;
+    }
+    x = lastX;
+    y = lastY;
   };
   for (int i = 0; i < path->num_data; i += path->data[i].header.length) {
     const cairo_path_data_t* d = &path->data[i];
     switch (d->header.type) {
       case CAIRO_PATH_MOVE_TO:
-        out.push_back('M');
-        point(d[1]);
+        out.push_back('m');
+        steps(d + 1, 1);
+        startX = x;
+        startY = y;
         break;
       case CAIRO_PATH_LINE_TO:
-        out.push_back('L');
-        point(d[1]);
+        out.push_back('l');
+        steps(d + 1, 1);
         break;
       case CAIRO_PATH_CURVE_TO:
-        out.push_back('C');
-        point(d[1]);
-        out.push_back(' ');
-        point(d[2]);
-        out.push_back(' ');
-        point(d[3]);
+        out.push_back('c');
+        steps(d + 1, 3);
         break;
       case CAIRO_PATH_CLOSE_PATH:
-        out.push_back('Z');
+        out.push_back('z');
+        x = startX;
+        y = startY;
         break;
     }
   }

@@ -30,5 +30,7 @@ class TSvgOutlines {
 
 // A coordinate as SVG writes it: at most two decimals, no trailing zeros.
 void AppendSvgNumber(std::string& out, double v);
+// The same for a count of hundredths.
+void AppendSvgHundredths(std::string& out, long long hundredths);
 
 }  // namespace bq
