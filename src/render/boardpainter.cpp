@@ -36,6 +36,10 @@ TBoardPainter::TBoardPainter(const TDiagramFont& font, double diagSize, PangoCon
   // One blank, then the mark: U+25A1 for White to move, U+25A0 for Black.
   whiteMark_.SetText(" \u25A1", 0);
   blackMark_.SetText(" \u25A0", 0);
+  for (std::size_t code = 0; searchable && code < chars_.size(); ++code) {
+    const char c = static_cast<char>(code);
+    chars_[code] = DocumentTextToUtf8(std::string_view(&c, 1));
+  }
 }
 
 double TBoardPainter::RowWidth(const std::string& row) const {
@@ -71,9 +75,9 @@ const TBoardPainter::TMarkPlace& TBoardPainter::Place(const TPictureRecord& rec,
       if (g.Ink) {
         glyphs_.push_back({g.Index, pen, rowY + baseline});
         if (searchable_) {
-          const std::size_t before = text_.size();
-          text_ += DocumentTextToUtf8(std::string_view(&c, 1));
-          clusters_.push_back({static_cast<int>(text_.size() - before), 1});
+          const std::string& chars = chars_[static_cast<unsigned char>(c)];
+          text_ += chars;
+          clusters_.push_back({static_cast<int>(chars.size()), 1});
         }
       }
       pen += g.Advance * size_;

@@ -2,6 +2,7 @@
 // Draws the board lines of a record, and the side-to-move mark, on any
 // Cairo surface: rows sit flush, one row per diagram size, one glyph
 // advance per square.
+#include <array>
 #include <string>
 #include <vector>
 
@@ -49,6 +50,7 @@ class TBoardPainter {
   TTextBox whiteMark_, blackMark_;  // " " and the mark, in the text font
   std::vector<cairo_glyph_t> glyphs_;
   TMarkPlace mark_;
+  std::array<std::string, 256> chars_;          // with `searchable`: the character of each code
   std::string text_;                            // with `searchable`: the glyphs' characters
   std::vector<cairo_text_cluster_t> clusters_;  // one per glyph
 };
