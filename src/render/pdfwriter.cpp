@@ -16,16 +16,6 @@ constexpr double kA4Width = 595.2756, kA4Height = 841.8898;  // 210 x 297 mm in 
 constexpr double kLetterWidth = 612, kLetterHeight = 792;    // 8.5 x 11 in
 constexpr double kColumnGap = 72 * 0.5 / 2.54;               // 0.5 cm between columns
 
-PangoContext* Context(const TGObject<PangoContext>& c) {
-  return static_cast<PangoContext*>(c.get());
-}
-
-TGObject<PangoFontMap> NewFontMap() {
-  TGObject<PangoFontMap> fonts(pango_cairo_font_map_new());
-  if (!fonts) throw TRenderError("cannot find the text fonts");
-  return fonts;
-}
-
 // The record's lines above the board as one text of paragraphs.
 void AboveText(const TPictureRecord& rec, std::string& utf8) {
   utf8.clear();
@@ -45,10 +35,8 @@ TPdfWriter::TPdfWriter(const TPictureStyle& style, TByteSink sink)
     : style_(style),
       bridge_(std::move(sink)),
       font_(style.DiagFont, style.DiagSymbolCharset),
-      fonts_(NewFontMap()),
-      context_(MakeTextContext(static_cast<PangoFontMap*>(fonts_.get()))),
-      board_(font_, style.DiagFontSize, Context(context_), style.TextFont.c_str(), true),
-      line_(Context(context_), style.TextFont.c_str(), style.TextFontSize) {
+      board_(font_, style.DiagFontSize, text_.Get(), style.TextFont.c_str(), true),
+      line_(text_.Get(), style.TextFont.c_str(), style.TextFontSize) {
   style_.Columns = std::clamp(style_.Columns, 1, 4);
   const bool a4 = style.Paper == TPaper::A4;
   pageWidth_ = a4 ? kA4Width : kLetterWidth;
@@ -58,7 +46,7 @@ TPdfWriter::TPdfWriter(const TPictureStyle& style, TByteSink sink)
   cairo_pdf_surface_set_metadata(surface_.get(), CAIRO_PDF_METADATA_CREATOR, "Boardquill");
   cr_.reset(cairo_create(surface_.get()));
   bridge_.Check(cairo_status(cr_.get()), "cannot start the PDF document");
-  for (int i = 0; i < style_.Columns; ++i) cells_.emplace_back(Context(context_), style_);
+  for (int i = 0; i < style_.Columns; ++i) cells_.emplace_back(text_.Get(), style_);
   y_ = style_.MarginPt;
 }
 

@@ -47,8 +47,7 @@ class TPdfWriter {
   TPictureStyle style_;
   TSinkBridge bridge_;
   TDiagramFont font_;
-  TGObject<PangoFontMap> fonts_;
-  TGObject<PangoContext> context_;
+  TTextContext text_;
   TBoardPainter board_;
   TCairoSurface surface_;
   TCairo cr_;

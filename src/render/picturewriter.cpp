@@ -12,16 +12,6 @@ namespace bq {
 
 namespace {
 
-TGObject<PangoFontMap> NewFontMap() {
-  TGObject<PangoFontMap> fonts(pango_cairo_font_map_new());
-  if (!fonts) throw TRenderError("cannot find the text fonts");
-  return fonts;
-}
-
-PangoContext* Context(const TGObject<PangoContext>& c) {
-  return static_cast<PangoContext*>(c.get());
-}
-
 // Picture units are pixels: the square is the diagram font's size.
 double PixelsPerPoint(const TPictureStyle& style) {
   return style.DiagFontSize > 0 ? style.SquarePx / style.DiagFontSize : 1;
@@ -47,11 +37,8 @@ TPictureWriter::TPictureWriter(const TPictureStyle& style, TPictureFormat format
     : style_(style),
       format_(format),
       font_(style.DiagFont, style.DiagSymbolCharset),
-      fonts_(NewFontMap()),
-      context_(MakeTextContext(static_cast<PangoFontMap*>(fonts_.get()))),
-      board_(font_, style.SquarePx, Context(context_), style.TextFont.c_str(), false),
-      caption_(Context(context_), style.TextFont.c_str(),
-               style.TextFontSize * PixelsPerPoint(style)) {}
+      board_(font_, style.SquarePx, text_.Get(), style.TextFont.c_str(), false),
+      caption_(text_.Get(), style.TextFont.c_str(), style.TextFontSize * PixelsPerPoint(style)) {}
 
 void TPictureWriter::Write(const TPictureRecord& rec, std::string& bytes) {
   const double boardWidth = board_.Width(rec);

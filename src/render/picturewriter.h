@@ -33,8 +33,7 @@ class TPictureWriter {
   TPictureStyle style_;
   TPictureFormat format_;
   TDiagramFont font_;
-  TGObject<PangoFontMap> fonts_;
-  TGObject<PangoContext> context_;
+  TTextContext text_;
   TBoardPainter board_;
   TTextBox caption_;
   // SVG: glyph outlines, and the glyphs a picture uses.

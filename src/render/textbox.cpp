@@ -8,10 +8,11 @@
 
 namespace bq {
 
-TGObject<PangoContext> MakeTextContext(PangoFontMap* fonts) {
-  TGObject<PangoContext> context(pango_font_map_create_context(fonts));
-  if (!context) throw TRenderError("cannot lay out text");
-  auto* ctx = static_cast<PangoContext*>(context.get());
+TTextContext::TTextContext() : fonts_(pango_cairo_font_map_new()) {
+  if (!fonts_) throw TRenderError("cannot find the text fonts");
+  context_.reset(pango_font_map_create_context(static_cast<PangoFontMap*>(fonts_.get())));
+  if (!context_) throw TRenderError("cannot lay out text");
+  PangoContext* ctx = Get();
   pango_cairo_context_set_resolution(ctx, 72);
   const TCairoFontOptions options(cairo_font_options_create());
   cairo_font_options_set_hint_style(options.get(), CAIRO_HINT_STYLE_NONE);
@@ -19,7 +20,6 @@ TGObject<PangoContext> MakeTextContext(PangoFontMap* fonts) {
   cairo_font_options_set_antialias(options.get(), CAIRO_ANTIALIAS_GRAY);
   pango_cairo_context_set_font_options(ctx, options.get());
   pango_context_set_round_glyph_positions(ctx, FALSE);
-  return context;
 }
 
 TTextBox::TTextBox(PangoContext* context, const char* family, double size)

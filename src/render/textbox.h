@@ -38,9 +38,17 @@ class TTextBox {
   bool empty_ = true;
 };
 
-// The Pango context every text box of a writer shares: sizes in surface
-// units, no hinting, so that a line breaks at the same place on every
-// surface.
-TGObject<PangoContext> MakeTextContext(PangoFontMap* fonts);
+// The fonts and the Pango context every text box of a writer shares: sizes
+// in surface units, no hinting, so that a line breaks at the same place on
+// every surface.
+class TTextContext {
+ public:
+  TTextContext();
+  PangoContext* Get() const { return static_cast<PangoContext*>(context_.get()); }
+
+ private:
+  TGObject<PangoFontMap> fonts_;
+  TGObject<PangoContext> context_;
+};
 
 }  // namespace bq
