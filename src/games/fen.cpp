@@ -81,37 +81,4 @@ bool ReadFEN(std::string_view fen, TGameState& state, std::string* why) {
   return true;
 }
 
-void AppendEPDFields(std::string& out, const TPositionCore& core) {
-  const std::string_view letters = EnglishPieceLetters();
-  for (int rank = 8; rank >= 1; --rank) {
-    int empty = 0;
-    for (int file = 1; file <= 8; ++file) {
-      const TCell cell = core.Board[static_cast<std::size_t>(CellOf(file, rank))];
-      if (cell.Piece == pNone) {
-        ++empty;
-        continue;
-      }
-      if (empty > 0) out += static_cast<char>('0' + empty);
-      empty = 0;
-      const char letter = letters[cell.Piece];
-      out += cell.Colour == cWhite ? letter : static_cast<char>(letter - 'A' + 'a');
-    }
-    if (empty > 0) out += static_cast<char>('0' + empty);
-    if (rank > 1) out += '/';
-  }
-  out += core.SideToMove == cWhite ? " w " : " b ";
-  const std::size_t before = out.size();
-  static constexpr char kRightLetters[4] = {'Q', 'K', 'q', 'k'};
-  for (const std::size_t i : {1, 0, 3, 2})
-    if (core.CastlingRights[i]) out += kRightLetters[i];
-  if (out.size() == before) out += '-';
-  out += ' ';
-  if (core.EnPassantFile == 0) {
-    out += '-';
-  } else {
-    out += static_cast<char>('a' + core.EnPassantFile - 1);
-    out += core.SideToMove == cWhite ? '6' : '3';
-  }
-}
-
 }  // namespace bq
