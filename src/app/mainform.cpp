@@ -3,6 +3,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QClipboard>
+#include <QColor>
 #include <QDir>
 #include <QDropEvent>
 #include <QEvent>
@@ -510,13 +511,17 @@ void TMainForm::ShowBadLine(const TTextSpot& spot) {
   line.cursor = QTextCursor(Memo2->document());
   line.cursor.setPosition(spot.LineStart);
   line.cursor.setPosition(spot.LineEnd, QTextCursor::KeepAnchor);
-  line.format.setBackground(Memo2->palette().highlight());
-  line.format.setForeground(Memo2->palette().highlightedText());
+  // A light highlight in the text's own colour keeps the cursor in view.
+  QColor shade = Memo2->palette().color(QPalette::Highlight);
+  shade.setAlpha(70);
+  line.format.setBackground(shade);
   Memo2->setExtraSelections({line});
   QTextCursor caret(Memo2->document());
   caret.setPosition(spot.Caret);
   Memo2->setTextCursor(caret);
   Memo2->centerCursor();
+  // After the message box the window may not have the keyboard back yet.
+  activateWindow();
   Memo2->setFocus();
 }
 
