@@ -4,7 +4,7 @@
 set(CPACK_PACKAGE_NAME boardquill)
 set(CPACK_PACKAGE_VENDOR "Boardquill")
 set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
-set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "turn EPD chess positions into chess diagrams (RTF)")
+set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "turn EPD chess positions into chess diagrams (RTF, PDF, SVG, PNG)")
 set(CPACK_PACKAGE_DESCRIPTION
     "Boardquill turns chess positions written as EPD text into chess diagrams for\n"
     "documents: every line becomes a diagram drawn in a chess diagram font, with\n"
@@ -18,8 +18,8 @@ set(CPACK_STRIP_FILES ON)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SECTION games)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
-# Library dependencies (Qt 6, fontconfig, the C++ runtime) come from the
-# program itself through dpkg-shlibdeps.
+# Library dependencies (Qt 6, fontconfig, Cairo and Pango, the C++ runtime)
+# come from the program itself through dpkg-shlibdeps.
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 # What the program needs but does not link: Qt's platform plugins to open a
 # window, and fontconfig's configuration to find fonts.

@@ -101,3 +101,12 @@ for lit in literals:
 sample = os.path.join(root, "build", "bk.rtf")
 if os.path.exists(sample):
     put("rtf", read(sample))
+
+# pgn: the games of the tests, whole and one by one, and the reader tests' texts.
+games = read(os.path.join(root, "tests", "games", "data", "games.pgn"))
+put("pgn", games)
+for game in re.split(rb"\n(?=\[Event )", games):
+    put("pgn", game)
+for lit in literals:
+    if re.search(rb"\[[A-Za-z]+ |\d\.", lit):
+        put("pgn", lit)

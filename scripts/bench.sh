@@ -6,7 +6,8 @@
 #   BENCH_LINES   lines of the generated input (200000)
 #   BENCH_SEED    seed of the generator (1)
 #   BENCH_RUNS    runs of each timed measurement (5; 3 for the preview)
-#   BENCH_SKIP    space-separated parts to leave out: callgrind peers preview
+#   BENCH_SKIP    space-separated parts to leave out: callgrind peers preview games pictures
+#   BENCH_PICTURES  diagrams of each picture format (100000)
 set -eu
 root=$(cd "$(dirname "$0")/.." && pwd)
 lines=${BENCH_LINES:-200000}
@@ -22,7 +23,8 @@ skipped() { case "$skip" in *" $1 "*) return 0 ;; *) return 1 ;; esac; }
 extra="nodejs valgrind time"
 command -v npm >/dev/null 2>&1 || extra="$extra npm"
 BOARDQUILL_EXTRA_PACKAGES="${BOARDQUILL_EXTRA_PACKAGES:-} $extra" "$root/scripts/deps.sh"
-[ "$gui" = ON ] && "$root/scripts/install-fonts.sh" >/dev/null
+# The window and the pictures draw with the installed diagram fonts.
+if [ "$gui" = ON ] || ! skipped pictures; then "$root/scripts/install-fonts.sh" >/dev/null; fi
 if [ ! -d "$root/bench/node_modules/chess.js" ] || [ ! -d "$root/bench/node_modules/chessops" ] ||
    [ "$root/bench/package-lock.json" -nt "$root/bench/node_modules/.package-lock.json" ]; then
     (cd "$root/bench" && npm ci --no-audit --no-fund --loglevel=error)
@@ -33,6 +35,7 @@ cmake -S "$root" -B "$build" -DCMAKE_BUILD_TYPE=Release -DBOARDQUILL_BENCH=ON \
     -DBOARDQUILL_GUI="$gui" >/dev/null
 targets="boardquill bq_bench"
 [ "$gui" = ON ] && targets="$targets bq_bench_preview"
+skipped pictures || targets="$targets bq_picture_bench"
 # shellcheck disable=SC2086
 cmake --build "$build" -j2 --target $targets >/dev/null
 
@@ -85,6 +88,19 @@ if ! skipped callgrind; then
     echo "callgrind|instructions/position|$total|$lines|$startup" >>"$results"
 fi
 
+# PDF, SVG and PNG (400 px boards) of the first diagrams of the same file,
+# each through the command line's picture output; the output goes when
+# measured (100,000 SVG files take 7 GB).
+if ! skipped pictures; then
+    for format in pdf svg png; do
+        pictures="$build/bench-pictures-$format"
+        rm -rf "$pictures"
+        run "$build/tests/bq_picture_bench" "$format" "$input" "$pictures" \
+            --lines "${BENCH_PICTURES:-100000}" --fonts-file "$fonts"
+        rm -rf "$pictures"
+    done
+fi
+
 if [ "$gui" = ON ] && ! skipped preview; then
     for n in 1000 10000; do
         run "$build/bench/bq_bench_preview" "$input" --lines "$n" --runs 3 --fonts-file "$fonts"
@@ -120,6 +136,12 @@ END {
   row("chessops 0.15.1 (parseFen + fromSetup)", "peer_chessops", "positions/s")
   row("chessops output", "peer_chessops_output", "MB/s")
   row("chessops peak memory", "peer_chessops_maxrss", "MB")
+  row("Pictures: PDF", "picture_pdf", "diagrams/s")
+  row("Pictures: PDF peak memory", "picture_pdf_maxrss", "MB")
+  row("Pictures: SVG", "picture_svg", "diagrams/s")
+  row("Pictures: SVG peak memory", "picture_svg_maxrss", "MB")
+  row("Pictures: PNG, 400 px", "picture_png", "diagrams/s")
+  row("Pictures: PNG peak memory", "picture_png_maxrss", "MB")
   row("Desktop: Convert to loaded preview, 1,000", "preview_loaded_1000", "s")
   row("Desktop: Convert to painted preview, 1,000", "preview_1000", "s")
   row("Desktop: Convert to loaded preview, 10,000", "preview_loaded_10000", "s")
@@ -141,3 +163,52 @@ END {
     printf "  command: %s\n", cg
   }
 }' "$results"
+
+# ---- games: PGN to EPD beside pgn-extract, and perft ---------------------------
+#   BENCH_PGN_REPEAT   copies of pgn-extract's eco.pgn in the input (40)
+if ! skipped games; then
+    BOARDQUILL_EXTRA_PACKAGES="pgn-extract" "$root/scripts/deps.sh"
+    cmake --build "$build" -j2 --target bq_bench_perft >/dev/null
+    eco=/usr/share/pgn-extract/eco.pgn
+    repeat=${BENCH_PGN_REPEAT:-40}
+    pgn="$build/bench-eco-$repeat.pgn"
+    if [ ! -s "$pgn" ]; then
+        i=0
+        while [ "$i" -lt "$repeat" ]; do cat "$eco"; i=$((i + 1)); done >"$pgn.tmp"
+        mv "$pgn.tmp" "$pgn"
+    fi
+    # Processor seconds (user and system) of each of $runs runs of a command,
+    # its output to $1, sorted: both programs run on one core, and so the
+    # figures hold on a machine busy with other work.
+    timed() {
+        out=$1
+        shift
+        n=0
+        while [ "$n" -lt "$runs" ]; do
+            /usr/bin/time -f "%U %S" -o "$build/bench-time.txt" "$@" >"$out" 2>/dev/null
+            awk '{ print $1 + $2 }' "$build/bench-time.txt"
+            n=$((n + 1))
+        done | sort -n
+    }
+    ours=$(timed "$build/bench-pgn-ours.epd" "$build/boardquill" pgn2epd --diagrams every:1 "$pgn")
+    theirs=$(timed "$build/bench-pgn-theirs.epd" /usr/games/pgn-extract -s --quiet -Wepd "$pgn")
+    # pgn-extract writes every position, a blank line after each game.
+    positions=$(grep -c / "$build/bench-pgn-theirs.epd")
+    games=$(grep -c -v / "$build/bench-pgn-theirs.epd")
+    perft=$("$build/bench/bq_bench_perft" --depth 5 --runs "$runs")
+    echo
+    echo "Games: eco.pgn x$repeat, $games games, $((positions - games)) moves, $runs runs"
+    printf '%s\n%s\n' "$ours" "$theirs" | awk -v runs="$runs" -v moves=$((positions - games)) \
+        -v perft="$perft" '
+    function median(a, n) { return n % 2 ? a[(n + 1) / 2] : (a[n / 2] + a[n / 2 + 1]) / 2 }
+    NR <= runs { us[NR] = $1; next }
+    { them[NR - runs] = $1 }
+    END {
+      o = median(us, runs); t = median(them, runs)
+      printf "%-50s %7.3f s CPU %10.0f moves/s\n", "boardquill pgn2epd --diagrams every:1 (median)", o, moves / o
+      printf "%-50s %7.3f s CPU %10.0f moves/s\n", "pgn-extract -Wepd, every position (median)", t, moves / t
+      printf "pgn2epd vs pgn-extract: %.2f times as fast (median)\n", t / o
+      split(perft, p, "|")
+      printf "Perft, %s: %.0f nodes/s (median; min %.0f, max %.0f)\n", p[6], p[4], p[3], p[5]
+    }'
+fi

@@ -8,10 +8,15 @@ qt6-base-dev libgl-dev xvfb xdotool xclip imagemagick x11-apps x11-utils"
 if [ "${BOARDQUILL_GUI:-ON}" = "OFF" ]; then
     packages="g++ cmake make pkg-config libfontconfig-dev fontconfig libgtest-dev googletest"
 fi
+# PDF, SVG and PNG output (Cairo, Pango, FreeType, zlib).
+packages="$packages libcairo2-dev libpango1.0-dev libfreetype-dev zlib1g-dev"
 # Running the program needs only the build packages ("deps.sh --run").
 if [ "${1:-}" != "--run" ]; then
-    # Fuzzing (scripts/fuzz.sh) and the memory check of scripts/hugefile.sh.
-    packages="$packages clang-14 libclang-rt-14-dev llvm-14 time"
+    # The picture tests read our files back with these.
+    packages="$packages librsvg2-bin poppler-utils"
+    # Fuzzing (scripts/fuzz.sh) and the memory check of scripts/hugefile.sh;
+    # the games reader's differential test (tests/games).
+    packages="$packages clang-14 libclang-rt-14-dev llvm-14 time pgn-extract"
     # The Debian package and its checks (scripts/package.sh); the Windows build
     # and its tests under Wine (scripts/wine-test.sh).
     packages="$packages dpkg-dev file desktop-file-utils appstream man-db \

@@ -4,14 +4,14 @@
 # Builds the libFuzzer targets (clang, build-fuzz/) and runs each for SECONDS
 # (default 60) on fuzz/corpus/<target>, one after the other, merging what
 # each run finds into its corpus. A crash stops with status 1; the input is
-# in build-fuzz/findings/<target>/. Targets: epdline convert fonts profile rtf.
+# in build-fuzz/findings/<target>/. Targets: epdline convert fonts profile rtf pgn.
 # Each run's log is build-fuzz/logs/<target>.log; the last line of the
 # summary gives executions and coverage.
 set -eu
 root=$(cd "$(dirname "$0")/.." && pwd)
 secs=${1:-60}
 [ $# -gt 0 ] && shift
-targets=${*:-epdline convert fonts profile rtf}
+targets=${*:-epdline convert fonts profile rtf pgn}
 build="$root/build-fuzz"
 
 CC=clang-14 CXX=clang++-14 cmake -S "$root" -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo \
@@ -23,6 +23,7 @@ dict_of() {
     epdline | convert) echo "$root/fuzz/epd.dict" ;;
     fonts | profile) echo "$root/fuzz/ini.dict" ;;
     rtf) echo "$root/fuzz/rtf.dict" ;;
+    pgn) echo "$root/fuzz/pgn.dict" ;;
   esac
 }
 

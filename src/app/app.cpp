@@ -16,7 +16,6 @@
 #include "support/settings.h"
 #include "support/texts.h"
 
-
 // Q_INIT_RESOURCE must be used outside any namespace.
 static void InitAppResourcesOnce() {
   Q_INIT_RESOURCE(app);

@@ -3,6 +3,8 @@
 #include <QAction>
 #include <QApplication>
 #include <QClipboard>
+#include <QDir>
+#include <QDropEvent>
 #include <QEvent>
 #include <QFile>
 #include <QFileDialog>
@@ -16,19 +18,28 @@
 #include <QMessageBox>
 #include <QMimeData>
 #include <QPlainTextEdit>
+#include <QScrollBar>
 #include <QShowEvent>
+#include <QSplitter>
 #include <QStatusBar>
 #include <QTextCursor>
 #include <QTextDocument>
 #include <QTextEdit>
+#include <QTimer>
+#include <QUrl>
 #include <QVBoxLayout>
+#include <algorithm>
 #include <stdexcept>
 
+#include "app/about.h"
 #include "app/busycursor.h"
+#include "app/firststart.h"
 #include "app/msgform.h"
 #include "app/rtfview.h"
 #include "app/settingsdlg.h"
 #include "app/winplace.h"
+#include "fonts/fontstatus.h"
+#include "support/atomicfile.h"
 #include "support/errors.h"
 #include "support/settings.h"
 
@@ -40,6 +51,13 @@ namespace {
 
 constexpr char kGeneral[] = "General";
 constexpr char kPlacementSection[] = "MainForm";
+// The EPD pane's share of the height, stored beside the placement.
+constexpr char kSplitterKey[] = "Splitter";
+constexpr int kEPDLines = 6;
+constexpr int kStatusMargin = 8;
+
+// Files that a drop loads (.pgn joins them once games are read).
+const QStringList kDropSuffixes = {QStringLiteral("epd"), QStringLiteral("txt")};
 
 QString Q(const std::string& s) {
   return QString::fromStdString(s);
@@ -86,25 +104,86 @@ TMainForm::~TMainForm() {
 void TMainForm::CreateControls() {
   setWindowTitle(kAppTitle);
   // The designed client area (313 x 173) is tiny on today's screens; this
-  // keeps its proportions at a usable size.
+  // keeps its proportions at a usable size. A first start sizes the window
+  // for its content (PlaceAtFirstStart).
   resize(700, 520);
 
   auto* central = new QWidget(this);
   auto* layout = new QVBoxLayout(central);
   layout->setContentsMargins(8, 4, 8, 4);
-  layout->setSpacing(2);
+  Splitter1 = new QSplitter(Qt::Vertical, central);
+  Splitter1->setObjectName("Splitter1");
+  Splitter1->setChildrenCollapsible(false);
+  Splitter1->addWidget(CreateEPDPart());
+  Splitter1->addWidget(CreatePreviewPart());
+  // More height goes to the preview; the EPD pane keeps its share.
+  Splitter1->setStretchFactor(0, 0);
+  Splitter1->setStretchFactor(1, 1);
+  layout->addWidget(Splitter1);
+  setCentralWidget(central);
 
-  Label2 = new QLabel(tr("EPD:"), central);
-  Memo2 = new QPlainTextEdit(central);
+  FontStatusLbl = new QLabel(this);
+  FontStatusLbl->setObjectName("FontStatusLbl");
+  // A narrow window wraps the font status rather than cutting it off.
+  FontStatusLbl->setWordWrap(true);
+  statusBar()->addWidget(FontStatusLbl, 1);
+
+  // The menu's shortcuts must beat the panes' own Ctrl+C and Ctrl+V, and
+  // drops on the panes load files or replace the EPD text.
+  for (QWidget* w : {static_cast<QWidget*>(Memo1), static_cast<QWidget*>(Memo2)})
+    w->installEventFilter(this);
+  for (QWidget* w : {Memo1->viewport(), Memo2->viewport()}) {
+    w->setAcceptDrops(true);
+    w->installEventFilter(this);
+  }
+  setAcceptDrops(true);
+  setTabOrder(Memo1, Memo2);
+
+  OpenDialog1 = new QFileDialog(this);
+  OpenDialog1->setObjectName("OpenDialog1");
+  OpenDialog1->setOption(QFileDialog::DontUseNativeDialog);
+  OpenDialog1->setFileMode(QFileDialog::ExistingFile);
+  OpenDialog1->setAcceptMode(QFileDialog::AcceptOpen);
+  OpenDialog1->setNameFilter(kEPDFilter);
+  connect(OpenDialog1, &QFileDialog::currentChanged, this,
+          [this](const QString&) { OpenDialog1SelectionChange(); });
+
+  SaveDialog1 = new QFileDialog(this);
+  SaveDialog1->setObjectName("SaveDialog1");
+  SaveDialog1->setOption(QFileDialog::DontUseNativeDialog);
+  SaveDialog1->setAcceptMode(QFileDialog::AcceptSave);
+  SaveDialog1->setNameFilter(kRTFFilter);
+  SaveDialog1->setDefaultSuffix(QStringLiteral("rtf"));
+}
+
+QWidget* TMainForm::CreateEPDPart() {
+  auto* part = new QWidget;
+  auto* layout = new QVBoxLayout(part);
+  layout->setContentsMargins(0, 0, 0, 0);
+  layout->setSpacing(2);
+  Label2 = new QLabel(tr("EPD:"), part);
+  Memo2 = new QPlainTextEdit(part);
   Memo2->setObjectName("Memo2");
   Memo2->setLineWrapMode(QPlainTextEdit::NoWrap);
   Memo2->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
   Memo2->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
-  Memo2->setFixedHeight(120);  // grows in width only
   Label2->setBuddy(Memo2);
+  // The highlight of a bad line lasts until the text changes.
+  connect(Memo2, &QPlainTextEdit::textChanged, this, [this] {
+    if (!Memo2->extraSelections().isEmpty()) Memo2->setExtraSelections({});
+  });
+  layout->addWidget(Label2);
+  layout->addWidget(Memo2, 1);
+  return part;
+}
 
-  Label1 = new QLabel(tr("RTF:"), central);
-  Memo1 = new QTextEdit(central);
+QWidget* TMainForm::CreatePreviewPart() {
+  auto* part = new QWidget;
+  auto* layout = new QVBoxLayout(part);
+  layout->setContentsMargins(0, 0, 0, 0);
+  layout->setSpacing(2);
+  Label1 = new QLabel(tr("RTF:"), part);
+  Memo1 = new QTextEdit(part);
   Memo1->setObjectName("Memo1");
   Memo1->setReadOnly(true);
   Memo1->setLineWrapMode(QTextEdit::NoWrap);
@@ -119,29 +198,9 @@ void TMainForm::CreateControls() {
   previewFont.setPointSize(8);
   Memo1->setFont(previewFont);
   Label1->setBuddy(Memo1);
-
-  layout->addWidget(Label2);
-  layout->addWidget(Memo2);
   layout->addWidget(Label1);
   layout->addWidget(Memo1, 1);
-  setCentralWidget(central);
-
-  FontStatusLbl = new QLabel(this);
-  statusBar()->addWidget(FontStatusLbl, 1);
-
-  // The menu's shortcuts must beat the panes' own Ctrl+C and Ctrl+V.
-  Memo1->installEventFilter(this);
-  Memo2->installEventFilter(this);
-  setTabOrder(Memo1, Memo2);
-
-  OpenDialog1 = new QFileDialog(this);
-  OpenDialog1->setObjectName("OpenDialog1");
-  OpenDialog1->setOption(QFileDialog::DontUseNativeDialog);
-  OpenDialog1->setFileMode(QFileDialog::ExistingFile);
-  OpenDialog1->setAcceptMode(QFileDialog::AcceptOpen);
-  OpenDialog1->setNameFilter(kEPDFilter);
-  connect(OpenDialog1, &QFileDialog::currentChanged, this,
-          [this](const QString&) { OpenDialog1SelectionChange(); });
+  return part;
 }
 
 void TMainForm::CreateMenus() {
@@ -158,6 +217,11 @@ void TMainForm::CreateMenus() {
   File1 = menuBar()->addMenu(tr("&File"));
   Open1 = add(File1, tr("Open..."), "Open1", QKeySequence(Qt::CTRL | Qt::Key_O),
               &TMainForm::Open1Click);
+  OpenRecent1 = File1->addMenu(tr("Open &Recent"));
+  OpenRecent1->setObjectName("OpenRecent1");
+  SaveRTFAs1 = add(File1, tr("Save RTF &As..."), "SaveRTFAs1", QKeySequence(Qt::CTRL | Qt::Key_S),
+                   &TMainForm::SaveRTFAs1Click);
+  SaveRTFAs1->setEnabled(false);  // until there is a document
   File1->addSeparator();
   Settings1 = add(File1, tr("&Settings..."), "Settings1", QKeySequence(Qt::Key_F2),
                   &TMainForm::Settings1Click);
@@ -195,24 +259,31 @@ void TMainForm::ReportError(const QString& text) {
 }
 
 void TMainForm::FormCreate() {
-  fontInfoMan_ = std::make_unique<TChessFontInfoMan>(ProgramFolder() + "ChsFonts.ini");
-  DiagFont = ReadStrSetting(kGeneral, "DiagFont", "");
-  DiagFontCharSet = ReadIntSetting(kGeneral, "DiagFontCharSet", 0);
-  DiagFontSize = ReadIntSetting(kGeneral, "DiagFontSize", 20);
-  ShowCoords = ReadBoolSetting(kGeneral, "ShowCoords", false);
-  TextFont = ReadStrSetting(kGeneral, "TextFont", "Arial");
-  TextFontSize = ReadIntSetting(kGeneral, "TextFontSize", 10);
-  Operations = ReadStrSetting(kGeneral, "Operations", "id,bm");
+  const std::string fontsFile = ProgramFolder() + "ChsFonts.ini";
+  fontInfoMan_ = std::make_unique<TChessFontInfoMan>(fontsFile);
+  describedFonts_ = DescribedFontNames(fontsFile);
+  const TProfileFile ini = TProfileFile::Load(SettingsFileName());
+  settings_ = ReadConvertSettings(ini);
+  // A value that does not fit reads as the default, as for the command line.
+  std::vector<std::string> warnings;
+  layout_ = storedLayout_ = ReadLayoutSettings(ini, warnings);
   OpenDir = ReadStrSetting(kGeneral, "OpenDir", "");
+  SaveDir = ReadStrSetting(kGeneral, "SaveDir", "");
+  recent_ = TRecentFiles::Read();
+  UpdateRecentMenu();
+  UpdateFontStatus();
 }
 
 void TMainForm::FormShow() {
-  RestorePlacement(std::string(), kPlacementSection, this, nullptr, false);
+  if (!RestorePlacement(std::string(), kPlacementSection, this, nullptr, false))
+    PlaceAtFirstStart();
+  RestoreSplitter();
   MAutoCopyafterPaste->setChecked(ReadBoolSetting(kGeneral, "AutoCopy", true));
 }
 
 void TMainForm::FormHide() {
-  SavePlacement(std::string(), kPlacementSection, this);
+  SavePlacement(std::string(), kPlacementSection, this, TBorderStyle::Sizeable,
+                {{kSplitterKey, Splitter1->sizes().value(0)}});
   WriteBoolSetting(kGeneral, "AutoCopy", MAutoCopyafterPaste->isChecked());
 }
 
@@ -220,14 +291,66 @@ void TMainForm::FormDestroy() {
   if (destroyed_) return;
   destroyed_ = true;
   fontInfoMan_.reset();
-  WriteStrSetting(kGeneral, "DiagFont", DiagFont);
-  WriteIntSetting(kGeneral, "DiagFontCharSet", DiagFontCharSet);
-  WriteIntSetting(kGeneral, "DiagFontSize", DiagFontSize);
-  WriteBoolSetting(kGeneral, "ShowCoords", ShowCoords);
-  WriteStrSetting(kGeneral, "TextFont", TextFont);
-  WriteIntSetting(kGeneral, "TextFontSize", TextFontSize);
-  WriteStrSetting(kGeneral, "Operations", Operations);
+  const TConvertSettings& s = settings_;
+  WriteStrSetting(kGeneral, "DiagFont", s.DiagFont);
+  WriteIntSetting(kGeneral, "DiagFontCharSet", s.DiagFontCharSet);
+  WriteIntSetting(kGeneral, "DiagFontSize", s.DiagFontSize);
+  WriteBoolSetting(kGeneral, "ShowCoords", s.ShowCoords);
+  WriteStrSetting(kGeneral, "TextFont", s.TextFont);
+  WriteIntSetting(kGeneral, "TextFontSize", s.TextFontSize);
+  WriteStrSetting(kGeneral, "Operations", s.Operations);
   WriteStrSetting(kGeneral, "OpenDir", OpenDir);
+  // The later settings are written only when used: a settings file of a
+  // run that never touched them stays as it was.
+  if (!SaveDir.empty()) WriteStrSetting(kGeneral, "SaveDir", SaveDir);
+  if (layout_ != storedLayout_) {
+    TProfileFile ini = TProfileFile::LoadForUpdate(SettingsFileName());
+    WriteLayoutSettings(ini, layout_);
+    ini.Save(SettingsFileName());
+  }
+}
+
+int TMainForm::EPDPaneHeight() const {
+  return Memo2->fontMetrics().lineSpacing() * kEPDLines +
+         2 * static_cast<int>(Memo2->document()->documentMargin()) + 2 * Memo2->frameWidth() +
+         Memo2->horizontalScrollBar()->sizeHint().height();
+}
+
+int TMainForm::EPDPartHeight() {
+  const QSize memo2Min = Memo2->minimumSize();
+  Memo2->setMinimumHeight(EPDPaneHeight());
+  const int height = Splitter1->widget(0)->minimumSizeHint().height();
+  Memo2->setMinimumSize(memo2Min);
+  return height;
+}
+
+void TMainForm::PlaceAtFirstStart() {
+  // The panes' needs as minimum sizes let the layouts add up everything
+  // around them: menu, labels, margins, splitter handle, status line.
+  const QSize diagram = OneDiagramSize(*Memo1, settings_, *fontInfoMan_);
+  const QSize preview(
+      diagram.width() + 2 * Memo1->frameWidth() + Memo1->verticalScrollBar()->sizeHint().width(),
+      diagram.height() + 2 * Memo1->frameWidth() +
+          Memo1->horizontalScrollBar()->sizeHint().height());
+  const QSize memo1Min = Memo1->minimumSize(), memo2Min = Memo2->minimumSize();
+  Memo2->setMinimumHeight(EPDPaneHeight());
+  Memo1->setMinimumSize(preview);
+  // Wide enough for the font status on one line (room for the size grip).
+  const int status =
+      FontStatusLbl->fontMetrics().horizontalAdvance(FontStatusLbl->text()) + 4 * kStatusMargin;
+  const QSize wanted = minimumSizeHint().expandedTo(QSize(std::max(width(), status), 0));
+  Memo1->setMinimumSize(memo1Min);
+  Memo2->setMinimumSize(memo2Min);
+  setGeometry(FirstStartRect(wanted, AvailableArea(), FrameAllowance(this)));
+}
+
+void TMainForm::RestoreSplitter() {
+  // Placements stored before the splitter existed give the EPD pane its
+  // lines.
+  const int stored = ReadIntSetting(kPlacementSection, kSplitterKey, 0);
+  const int epd = stored > 0 ? stored : EPDPartHeight();
+  // The preview takes the rest once the window is laid out (its stretch).
+  Splitter1->setSizes({epd, std::max(1, Splitter1->height() - epd)});
 }
 
 void TMainForm::showEvent(QShowEvent* event) {
@@ -241,60 +364,166 @@ void TMainForm::hideEvent(QHideEvent* event) {
 }
 
 bool TMainForm::eventFilter(QObject* watched, QEvent* event) {
-  if (event->type() == QEvent::ShortcutOverride) {
-    auto* key = static_cast<QKeyEvent*>(event);
-    const QKeySequence pressed(key->keyCombination());
-    for (const QAction* a : {Open1, Settings1, CopyFEN1, Pa1, ConvertEPDtoRTF1}) {
-      if (a->isEnabled() && a->shortcut().matches(pressed) == QKeySequence::ExactMatch) {
-        // Not accepting the override lets the shortcut map run the menu's action.
-        event->ignore();
-        return true;
+  switch (event->type()) {
+    case QEvent::DragEnter:
+    case QEvent::DragMove:
+    case QEvent::Drop:
+      if (HandleDrag(event)) return true;
+      break;
+    case QEvent::ShortcutOverride: {
+      auto* key = static_cast<QKeyEvent*>(event);
+      const QKeySequence pressed(key->keyCombination());
+      for (const QAction* a : {Open1, Settings1, CopyFEN1, Pa1, ConvertEPDtoRTF1}) {
+        if (a->isEnabled() && a->shortcut().matches(pressed) == QKeySequence::ExactMatch) {
+          // Not accepting the override lets the shortcut map run the menu's action.
+          event->ignore();
+          return true;
+        }
       }
+      break;
     }
+    default:
+      break;
   }
   return QMainWindow::eventFilter(watched, event);
+}
+
+void TMainForm::dragEnterEvent(QDragEnterEvent* event) {
+  HandleDrag(event);
+}
+
+void TMainForm::dragMoveEvent(QDragMoveEvent* event) {
+  HandleDrag(event);
+}
+
+void TMainForm::dropEvent(QDropEvent* event) {
+  HandleDrag(event);
+}
+
+namespace {
+
+// What a drop brings: files to load, or else text.
+struct TDropped {
+  QStringList Files;
+  QString Text;
+  bool Empty() const { return Files.isEmpty() && Text.isEmpty(); }
+};
+
+TDropped ReadDrop(const QMimeData& data) {
+  TDropped d;
+  // Dropped files come with their names as text too: a drop of files that
+  // do not load is refused, not taken as EPD text.
+  if (data.hasUrls()) {
+    for (const QUrl& url : data.urls()) {
+      const QString path = url.toLocalFile();
+      if (!path.isEmpty() && kDropSuffixes.contains(QFileInfo(path).suffix(), Qt::CaseInsensitive))
+        d.Files << path;
+    }
+  } else if (data.hasText()) {
+    d.Text = data.text();
+  }
+  return d;
+}
+
+}  // namespace
+
+bool TMainForm::CanDrop(const QMimeData& data) {
+  return !ReadDrop(data).Empty();
+}
+
+bool TMainForm::HandleDrag(QEvent* event) {
+  // QDragEnterEvent and QDragMoveEvent are drop events too.
+  auto* drop = static_cast<QDropEvent*>(event);
+  // Text dragged from the panes themselves (the source is ours) moves as in
+  // any editor.
+  if (drop->source() != nullptr) return false;
+  const TDropped dropped = drop->mimeData() ? ReadDrop(*drop->mimeData()) : TDropped{};
+  if (dropped.Empty()) {
+    drop->ignore();
+    return true;
+  }
+  drop->acceptProposedAction();
+  if (event->type() != QEvent::Drop) return true;
+  // The drag source waits until the drop returns: no message box in it.
+  QTimer::singleShot(0, this, [this, dropped] {
+    Guarded([this, &dropped] { TakeDrop(dropped.Files, dropped.Text); });
+  });
+  return true;
+}
+
+bool TMainForm::DropData(const QMimeData& data) {
+  const TDropped dropped = ReadDrop(data);
+  if (dropped.Empty()) return false;
+  TakeDrop(dropped.Files, dropped.Text);
+  return true;
+}
+
+void TMainForm::TakeDrop(const QStringList& files, const QString& text) {
+  if (!files.isEmpty()) {
+    OpenFiles(files);
+  } else {
+    Memo2->clear();
+    Memo2->insertPlainText(text);
+  }
+  ConvertAndCopy();
 }
 
 bool TMainForm::AutoCopy() const {
   return MAutoCopyafterPaste->isChecked();
 }
 
-TConvertSettings TMainForm::ConvertSettings() const {
-  TConvertSettings s;
-  s.Operations = Operations;
-  s.DiagFont = DiagFont;
-  s.DiagFontCharSet = DiagFontCharSet;
-  s.DiagFontSize = DiagFontSize;
-  s.ShowCoords = ShowCoords;
-  s.TextFont = TextFont;
-  s.TextFontSize = TextFontSize;
-  return s;
+void TMainForm::SetConvertSettings(const TConvertSettings& settings) {
+  settings_ = settings;
+  UpdateFontStatus();
 }
 
 void TMainForm::ConvertEPD() {
+  if (const std::optional<TTextSpot> bad = Convert()) ShowBadLine(*bad);
+}
+
+std::optional<TTextSpot> TMainForm::Convert() {
   TBusyCursor busy;
   // A new preview replaces the old one: neither the old one's layout nor a
   // selection waiting for it goes on.
   StopSelection();
   previewLayout_.Stop();
-  const std::string text = Memo2->toPlainText().toStdString();
-  TConvertResult result = ConvertEPDText(text, ConvertSettings(), *fontInfoMan_);
+  const QString pane = Memo2->toPlainText();
+  TConvertResult result = ConvertEPDText(pane.toStdString(), settings_, *fontInfoMan_);
   Memo1->clear();
   previewDocument_.clear();
+  SaveRTFAs1->setEnabled(false);
   UpdateFontStatus();
   if (!result.Ok) {
     ShowError(result.Message, result.Reason);
-    return;
+    return FindBadLine(pane, ErrorLineNumber(result.Message), result.Reason);
   }
-  if (result.Document.empty()) return;
+  if (result.Document.empty()) return std::nullopt;
   LoadRTF(Memo1, result.Document);
   previewDocument_ = std::move(result.Document);
+  SaveRTFAs1->setEnabled(true);
   previewLayout_.Start(*Memo1, PreviewPacing);
+  return std::nullopt;
+}
+
+void TMainForm::ShowBadLine(const TTextSpot& spot) {
+  QTextEdit::ExtraSelection line;
+  line.cursor = QTextCursor(Memo2->document());
+  line.cursor.setPosition(spot.LineStart);
+  line.cursor.setPosition(spot.LineEnd, QTextCursor::KeepAnchor);
+  line.format.setBackground(Memo2->palette().highlight());
+  line.format.setForeground(Memo2->palette().highlightedText());
+  Memo2->setExtraSelections({line});
+  QTextCursor caret(Memo2->document());
+  caret.setPosition(spot.Caret);
+  Memo2->setTextCursor(caret);
+  Memo2->centerCursor();
+  Memo2->setFocus();
 }
 
 void TMainForm::UpdateFontStatus() {
-  FontStatusLbl->setText(fontInfoMan_->FontIndex(DiagFont) < 0 ? QString(kNoDiagramFont)
-                                                               : QString());
+  const TFontState state =
+      DiagramFontState(settings_.DiagFont, describedFonts_, InstalledFontList());
+  FontStatusLbl->setText(QString::fromStdString(FontStateText(state, settings_.DiagFont)));
 }
 
 void TMainForm::ShowError(const std::string& message, const std::string& reason) {
@@ -305,14 +534,58 @@ void TMainForm::ShowError(const std::string& message, const std::string& reason)
 }
 
 void TMainForm::OpenFile(const QString& path) {
-  OpenDir = IncludeTrailingSeparator(QFileInfo(path).path().toStdString());
-  QFile file(path);
-  if (!file.open(QIODevice::ReadOnly)) throw TRunError("Cannot open file " + path.toStdString());
-  const QByteArray bytes = file.readAll();
-  if (file.error() != QFileDevice::NoError) {
-    throw TRunError("Cannot open file " + path.toStdString());
+  OpenFiles({path});
+}
+
+void TMainForm::OpenFiles(const QStringList& paths) {
+  QString text;
+  for (const QString& path : paths) {
+    OpenDir = IncludeTrailingSeparator(QFileInfo(path).path().toStdString());
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) throw TRunError("Cannot open file " + path.toStdString());
+    const QByteArray bytes = file.readAll();
+    if (file.error() != QFileDevice::NoError) {
+      throw TRunError("Cannot open file " + path.toStdString());
+    }
+    if (!text.isEmpty() && !text.endsWith(QLatin1Char('\n'))) text += QLatin1Char('\n');
+    text += PaneText(std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size())));
   }
-  LoadTextPane(Memo2, std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size())));
+  Memo2->setPlainText(text);
+  TRecentFiles recent = recent_;
+  for (const QString& path : paths) recent.Add(QFileInfo(path).absoluteFilePath().toStdString());
+  StoreRecent(recent);
+}
+
+void TMainForm::OpenRecent(const QString& path) {
+  if (QFileInfo::exists(path)) {
+    OpenFile(path);
+    return;
+  }
+  TRecentFiles recent = recent_;
+  recent.Remove(path.toStdString());
+  StoreRecent(recent);
+  if (Presenter.ShowMessage)
+    Presenter.ShowMessage(this, tr("%1 no longer exists; it is removed from the recent files.")
+                                    .arg(QDir::toNativeSeparators(path)));
+}
+
+void TMainForm::StoreRecent(const TRecentFiles& recent) {
+  recent_ = recent;
+  UpdateRecentMenu();
+  recent_.Write();
+}
+
+void TMainForm::UpdateRecentMenu() {
+  OpenRecent1->clear();
+  int n = 0;
+  for (const std::string& file : recent_.Paths()) {
+    const QString path = Q(file);
+    QString caption = QDir::toNativeSeparators(path);
+    caption.replace(QLatin1Char('&'), QStringLiteral("&&"));
+    QAction* a = OpenRecent1->addAction(QStringLiteral("&%1 %2").arg(++n).arg(caption));
+    connect(a, &QAction::triggered, this, [this, path] { Guarded([&] { OpenRecent(path); }); });
+  }
+  OpenRecent1->setEnabled(n > 0);
 }
 
 void TMainForm::Open1Click() {
@@ -321,6 +594,23 @@ void TMainForm::Open1Click() {
   const QStringList files = OpenDialog1->selectedFiles();
   if (files.isEmpty()) return;
   OpenFile(files.front());
+}
+
+void TMainForm::SaveRTFAs1Click() {
+  if (previewDocument_.empty()) return;
+  SaveDialog1->setDirectory(Q(SaveDir.empty() ? OpenDir : SaveDir));
+  if (SaveDialog1->exec() != QDialog::Accepted) return;
+  const QStringList files = SaveDialog1->selectedFiles();
+  if (!files.isEmpty()) SaveRTF(files.front());
+}
+
+void TMainForm::SaveRTF(const QString& path) {
+  SaveDir = IncludeTrailingSeparator(QFileInfo(path).path().toStdString());
+  try {
+    TReplacingFile::Replace(path.toStdString(), previewDocument_);
+  } catch (const TFileError&) {
+    throw TRunError("Unable to write to " + path.toStdString());
+  }
 }
 
 void TMainForm::OpenDialog1SelectionChange() {
@@ -338,15 +628,21 @@ void TMainForm::Exit1Click() {
 void TMainForm::CopyFEN1Click() {
   Memo2->clear();
   Memo2->paste();
+  ConvertAndCopy();
+}
+
+void TMainForm::ConvertAndCopy() {
   if (!MAutoCopyafterPaste->isChecked()) return;
-  // Copy RTF follows however the conversion ended.
+  // Copy RTF follows however the conversion ended; then a bad line is shown.
+  std::optional<TTextSpot> bad;
   try {
-    ConvertEPD();
+    bad = Convert();
   } catch (...) {
     Pa1Click();
     throw;
   }
   Pa1Click();
+  if (bad) ShowBadLine(*bad);
 }
 
 void TMainForm::Pa1Click() {
@@ -403,11 +699,7 @@ void TMainForm::MAutoCopyafterPasteClick() {
 }
 
 void TMainForm::About1Click() {
-  const QString text = QStringLiteral(
-                           "Boardquill %1\nTurns EPD positions into chess diagrams for documents.\n"
-                           "Copyright (C) the Boardquill developers. Free to use, copy and share.")
-                           .arg(QStringLiteral(BOARDQUILL_VERSION));
-  if (Presenter.ShowMessage) Presenter.ShowMessage(this, text);
+  if (Presenter.ShowMessage) Presenter.ShowMessage(this, AboutText());
 }
 
 }  // namespace bq

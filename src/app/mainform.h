@@ -8,25 +8,35 @@
 #include <exception>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
+#include <vector>
 
+#include "app/badline.h"
+#include "app/recentfiles.h"
 #include "app/slicedlayout.h"
 #include "convert/driver.h"
+#include "convert/layout.h"
 #include "fonts/catalogue.h"
 
 class QAction;
+class QDragEnterEvent;
+class QDragMoveEvent;
+class QDropEvent;
 class QFileDialog;
 class QLabel;
 class QMenu;
+class QMimeData;
 class QPlainTextEdit;
+class QSplitter;
 class QTextDocument;
 class QTextEdit;
 
 namespace bq {
 
 inline constexpr const char kAppTitle[] = "Boardquill";
-inline constexpr const char kNoDiagramFont[] = "No diagram font chosen: File > Settings...";
 inline constexpr const char kEPDFilter[] = "EPD files (*.epd)";
+inline constexpr const char kRTFFilter[] = "RTF documents (*.rtf)";
 
 // How the main window shows messages. Tests replace the functions so that
 // no modal dialog waits for a user.
@@ -47,18 +57,22 @@ class TMainForm : public QMainWindow {
   explicit TMainForm(QWidget* parent = nullptr);
   ~TMainForm() override;
 
-  // Settings held in memory, section "General".
+  // Settings held in memory, section "General": the folder of Open... and
+  // the conversion settings.
   std::string OpenDir;
-  std::string DiagFont;
-  std::int32_t DiagFontCharSet = 0;
-  std::int32_t DiagFontSize = 20;
-  bool ShowCoords = false;
-  std::int32_t TextFontSize = 10;
-  std::string TextFont = "Arial";
-  std::string Operations = "id,bm";
+  const TConvertSettings& ConvertSettings() const { return settings_; }
+  // Takes the settings (the settings dialog's OK) and tells in the status
+  // line whether the diagram font can draw.
+  void SetConvertSettings(const TConvertSettings& settings);
+
+  // How the diagrams are laid out (orientation, mark, caption, columns,
+  // answer key); written at the end only when changed.
+  const TLayoutSettings& LayoutSettings() const { return layout_; }
+  void SetLayoutSettings(const TLayoutSettings& layout) { layout_ = layout; }
+  // The folder of Save RTF As..., kept once used.
+  std::string SaveDir;
 
   const TChessFontInfoMan& FontInfoMan() const { return *fontInfoMan_; }
-  TConvertSettings ConvertSettings() const;
 
   // The conversion driver: the EPD pane into the preview.
   void ConvertEPD();
@@ -68,8 +82,23 @@ class TMainForm : public QMainWindow {
   void ReportError(const QString& text);
   // Open... after the dialog: sets OpenDir and loads the file into the EPD
   // pane. Throws TRunError("Cannot open file <path>") or "Failed to Load
-  // Stream".
+  // Stream". Several files load one after the other into the pane; each
+  // goes to the top of the recent files.
   void OpenFile(const QString& path);
+  void OpenFiles(const QStringList& paths);
+  // Save RTF As... after the dialog: the preview's document as a file that
+  // appears whole or not at all; sets SaveDir. Throws TRunError("Unable to
+  // write to <path>").
+  void SaveRTF(const QString& path);
+  // File > Open Recent: a file that is gone leaves the list with a message.
+  void OpenRecent(const QString& path);
+  const TRecentFiles& RecentFiles() const { return recent_; }
+  // Files and text dropped on the window: files as Open... loads them, text
+  // as Paste EPD puts it in; then, with Auto Convert and Copy checked,
+  // converted and copied as after a paste. False when the data holds
+  // neither.
+  bool DropData(const QMimeData& data);
+  static bool CanDrop(const QMimeData& data);
   // The document shown in the preview, as the driver made it; empty when the
   // preview is empty.
   const std::string& PreviewDocument() const { return previewDocument_; }
@@ -84,6 +113,7 @@ class TMainForm : public QMainWindow {
 
   // Command handlers (menu order).
   void Open1Click();
+  void SaveRTFAs1Click();
   void Settings1Click();
   void Exit1Click();
   void CopyFEN1Click();
@@ -95,16 +125,20 @@ class TMainForm : public QMainWindow {
 
   TMessagePresenter Presenter;
 
+  QSplitter* Splitter1;  // EPD pane above, preview below
   QLabel* Label2;
   QPlainTextEdit* Memo2;
   QLabel* Label1;
   QTextEdit* Memo1;
   QLabel* FontStatusLbl;
   QFileDialog* OpenDialog1;
+  QFileDialog* SaveDialog1;
   QMenu* File1;
   QMenu* Edit1;
   QMenu* Help1;
   QAction* Open1;
+  QMenu* OpenRecent1;
+  QAction* SaveRTFAs1;
   QAction* Settings1;
   QAction* Exit1;
   QAction* CopyFEN1;
@@ -117,6 +151,9 @@ class TMainForm : public QMainWindow {
   void showEvent(QShowEvent* event) override;
   void hideEvent(QHideEvent* event) override;
   bool eventFilter(QObject* watched, QEvent* event) override;
+  void dragEnterEvent(QDragEnterEvent* event) override;
+  void dragMoveEvent(QDragMoveEvent* event) override;
+  void dropEvent(QDropEvent* event) override;
 
  private:
   void FormCreate();
@@ -124,8 +161,29 @@ class TMainForm : public QMainWindow {
   void FormHide();
   void FormDestroy();
   void CreateControls();
+  QWidget* CreateEPDPart();
+  QWidget* CreatePreviewPart();
   void CreateMenus();
+  void UpdateRecentMenu();
+  void StoreRecent(const TRecentFiles& recent);
   void UpdateFontStatus();
+  // First start: a size that shows the EPD pane and one whole diagram,
+  // centred in the screen's available area; and the split of the height.
+  void PlaceAtFirstStart();
+  void RestoreSplitter();
+  // The EPD pane's height for its lines, and its part's (label included).
+  int EPDPaneHeight() const;
+  int EPDPartHeight();
+  // Converts the EPD pane into the preview; after an error, its message and
+  // where the bad line stands in the pane.
+  std::optional<TTextSpot> Convert();
+  // The bad line in view and highlighted, the cursor where the reason says.
+  void ShowBadLine(const TTextSpot& spot);
+  // What follows a paste or a drop: with the Auto check mark, convert and
+  // copy.
+  void ConvertAndCopy();
+  bool HandleDrag(QEvent* event);
+  void TakeDrop(const QStringList& files, const QString& text);
   void SelectWholePreview();
   void PreviewLaidOut();
   void StopSelection();
@@ -133,6 +191,11 @@ class TMainForm : public QMainWindow {
   void Guarded(const std::function<void()>& command);
 
   std::unique_ptr<TChessFontInfoMan> fontInfoMan_;
+  std::vector<std::string> describedFonts_;  // every font ChsFonts.ini lists
+  TConvertSettings settings_;
+  TLayoutSettings layout_;
+  TLayoutSettings storedLayout_;  // as read at the start
+  TRecentFiles recent_;
   std::string previewDocument_;
   bool destroyed_ = false;
 

@@ -220,7 +220,7 @@ void LoadRTF(QTextEdit* pane, std::string_view text, std::size_t limit) {
   pane->setDocument(doc.release());
 }
 
-void LoadTextPane(QPlainTextEdit* pane, std::string_view text, std::size_t limit) {
+QString PaneText(std::string_view text, std::size_t limit) {
   if (text.size() > limit) FailLoad();
   TRTFDocument rtf;
   QString plain =
@@ -228,7 +228,11 @@ void LoadTextPane(QPlainTextEdit* pane, std::string_view text, std::size_t limit
   // CR LF and lone CR end lines as LF does; the pane would show a CR as a glyph.
   plain.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
   plain.replace(QLatin1Char('\r'), QLatin1Char('\n'));
-  pane->setPlainText(plain);
+  return plain;
+}
+
+void LoadTextPane(QPlainTextEdit* pane, std::string_view text, std::size_t limit) {
+  pane->setPlainText(PaneText(text, limit));
 }
 
 }  // namespace bq

@@ -1,6 +1,7 @@
 #pragma once
 // Loading documents into the text panes: RTF through our reader, anything
 // else as plain text.
+#include <QString>
 #include <cstddef>
 #include <string_view>
 
@@ -27,7 +28,11 @@ void FillTextDocument(QTextDocument& doc, const TRTFDocument& rtf, double dpi);
 // its content.
 void LoadRTF(QTextEdit* pane, std::string_view text, std::size_t limit = kMaxPaneText);
 
-// The same for a plain-text pane: an RTF text contributes its text only.
+// The text a plain-text pane shows for a file's bytes: an RTF text
+// contributes its text only; lines end in LF. Throws TRunError("Failed to
+// Load Stream") beyond the limit.
+QString PaneText(std::string_view text, std::size_t limit = kMaxPaneText);
+// Replaces the content of a plain-text pane by PaneText(text).
 void LoadTextPane(QPlainTextEdit* pane, std::string_view text, std::size_t limit = kMaxPaneText);
 
 }  // namespace bq

@@ -10,6 +10,7 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QShowEvent>
+#include <QSpinBox>
 #include <QTabWidget>
 #include <QToolButton>
 #include <QVBoxLayout>
@@ -114,97 +115,154 @@ TSettingsDlg::TSettingsDlg(QWidget* parent) : QDialog(parent) {
   PageControl1 = new QTabWidget(this);
   TabSheet1 = new QWidget;
   TabSheet2 = new QWidget;
+  TabSheet3 = new QWidget;
+  CreateFontsPage();
+  CreateOperationsPage();
+  CreateLayoutPage();
+  PageControl1->addTab(TabSheet1, tr("Fonts"));
+  PageControl1->addTab(TabSheet2, tr("Operations"));
+  PageControl1->addTab(TabSheet3, tr("Layout"));
+  PageControl1->setCurrentWidget(TabSheet2);
 
+  auto* layout = new QVBoxLayout(this);
+  layout->addWidget(PageControl1, 1);
+  layout->addLayout(CreateButtons());
+  layout->setSizeConstraint(QLayout::SetFixedSize);
+
+  FormCreate();
+}
+
+void TSettingsDlg::CreateFontsPage() {
   RTFGB = new QGroupBox(tr("Diagram Font:"), TabSheet1);
   FontNameLbl = new QLabel(tr("Font:"), RTFGB);
   RTFFontNameCmb = new QComboBox(RTFGB);
-  RTFFontNameCmb->setEditable(false);
-  RTFFontNameCmb->setMinimumWidth(260);
-  FontNameLbl->setBuddy(RTFFontNameCmb);
   FontSizeLbl = new QLabel(tr("Size:"), RTFGB);
   FontSizeEd = new QLineEdit(QStringLiteral("0"), RTFGB);
-  FontSizeEd->setFixedWidth(56);
-  FontSizeLbl->setBuddy(FontSizeEd);
   FontSizeUD = new TUpDown(FontSizeEd, 0, 100, RTFGB);
   RTFDiagAddBorderCB = new QCheckBox(tr("Coordinates"), RTFGB);
-  {
-    auto* grid = new QGridLayout(RTFGB);
-    grid->addWidget(FontNameLbl, 0, 0);
-    grid->addWidget(FontSizeLbl, 0, 1);
-    grid->addWidget(RTFFontNameCmb, 1, 0);
-    auto* size = new QHBoxLayout;
-    size->setSpacing(0);
-    size->addWidget(FontSizeEd);
-    size->addWidget(FontSizeUD);
-    size->addStretch(1);
-    grid->addLayout(size, 1, 1);
-    grid->addWidget(RTFDiagAddBorderCB, 2, 0);
-  }
+  auto* diagram = FontGrid(RTFGB, FontNameLbl, RTFFontNameCmb, FontSizeLbl, FontSizeEd, FontSizeUD);
+  diagram->addWidget(RTFDiagAddBorderCB, 2, 0);
+  connect(RTFFontNameCmb, &QComboBox::activated, this, [this](int) { RTFFontNameCmbChange(); });
 
   RTFGameGB = new QGroupBox(tr("Text Font"), TabSheet1);
   RTFGameTextFontNameLbl = new QLabel(tr("Font:"), RTFGameGB);
   RTFGameTextFontNameCmb = new QComboBox(RTFGameGB);
-  RTFGameTextFontNameCmb->setEditable(false);
-  RTFGameTextFontNameCmb->setMinimumWidth(260);
-  RTFGameTextFontNameLbl->setBuddy(RTFGameTextFontNameCmb);
   RTFGameFontSizeLbl = new QLabel(tr("Size:"), RTFGameGB);
   RTFGameFontSizeEd = new QLineEdit(QStringLiteral("0"), RTFGameGB);
-  RTFGameFontSizeEd->setFixedWidth(56);
-  RTFGameFontSizeLbl->setBuddy(RTFGameFontSizeEd);
   RTFGameFontSizeUD = new TUpDown(RTFGameFontSizeEd, 0, 100, RTFGameGB);
-  {
-    auto* grid = new QGridLayout(RTFGameGB);
-    grid->addWidget(RTFGameTextFontNameLbl, 0, 0);
-    grid->addWidget(RTFGameFontSizeLbl, 0, 1);
-    grid->addWidget(RTFGameTextFontNameCmb, 1, 0);
-    auto* size = new QHBoxLayout;
-    size->setSpacing(0);
-    size->addWidget(RTFGameFontSizeEd);
-    size->addWidget(RTFGameFontSizeUD);
-    size->addStretch(1);
-    grid->addLayout(size, 1, 1);
-  }
-  {
-    auto* v = new QVBoxLayout(TabSheet1);
-    v->addWidget(RTFGB);
-    v->addWidget(RTFGameGB);
-    v->addStretch(1);
-  }
+  FontGrid(RTFGameGB, RTFGameTextFontNameLbl, RTFGameTextFontNameCmb, RTFGameFontSizeLbl,
+           RTFGameFontSizeEd, RTFGameFontSizeUD);
 
+  auto* v = new QVBoxLayout(TabSheet1);
+  v->addWidget(RTFGB);
+  v->addWidget(RTFGameGB);
+  v->addStretch(1);
+}
+
+QGridLayout* TSettingsDlg::FontGrid(QGroupBox* box, QLabel* nameLbl, QComboBox* name,
+                                    QLabel* sizeLbl, QLineEdit* size, TUpDown* updown) {
+  name->setEditable(false);
+  name->setMinimumWidth(260);
+  nameLbl->setBuddy(name);
+  size->setFixedWidth(56);
+  sizeLbl->setBuddy(size);
+  auto* grid = new QGridLayout(box);
+  grid->addWidget(nameLbl, 0, 0);
+  grid->addWidget(sizeLbl, 0, 1);
+  grid->addWidget(name, 1, 0);
+  auto* sizeRow = new QHBoxLayout;
+  sizeRow->setSpacing(0);
+  sizeRow->addWidget(size);
+  sizeRow->addWidget(updown);
+  sizeRow->addStretch(1);
+  grid->addLayout(sizeRow, 1, 1);
+  return grid;
+}
+
+void TSettingsDlg::CreateOperationsPage() {
   Label1 = new QLabel(tr("Print operations:"), TabSheet2);
   Memo1 = new QPlainTextEdit(TabSheet2);
   Memo1->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
   Memo1->setPlainText(QStringLiteral("id\nbm\n"));
   Label1->setBuddy(Memo1);
-  {
-    auto* v = new QVBoxLayout(TabSheet2);
-    v->addWidget(Label1);
-    v->addWidget(Memo1, 1);
-  }
-  PageControl1->addTab(TabSheet1, tr("Fonts"));
-  PageControl1->addTab(TabSheet2, tr("Operations"));
-  PageControl1->setCurrentWidget(TabSheet2);
+  auto* v = new QVBoxLayout(TabSheet2);
+  v->addWidget(Label1);
+  v->addWidget(Memo1, 1);
+}
 
+void TSettingsDlg::CreateLayoutPage() {
+  OrientationCmb = new QComboBox(TabSheet3);
+  // In the order of TOrientation.
+  OrientationCmb->addItems({tr("White"), tr("Black"), tr("The side to move")});
+  MoverMarkCB = new QCheckBox(tr("Mark the side to move"), TabSheet3);
+  CaptionEd = new QLineEdit(TabSheet3);
+  CaptionEd->setPlaceholderText(QStringLiteral("{n}. {tomove}"));
+  CaptionEd->setToolTip(
+      tr("Fields: {n} diagram number, {line} EPD line, {tomove}, {fen}, {id} or any other "
+         "operation; {{ and }} are braces"));
+  ColumnsSpin = new QSpinBox(TabSheet3);
+  ColumnsSpin->setRange(1, 4);
+  SolutionsMemo = new QPlainTextEdit(TabSheet3);
+  SolutionsMemo->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+  auto* grid = new QGridLayout(TabSheet3);
+  auto row = [&](int r, const QString& caption, QWidget* field) {
+    auto* label = new QLabel(caption, TabSheet3);
+    label->setBuddy(field);
+    grid->addWidget(label, r, 0);
+    grid->addWidget(field, r, 1);
+  };
+  row(0, tr("Board seen from:"), OrientationCmb);
+  grid->addWidget(MoverMarkCB, 1, 1);
+  row(2, tr("Caption:"), CaptionEd);
+  row(3, tr("Diagrams a row:"), ColumnsSpin);
+  auto* solutions = new QLabel(tr("Solutions at the end (one operation a line):"), TabSheet3);
+  solutions->setBuddy(SolutionsMemo);
+  grid->addWidget(solutions, 4, 0, 1, 2);
+  grid->addWidget(SolutionsMemo, 5, 0, 1, 2);
+  grid->setRowStretch(5, 1);
+}
+
+void TSettingsDlg::ShowLayout(const TLayoutSettings& layout) {
+  OrientationCmb->setCurrentIndex(static_cast<int>(layout.Orientation));
+  MoverMarkCB->setChecked(layout.MoverMark);
+  CaptionEd->setText(Q(layout.Caption));
+  ColumnsSpin->setValue(layout.Columns);
+  QString lines;
+  for (const std::string& item : SplitOperationItems(layout.Solutions)) lines += Q(item) + '\n';
+  SolutionsMemo->setPlainText(lines);
+}
+
+bool TSettingsDlg::ReadLayout(TLayoutSettings& layout) {
+  const std::string caption = CaptionEd->text().toStdString();
+  if (const std::string error = TemplateError(caption); !error.empty()) {
+    PageControl1->setCurrentWidget(TabSheet3);
+    CaptionEd->setFocus();
+    if (MainForm && MainForm->Presenter.ShowMessage)
+      MainForm->Presenter.ShowMessage(this, tr("Caption: %1").arg(Q(error)));
+    return false;
+  }
+  layout.Orientation = static_cast<TOrientation>(OrientationCmb->currentIndex());
+  layout.MoverMark = MoverMarkCB->isChecked();
+  layout.Caption = caption;
+  layout.Columns = ColumnsSpin->value();
+  QStringList lines = SolutionsMemo->toPlainText().split(QLatin1Char('\n'));
+  layout.Solutions = JoinOperationLines(lines);
+  return true;
+}
+
+QHBoxLayout* TSettingsDlg::CreateButtons() {
   OKBtn = new QPushButton(tr("OK"), this);
   OKBtn->setDefault(true);
   CancelBtn = new QPushButton(tr("Cancel"), this);
   connect(OKBtn, &QPushButton::clicked, this, [this] {
-    OKBtnClick();
-    accept();
+    if (OKBtnClick()) accept();
   });
   connect(CancelBtn, &QPushButton::clicked, this, &QDialog::reject);
-  connect(RTFFontNameCmb, &QComboBox::activated, this, [this](int) { RTFFontNameCmbChange(); });
-
   auto* buttons = new QHBoxLayout;
   buttons->addStretch(1);
   buttons->addWidget(OKBtn);
   buttons->addWidget(CancelBtn);
-  auto* layout = new QVBoxLayout(this);
-  layout->addWidget(PageControl1, 1);
-  layout->addLayout(buttons);
-  layout->setSizeConstraint(QLayout::SetFixedSize);
-
-  FormCreate();
+  return buttons;
 }
 
 TSettingsDlg::~TSettingsDlg() {
@@ -223,6 +281,7 @@ void TSettingsDlg::showEvent(QShowEvent* event) {
 void TSettingsDlg::FormShow() {
   if (!MainForm) return;
   const TMainForm& form = *MainForm;
+  const TConvertSettings& settings = form.ConvertSettings();
   adjustSize();
   CenterOnForm(this);
 
@@ -237,30 +296,32 @@ void TSettingsDlg::FormShow() {
                    });
   RTFFontNameCmb->clear();
   RTFFontNameCmb->addItems(diagramFonts);
-  RTFFontNameCmb->setCurrentIndex(RTFFontNameCmb->findText(Q(form.DiagFont), Qt::MatchFixedString));
+  RTFFontNameCmb->setCurrentIndex(
+      RTFFontNameCmb->findText(Q(settings.DiagFont), Qt::MatchFixedString));
   RTFFontNameCmbChange();
 
-  FontSizeUD->SetPosition(form.DiagFontSize);
-  FontSizeEd->setText(QString::number(form.DiagFontSize));
-  RTFDiagAddBorderCB->setChecked(form.ShowCoords);
+  FontSizeUD->SetPosition(settings.DiagFontSize);
+  FontSizeEd->setText(QString::number(settings.DiagFontSize));
+  RTFDiagAddBorderCB->setChecked(settings.ShowCoords);
 
   RTFGameTextFontNameCmb->clear();
   for (const std::string& name : InstalledFontList()) RTFGameTextFontNameCmb->addItem(Q(name));
   // A text font that this machine lacks (Arial on most Linux systems) stays
   // offered, so that OK does not silently empty it; the document is read
   // where the font may well exist.
-  if (!form.TextFont.empty() &&
-      RTFGameTextFontNameCmb->findText(Q(form.TextFont), Qt::MatchFixedString) < 0)
-    RTFGameTextFontNameCmb->insertItem(0, Q(form.TextFont));
+  if (!settings.TextFont.empty() &&
+      RTFGameTextFontNameCmb->findText(Q(settings.TextFont), Qt::MatchFixedString) < 0)
+    RTFGameTextFontNameCmb->insertItem(0, Q(settings.TextFont));
   RTFGameTextFontNameCmb->setCurrentIndex(
-      RTFGameTextFontNameCmb->findText(Q(form.TextFont), Qt::MatchFixedString));
+      RTFGameTextFontNameCmb->findText(Q(settings.TextFont), Qt::MatchFixedString));
 
-  RTFGameFontSizeUD->SetPosition(form.TextFontSize);
-  RTFGameFontSizeEd->setText(QString::number(form.TextFontSize));
+  RTFGameFontSizeUD->SetPosition(settings.TextFontSize);
+  RTFGameFontSizeEd->setText(QString::number(settings.TextFontSize));
 
   QString lines;
-  for (const std::string& item : SplitOperationItems(form.Operations)) lines += Q(item) + '\n';
+  for (const std::string& item : SplitOperationItems(settings.Operations)) lines += Q(item) + '\n';
   Memo1->setPlainText(lines);
+  ShowLayout(form.LayoutSettings());
 }
 
 void TSettingsDlg::RTFFontNameCmbChange() {
@@ -270,20 +331,26 @@ void TSettingsDlg::RTFFontNameCmbChange() {
   RTFDiagAddBorderCB->setVisible(info.CoordinatesPossible);
 }
 
-void TSettingsDlg::OKBtnClick() {
-  if (!MainForm) return;
+bool TSettingsDlg::OKBtnClick() {
+  if (!MainForm) return true;
   TMainForm& form = *MainForm;
-  form.DiagFont = RTFFontNameCmb->currentIndex() < 0 ? std::string()
-                                                     : RTFFontNameCmb->currentText().toStdString();
+  TLayoutSettings layout = form.LayoutSettings();
+  if (!ReadLayout(layout)) return false;
+  TConvertSettings s = form.ConvertSettings();
+  s.DiagFont = RTFFontNameCmb->currentIndex() < 0 ? std::string()
+                                                  : RTFFontNameCmb->currentText().toStdString();
   std::int32_t size = 0;
-  if (ParseProfileInt(FontSizeEd->text().toStdString(), size)) form.DiagFontSize = size;
-  form.ShowCoords = RTFDiagAddBorderCB->isChecked();
-  form.DiagFontCharSet = form.FontInfoMan().FontCharset(form.DiagFont);
-  form.TextFont = RTFGameTextFontNameCmb->currentIndex() < 0
-                      ? std::string()
-                      : RTFGameTextFontNameCmb->currentText().toStdString();
-  if (ParseProfileInt(RTFGameFontSizeEd->text().toStdString(), size)) form.TextFontSize = size;
-  form.Operations = JoinOperationLines(OperationLines());
+  if (ParseProfileInt(FontSizeEd->text().toStdString(), size)) s.DiagFontSize = size;
+  s.ShowCoords = RTFDiagAddBorderCB->isChecked();
+  s.DiagFontCharSet = form.FontInfoMan().FontCharset(s.DiagFont);
+  s.TextFont = RTFGameTextFontNameCmb->currentIndex() < 0
+                   ? std::string()
+                   : RTFGameTextFontNameCmb->currentText().toStdString();
+  if (ParseProfileInt(RTFGameFontSizeEd->text().toStdString(), size)) s.TextFontSize = size;
+  s.Operations = JoinOperationLines(OperationLines());
+  form.SetConvertSettings(s);
+  form.SetLayoutSettings(layout);
+  return true;
 }
 
 QStringList TSettingsDlg::OperationLines() const {

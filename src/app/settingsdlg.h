@@ -10,13 +10,18 @@
 #include <string_view>
 #include <vector>
 
+#include "convert/layout.h"
+
 class QCheckBox;
 class QComboBox;
+class QGridLayout;
 class QGroupBox;
+class QHBoxLayout;
 class QLabel;
 class QLineEdit;
 class QPlainTextEdit;
 class QPushButton;
+class QSpinBox;
 class QTabWidget;
 class QToolButton;
 
@@ -61,8 +66,10 @@ class TSettingsDlg : public QDialog {
   // Fills the controls from the main window's settings (runs at every showing).
   void FormShow();
   void RTFFontNameCmbChange();
-  // Stores the controls into the main window's settings (OK only).
-  void OKBtnClick();
+  // Stores the controls into the main window's settings (OK only). False,
+  // after a message, when a value does not fit (a caption whose braces do
+  // not pair up); nothing is stored then.
+  bool OKBtnClick();
 
   // The operations memo's lines; an empty last line does not count.
   QStringList OperationLines() const;
@@ -70,6 +77,7 @@ class TSettingsDlg : public QDialog {
   QTabWidget* PageControl1;
   QWidget* TabSheet1;
   QWidget* TabSheet2;
+  QWidget* TabSheet3;  // layout of the diagrams
   QGroupBox* RTFGB;
   QLabel* FontNameLbl;
   QComboBox* RTFFontNameCmb;
@@ -85,6 +93,11 @@ class TSettingsDlg : public QDialog {
   TUpDown* RTFGameFontSizeUD;
   QLabel* Label1;
   QPlainTextEdit* Memo1;
+  QComboBox* OrientationCmb;
+  QCheckBox* MoverMarkCB;
+  QLineEdit* CaptionEd;
+  QSpinBox* ColumnsSpin;
+  QPlainTextEdit* SolutionsMemo;
   QPushButton* OKBtn;
   QPushButton* CancelBtn;
 
@@ -93,6 +106,15 @@ class TSettingsDlg : public QDialog {
 
  private:
   void FormCreate();
+  void CreateFontsPage();
+  void CreateOperationsPage();
+  void CreateLayoutPage();
+  void ShowLayout(const TLayoutSettings& layout);
+  bool ReadLayout(TLayoutSettings& layout);
+  QHBoxLayout* CreateButtons();
+  // A font's group: name list, size field with arrows, labels above them.
+  static QGridLayout* FontGrid(QGroupBox* box, QLabel* nameLbl, QComboBox* name, QLabel* sizeLbl,
+                               QLineEdit* size, TUpDown* updown);
 };
 
 // The one settings dialog of the run, created after the main window.

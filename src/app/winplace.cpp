@@ -3,9 +3,12 @@
 #include <QGuiApplication>
 #include <QScreen>
 #include <QWidget>
+#include <QWindow>
+#include <algorithm>
 #include <optional>
 
 #include "app/mainform.h"
+#include "support/settings.h"
 
 namespace bq {
 
@@ -38,7 +41,7 @@ bool IsMaximized(const QWidget* window) {
 }
 
 void SavePlacement(const std::string& fileName, std::string_view section, const QWidget* window,
-                   TBorderStyle border) {
+                   TBorderStyle border, const TPlacementExtras& extras) {
   const QRect normal = window->normalGeometry();
   if (!normal.isValid()) return;  // no placement to ask for yet
   TShowState show = TShowState::Normal;
@@ -47,7 +50,9 @@ void SavePlacement(const std::string& fileName, std::string_view section, const 
   } else if (window->windowState() & Qt::WindowMaximized) {
     show = TShowState::Maximized;
   }
-  bq::SavePlacement(fileName, section, ToRect(normal), show, border);
+  TPlacementExtras values = SavePlacementValues(ToRect(normal), show, border);
+  values.insert(values.end(), extras.begin(), extras.end());
+  WriteIntSettings(fileName.empty() ? SettingsFileName() : fileName, section, values);
 }
 
 bool RestorePlacement(const std::string& fileName, std::string_view section, QWidget* window,
@@ -66,6 +71,29 @@ bool RestorePlacement(const std::string& fileName, std::string_view section, QWi
   window->setGeometry(ToQRect(res.Rect));
   if (res.Show == TShowState::Maximized) window->setWindowState(state | Qt::WindowMaximized);
   return res.HadTopLeft;
+}
+
+QRect AvailableArea() {
+  const QScreen* screen = QGuiApplication::primaryScreen();
+  return screen ? screen->availableGeometry() : QRect();
+}
+
+QMargins FrameAllowance(const QWidget* window) {
+  const QWindow* handle = window->windowHandle();
+  if (handle && window->isVisible()) return handle->frameMargins();
+  // Before the window manager has framed the window: room for a title bar
+  // and borders, so that neither leaves the screen.
+  return QMargins(8, 40, 8, 8);
+}
+
+QRect FirstStartRect(const QSize& wanted, const QRect& available, const QMargins& frame) {
+  const int roomW = std::max(1, available.width() - frame.left() - frame.right());
+  const int roomH = std::max(1, available.height() - frame.top() - frame.bottom());
+  const int w = std::min(wanted.width(), roomW);
+  const int h = std::min(std::max(wanted.height(), kFirstStartMinHeight), roomH);
+  const int left = available.left() + (roomW - w) / 2 + frame.left();
+  const int top = available.top() + (roomH - h) / 2 + frame.top();
+  return QRect(left, top, w, h);
 }
 
 void CenterOnForm(QWidget* window, const QWidget* reference) {

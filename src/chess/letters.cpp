@@ -4,6 +4,7 @@
 #include <optional>
 #include <vector>
 
+#include "support/ascii.h"
 #include "support/errors.h"
 #include "support/language.h"
 
@@ -37,7 +38,7 @@ int Lookup(const TLetterRegistry& reg, std::string_view text, int language, bool
   if (language < 0 || language > kMaxLetterLanguage) RaiseRangeError();
   if (text.empty() || language == lm.SymbolicLanguage) return 0;
   char c = text.front();
-  if (upperCase && text.size() == 1 && c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
+  if (upperCase && text.size() == 1) c = UpperAscii(c);
   const std::optional<TLetterSet>& set = reg.Sets[static_cast<std::size_t>(language)];
   if (!set) return 0;
   for (int i = 0; i <= 6; ++i)

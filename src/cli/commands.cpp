@@ -3,6 +3,7 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <stdexcept>
@@ -13,10 +14,11 @@
 #include "chess/input.h"
 #include "chess/parser.h"
 #include "chess/validation.h"
-#include "cli/outfile.h"
+#include "cli/documentoutput.h"
 #include "convert/driver.h"
 #include "convert/lines.h"
 #include "fonts/catalogue.h"
+#include "support/atomicfile.h"
 #include "support/errors.h"
 #include "support/profile.h"
 #include "support/settings.h"
@@ -226,121 +228,78 @@ struct FontOptions {
 
 // ---- convert ----------------------------------------------------------------
 
-// The document goes to a temporary file first, so that a bad line leaves the
-// output (an existing file or the terminal) untouched.
-class TempOutput {
- public:
-  explicit TempOutput(const std::string& target) : target_(target) {
-    try {
-      if (target_.empty())
-        scratch_ = OpenScratchFile();
-      else
-        replacing_.emplace(target_);
-    } catch (const TFileError& e) {
-      if (target_.empty())
-        throw InputError(std::string("cannot create a temporary file: ") + e.what());
-      throw InputError("cannot write " + Quoted(target_) + ": " + e.what());
-    }
-    file_ = target_.empty() ? scratch_.get() : replacing_->Stream();
-  }
-
-  void Write(std::string& buf) {
-    if (!buf.empty() && std::fwrite(buf.data(), 1, buf.size(), file_) != buf.size())
-      throw InputError("cannot write " + Where() + ": " + std::strerror(errno));
-    unsynced_ += buf.size();
-    buf.clear();
-    // The disk works on the document while the rest is converted.
-    if (replacing_ && unsynced_ >= kWritebackStep) {
-      replacing_->StartWriteback();
-      unsynced_ = 0;
-    }
-  }
-
-  // Moves the finished document to its place.
-  void Commit() {
-    if (target_.empty()) {
-      if (std::fflush(file_) != 0)
-        throw InputError("cannot write " + Where() + ": " + std::strerror(errno));
-      std::rewind(file_);
-      char chunk[1 << 16];
-      std::size_t got;
-      while ((got = std::fread(chunk, 1, sizeof chunk, file_)) > 0) {
-        if (std::fwrite(chunk, 1, got, stdout) != got)
-          throw InputError(std::string("cannot write to standard output: ") + std::strerror(errno));
-      }
-      if (std::fflush(stdout) != 0)
-        throw InputError(std::string("cannot write to standard output: ") + std::strerror(errno));
-      return;
-    }
-    try {
-      replacing_->Commit();
-    } catch (const TFileError& e) {
-      throw InputError("cannot write " + Where() + ": " + e.what());
-    }
-  }
-
- private:
-  std::string Where() const { return target_.empty() ? "a temporary file" : Quoted(target_); }
-
-  std::string target_;
-  TFilePtr scratch_;                         // standard output: read back at the end
-  std::optional<TReplacingFile> replacing_;  // a named file: moved over it at the end
-  std::FILE* file_ = nullptr;                // the one of the two in use
-  static constexpr std::size_t kWritebackStep = std::size_t{1} << 20;
-  std::size_t unsynced_ = 0;  // bytes written since the last StartWriteback
-};
-
-int RunConvert(ArgList& args) {
-  std::string output, settingsPath, v;
-  std::string input(1, '-');
+struct ConvertOptions {
+  std::string output;  // empty: standard output
+  std::string settingsPath;
+  std::string input = "-";
   std::optional<std::string> font, textFont, operations;
   std::optional<std::int32_t> fontSize, textFontSize;
   std::optional<bool> coords;
   FontOptions fontOpts;
+};
+
+// Options of the conversion's settings; false when `args` is at none of them.
+bool ParseSettingOption(ArgList& args, ConvertOptions& o) {
+  std::string v;
+  if (args.Option("--font", "", v)) {
+    o.font = v;
+  } else if (args.Option("--font-size", "", v)) {
+    o.fontSize = IntArg("--font-size", v);
+  } else if (args.Flag("--coords")) {
+    o.coords = true;
+  } else if (args.Flag("--no-coords")) {
+    o.coords = false;
+  } else if (args.Option("--text-font", "", v)) {
+    o.textFont = v;
+  } else if (args.Option("--text-font-size", "", v)) {
+    o.textFontSize = IntArg("--text-font-size", v);
+  } else if (args.Option("--operations", "", v)) {
+    o.operations = v;
+  } else {
+    return false;
+  }
+  return true;
+}
+
+ConvertOptions ParseConvertOptions(ArgList& args) {
+  ConvertOptions o;
+  std::string v;
   bool haveInput = false;
   while (!args.Done()) {
     if (args.Option("--output", "-o", v)) {
-      output = v == "-" ? "" : v;
+      o.output = v == "-" ? "" : v;
     } else if (args.Option("--settings", "", v)) {
-      settingsPath = v;
-    } else if (args.Option("--font", "", v)) {
-      font = v;
-    } else if (args.Option("--font-size", "", v)) {
-      fontSize = IntArg("--font-size", v);
-    } else if (args.Flag("--coords")) {
-      coords = true;
-    } else if (args.Flag("--no-coords")) {
-      coords = false;
-    } else if (args.Option("--text-font", "", v)) {
-      textFont = v;
-    } else if (args.Option("--text-font-size", "", v)) {
-      textFontSize = IntArg("--text-font-size", v);
-    } else if (args.Option("--operations", "", v)) {
-      operations = v;
-    } else if (fontOpts.Parse(args)) {
+      o.settingsPath = v;
+    } else if (ParseSettingOption(args, o) || o.fontOpts.Parse(args)) {
     } else if (args.Peek().size() > 1 && args.Peek()[0] == '-') {
       throw UsageError("unknown option " + args.Peek() + " for convert");
     } else if (haveInput) {
       throw UsageError("convert takes one input file, not " + Quoted(args.Peek()));
     } else {
-      input = args.Take();
+      o.input = args.Take();
       haveInput = true;
     }
   }
+  return o;
+}
 
-  const TChessFontInfoMan fonts = fontOpts.Load();
+// The settings file's conversion settings with the options over them.
+TConvertSettings SettingsFor(const ConvertOptions& o, const TChessFontInfoMan& fonts) {
   TConvertSettings s = ReadConvertSettings(
-      TProfileFile::Load(settingsPath.empty() ? SettingsFileName() : settingsPath));
-  if (font) {
-    s.DiagFont = *font;
-    s.DiagFontCharSet = fonts.FontCharset(*font);
+      TProfileFile::Load(o.settingsPath.empty() ? SettingsFileName() : o.settingsPath));
+  if (o.font) {
+    s.DiagFont = *o.font;
+    s.DiagFontCharSet = fonts.FontCharset(*o.font);
   }
-  if (fontSize) s.DiagFontSize = *fontSize;
-  if (coords) s.ShowCoords = *coords;
-  if (textFont) s.TextFont = *textFont;
-  if (textFontSize) s.TextFontSize = *textFontSize;
-  if (operations) s.Operations = *operations;
+  if (o.fontSize) s.DiagFontSize = *o.fontSize;
+  if (o.coords) s.ShowCoords = *o.coords;
+  if (o.textFont) s.TextFont = *o.textFont;
+  if (o.textFontSize) s.TextFontSize = *o.textFontSize;
+  if (o.operations) s.Operations = *o.operations;
+  return s;
+}
 
+void WarnAboutDiagramFont(const TConvertSettings& s, const TChessFontInfoMan& fonts) {
   if (s.DiagFont.empty()) {
     std::fprintf(stderr,
                  "boardquill: warning: no diagram font chosen; the diagrams will be empty "
@@ -351,36 +310,54 @@ int RunConvert(ArgList& args) {
                  "diagrams will be empty ('boardquill fonts' lists the fonts)\n",
                  Quoted(s.DiagFont).c_str());
   }
+}
 
-  FilePtr owned = OpenInput(input);
-  std::FILE* in = owned ? owned.get() : stdin;
-  TempOutput out(output);
-  TEPDConverter converter(s, fonts);
+// Hands every line of the input to `convertLine`, which converts it with
+// `converter` and says whether the line was a valid EPD record. At the first
+// that is not, says why and returns the exit status of a bad line.
+int ConvertInput(std::FILE* in, const std::string& input, const TEPDConverter& converter,
+                 const std::function<bool(std::string_view)>& convertLine) {
   TEPDLineReader reader(in);
   std::string_view line;
+  for (;;) {
+    try {
+      if (!reader.Next(line)) return kExitOk;
+    } catch (const std::runtime_error& e) {
+      throw InputError("cannot read " + Quoted(DisplayName(input)) + ": " + e.what());
+    }
+    if (!convertLine(line)) {
+      std::fprintf(stderr, "%s\n%s:%lld: error: %s\n", converter.Message().c_str(),
+                   DisplayName(input).c_str(), converter.LineNumber(), converter.Reason().c_str());
+      return kExitBadInput;
+    }
+  }
+}
+
+int WriteRtf(const ConvertOptions& o, const TConvertSettings& s, const TChessFontInfoMan& fonts) {
+  FilePtr owned = OpenInput(o.input);
+  TDocumentOutput out(o.output);
+  TEPDConverter converter(s, fonts);
   std::string buf;
   buf.reserve(1 << 17);
-  try {
-    while (reader.Next(line)) {
-      if (!converter.ConvertLine(line, buf)) {
-        std::fprintf(stderr, "%s\n%s:%lld: error: %s\n", converter.Message().c_str(),
-                     DisplayName(input).c_str(), converter.LineNumber(),
-                     converter.Reason().c_str());
-        return kExitBadInput;
-      }
-      if (buf.size() >= (1 << 16)) out.Write(buf);
-    }
-  } catch (const InputError&) {
-    throw;
-  } catch (const TRunError&) {
-    throw;
-  } catch (const std::runtime_error& e) {
-    throw InputError("cannot read " + Quoted(DisplayName(input)) + ": " + e.what());
-  }
+  const int status =
+      ConvertInput(owned ? owned.get() : stdin, o.input, converter, [&](std::string_view line) {
+        if (!converter.ConvertLine(line, buf)) return false;
+        if (buf.size() >= (1 << 16)) out.Write(buf);
+        return true;
+      });
+  if (status != kExitOk) return status;
   converter.Finish(buf);
   out.Write(buf);
   out.Commit();
   return kExitOk;
+}
+
+int RunConvert(ArgList& args) {
+  const ConvertOptions o = ParseConvertOptions(args);
+  const TChessFontInfoMan fonts = o.fontOpts.Load();
+  const TConvertSettings s = SettingsFor(o, fonts);
+  WarnAboutDiagramFont(s, fonts);
+  return WriteRtf(o, s, fonts);
 }
 
 // ---- fonts ------------------------------------------------------------------

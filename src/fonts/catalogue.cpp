@@ -10,14 +10,9 @@
 #include <unordered_set>
 #include <utility>
 
+#include "support/ascii.h"
 #include "support/bytes.h"
 #include "support/profile.h"
-
-#ifdef _WIN32
-#include <windows.h>
-#else
-#include <fontconfig/fontconfig.h>
-#endif
 
 namespace bq {
 
@@ -75,22 +70,6 @@ const std::array<const char*, kSymbolCount + 1> kSymbolNames = {
 namespace {
 
 constexpr std::string_view kFontsSection = "Chess Fonts";
-
-char LowerChar(char c) {
-  return (c >= 'A' && c <= 'Z') ? static_cast<char>(c + ('a' - 'A')) : c;
-}
-
-bool LessNoCase(const std::string& a, const std::string& b) {
-  return std::lexicographical_compare(a.begin(), a.end(), b.begin(), b.end(), [](char x, char y) {
-    return static_cast<unsigned char>(LowerChar(x)) < static_cast<unsigned char>(LowerChar(y));
-  });
-}
-
-bool EqualNoCase(std::string_view a, std::string_view b) {
-  return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
-           return LowerChar(x) == LowerChar(y);
-         });
-}
 
 int HexDigit(char c) {
   if (c >= '0' && c <= '9') return c - '0';
@@ -278,45 +257,109 @@ void ReadFontSection(const TFontKeys& keys, ChessFontInfoRec& rec) {
   }
 }
 
-#ifdef _WIN32
-int CALLBACK CollectFamily(const LOGFONTA* lf, const TEXTMETRICA*, DWORD, LPARAM param) {
-  reinterpret_cast<std::vector<std::string>*>(param)->emplace_back(lf->lfFaceName);
-  return 1;
+// One numbered entry of the font list, its value read as a lookup reads it.
+struct TListedFont {
+  std::string Name;
+  bool Listed = false;
+};
+
+// The font list in number order: the "font<n>" keys that are there for n
+// from 1 to "Fonts". A missing key reads as "?", which is no installed font,
+// so Fonts=2147483647 costs no more than its keys.
+std::vector<TListedFont> ReadFontList(std::string_view text) {
+  const TSectionIndex head(text, {AsciiLower(kFontsSection)}, IsFontListKey);
+  const TSectionIndex::Lines* list = head.Keys(kFontsSection);
+  if (list == nullptr) return {};
+  std::int32_t count = 0;
+  std::string value;
+  if (const auto it = list->find("fonts");
+      it == list->end() || !ProfileLineValue(it->second, value) || !ParseProfileInt(value, count))
+    count = 0;
+  if (count <= 0) return {};
+
+  std::vector<std::pair<std::int32_t, std::string_view>> keys;
+  for (const auto& [key, line] : *list) {
+    const std::int32_t n = FontKeyNumber(key);
+    if (n >= 1 && n <= count) keys.emplace_back(n, line);
+  }
+  std::sort(keys.begin(), keys.end());
+  std::vector<TListedFont> fonts;
+  fonts.reserve(keys.size());
+  std::string name;
+  for (const auto& [n, line] : keys) {
+    const bool listed = ProfileLineValue(line, name);
+    fonts.push_back(TListedFont{listed ? name : std::string("?"), listed});
+  }
+  return fonts;
 }
 
-std::vector<std::string> ReportedFamilies() {
-  std::vector<std::string> names;
-  HDC dc = GetDC(nullptr);
-  if (dc == nullptr) return names;
-  LOGFONTA lf{};
-  lf.lfCharSet = DEFAULT_CHARSET;  // every family in every character set
-  EnumFontFamiliesExA(dc, &lf, CollectFamily, reinterpret_cast<LPARAM>(&names), 0);
-  ReleaseDC(nullptr, dc);
-  return names;
-}
-#else
-std::vector<std::string> ReportedFamilies() {
-  std::vector<std::string> names;
-  FcPattern* pattern = FcPatternCreate();
-  FcObjectSet* objects = FcObjectSetBuild(FC_FAMILY, nullptr);
-  FcFontSet* set = (pattern && objects) ? FcFontList(nullptr, pattern, objects) : nullptr;
-  if (set != nullptr) {
-    for (int i = 0; i < set->nfont; ++i) {
-      // A font may report several family names (e.g. a typographic family
-      // and its own); each one is a name by which it can be asked for.
-      FcChar8* family = nullptr;
-      for (int k = 0; FcPatternGetString(set->fonts[i], FC_FAMILY, k, &family) == FcResultMatch;
-           ++k) {
-        names.emplace_back(reinterpret_cast<const char*>(family));
-      }
-    }
-    FcFontSetDestroy(set);
+// The catalogue's entries as indices into the distinct spellings of their
+// names.
+struct TFontSelection {
+  std::vector<std::string> Spellings;  // in order of first appearance
+  std::vector<int> First;              // [spelling] 1-based index of its first entry
+  std::vector<std::size_t> Order;      // catalogue order -> spelling
+};
+
+// The listed fonts that are installed (names compared without regard to
+// case), or all listed ones when `installed` is null.
+TFontSelection SelectFonts(const std::vector<TListedFont>& list,
+                           const std::vector<std::string>* installed) {
+  std::unordered_set<std::string> installedLower;
+  if (installed != nullptr) {
+    installedLower.reserve(installed->size());
+    for (const std::string& name : *installed) installedLower.insert(AsciiLower(name));
   }
-  if (objects) FcObjectSetDestroy(objects);
-  if (pattern) FcPatternDestroy(pattern);
-  return names;
+  TFontSelection chosen;
+  std::unordered_map<std::string, std::size_t> spellingIndex;
+  for (const TListedFont& font : list) {
+    if (installed != nullptr ? installedLower.count(AsciiLower(font.Name)) == 0 : !font.Listed)
+      continue;
+    const auto [it, added] = spellingIndex.emplace(font.Name, chosen.Spellings.size());
+    if (added) {
+      chosen.Spellings.push_back(font.Name);
+      chosen.First.push_back(static_cast<int>(chosen.Order.size()) + 1);
+    }
+    chosen.Order.push_back(it->second);
+  }
+  return chosen;
 }
-#endif
+
+// One glyph map per spelling. Sections are found without regard to case,
+// so every spelling of a name reads the same glyphs: each section is read
+// once, and every font without a section of its own shares one map of
+// defaults.
+std::vector<ChessFontInfoRec> ReadGlyphMaps(std::string_view text,
+                                            std::vector<std::string> spellings) {
+  std::unordered_set<std::string> wanted;
+  for (const std::string& spelling : spellings) wanted.insert(AsciiLower(spelling));
+  const TSectionIndex sections(text, wanted, [](std::string_view) { return true; });
+  std::unordered_map<std::string, std::size_t> bySection;  // lower-case name -> map
+  std::optional<std::size_t> defaults;
+  std::vector<ChessFontInfoRec> maps;
+  maps.reserve(spellings.size());
+  for (std::string& spelling : spellings) {
+    std::string lower = AsciiLower(spelling);
+    const TSectionIndex::Lines* keys = sections.Keys(lower);
+    std::optional<std::size_t> same = defaults;
+    if (keys != nullptr) {
+      const auto it = bySection.find(lower);
+      same = it == bySection.end() ? std::nullopt : std::optional<std::size_t>(it->second);
+    }
+    if (same) {
+      maps.push_back(maps[*same]);
+    } else {
+      maps.emplace_back();
+      ReadFontSection(TFontKeys(keys), maps.back());
+      if (keys != nullptr)
+        bySection.emplace(std::move(lower), maps.size() - 1);
+      else
+        defaults = maps.size() - 1;
+    }
+    maps.back().Name = std::move(spelling);
+  }
+  return maps;
+}
 
 }  // namespace
 
@@ -337,28 +380,6 @@ std::int32_t ParseGlyphValue(std::string_view value) {
   return ParseProfileInt(value, code) ? code : 0;
 }
 
-std::vector<std::string> BuildInstalledFontList(const std::vector<std::string>& reported) {
-  std::vector<std::string> list;
-  list.reserve(reported.size() + 1);
-  list.emplace_back("Default");
-  for (const std::string& name : reported) {
-    if (!name.empty()) list.push_back(name);
-  }
-  // Platforms report a family once per character set or style, not always
-  // next to each other: sort first, then keep the first spelling of each.
-  std::stable_sort(list.begin(), list.end(), LessNoCase);
-  list.erase(
-      std::unique(list.begin(), list.end(),
-                  [](const std::string& a, const std::string& b) { return EqualNoCase(a, b); }),
-      list.end());
-  return list;
-}
-
-const std::vector<std::string>& InstalledFontList() {
-  static const std::vector<std::string> list = BuildInstalledFontList(ReportedFamilies());
-  return list;
-}
-
 TChessFontInfoMan::TChessFontInfoMan(const std::string& path)
     : TChessFontInfoMan(path, &InstalledFontList()) {}
 
@@ -366,79 +387,17 @@ TChessFontInfoMan::TChessFontInfoMan(const std::string& path,
                                      const std::vector<std::string>* installed) {
   std::string text;
   if (!ReadWholeFile(path, text)) return;  // a missing file is an empty catalogue
+  TFontSelection chosen = SelectFonts(ReadFontList(text), installed);
+  if (chosen.Spellings.empty()) return;
+  first_ = std::move(chosen.First);
+  order_ = std::move(chosen.Order);
+  maps_ = ReadGlyphMaps(text, std::move(chosen.Spellings));
+}
 
-  const TSectionIndex head(text, {AsciiLower(kFontsSection)}, IsFontListKey);
-  const TSectionIndex::Lines* list = head.Keys(kFontsSection);
-  if (list == nullptr) return;
-  std::int32_t count = 0;
-  std::string value;
-  if (const auto it = list->find("fonts");
-      it == list->end() || !ProfileLineValue(it->second, value) || !ParseProfileInt(value, count))
-    count = 0;
-  if (count <= 0) return;
-
-  // Only the numbered keys that are there: a missing one reads as "?", which
-  // is no installed font, so Fonts=2147483647 costs no more than its keys.
-  std::vector<std::pair<std::int32_t, std::string_view>> keys;
-  for (const auto& [key, line] : *list) {
-    const std::int32_t n = FontKeyNumber(key);
-    if (n >= 1 && n <= count) keys.emplace_back(n, line);
-  }
-  std::sort(keys.begin(), keys.end());
-
-  std::unordered_set<std::string> installedLower;
-  if (installed != nullptr) {
-    installedLower.reserve(installed->size());
-    for (const std::string& name : *installed) installedLower.insert(AsciiLower(name));
-  }
-
-  // Catalogue order as indices into the distinct spellings of the names.
-  std::vector<std::string> spellings;
-  std::unordered_map<std::string, std::size_t> spellingIndex;
-  std::unordered_set<std::string> wanted;
-  std::string key;
-  std::string name;
-  for (const auto& [n, line] : keys) {
-    const bool listed = ProfileLineValue(line, name);
-    if (!listed) name = "?";
-    std::string lower = AsciiLower(name);
-    if (installed != nullptr ? installedLower.count(lower) == 0 : !listed) continue;
-    const auto [it, added] = spellingIndex.emplace(name, spellings.size());
-    if (added) {
-      spellings.push_back(name);
-      first_.push_back(static_cast<int>(order_.size()) + 1);
-      wanted.insert(std::move(lower));
-    }
-    order_.push_back(it->second);
-  }
-  if (spellings.empty()) return;
-
-  // Sections are found without regard to case, so every spelling of a name
-  // reads the same glyphs: read each section once.
-  const TSectionIndex sections(text, wanted, [](std::string_view) { return true; });
-  std::unordered_map<std::string, std::size_t> bySection;  // lower-case name -> map
-  std::optional<std::size_t> defaults;                     // a font without a section of its own
-  maps_.reserve(spellings.size());
-  for (std::string& spelling : spellings) {
-    std::string lower = AsciiLower(spelling);
-    const bool hasSection = sections.Keys(lower) != nullptr;
-    std::optional<std::size_t> same = defaults;
-    if (hasSection) {
-      const auto it = bySection.find(lower);
-      same = it == bySection.end() ? std::nullopt : std::optional<std::size_t>(it->second);
-    }
-    if (same) {
-      maps_.push_back(maps_[*same]);
-    } else {
-      maps_.emplace_back();
-      ReadFontSection(TFontKeys(sections.Keys(lower)), maps_.back());
-      if (hasSection)
-        bySection.emplace(std::move(lower), maps_.size() - 1);
-      else
-        defaults = maps_.size() - 1;
-    }
-    maps_.back().Name = std::move(spelling);
-  }
+std::vector<std::string> DescribedFontNames(const std::string& path) {
+  std::string text;
+  if (!ReadWholeFile(path, text)) return {};
+  return SelectFonts(ReadFontList(text), nullptr).Spellings;
 }
 
 const std::string& TChessFontInfoMan::FontName(int i) const {

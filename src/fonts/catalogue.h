@@ -7,6 +7,8 @@
 #include <string_view>
 #include <vector>
 
+#include "fonts/installed.h"
+
 namespace bq {
 
 inline constexpr int kSymbolCount = 47;
@@ -43,11 +45,9 @@ struct ChessFontInfoRec {
 // Glyph value forms: "\c" (code of c), "$hex", or an integer.
 std::int32_t ParseGlyphValue(std::string_view value);
 
-// The sorted installed font names plus "Default", built once (fontconfig on
-// Linux, the system font enumeration on Windows).
-const std::vector<std::string>& InstalledFontList();
-// Builds the list from given family names (used by InstalledFontList and tests).
-std::vector<std::string> BuildInstalledFontList(const std::vector<std::string>& reported);
+// The names that the font list of the description file holds, each
+// spelling once, in list order, installed or not.
+std::vector<std::string> DescribedFontNames(const std::string& path);
 
 class TChessFontInfoMan {
  public:

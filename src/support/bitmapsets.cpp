@@ -4,20 +4,12 @@
 #include <climits>
 #include <fstream>
 
+#include "support/ascii.h"
 #include "support/errors.h"
 
 namespace bq {
 
 namespace {
-
-bool SameName(std::string_view a, std::string_view b) {
-  if (a.size() != b.size()) return false;
-  for (std::size_t i = 0; i < a.size(); ++i) {
-    auto lower = [](char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c + 32) : c; };
-    if (lower(a[i]) != lower(b[i])) return false;
-  }
-  return true;
-}
 
 std::int32_t ReadLE(const unsigned char* p, int bytes) {
   std::uint32_t v = 0;
@@ -80,7 +72,7 @@ TBitmapSize ReadBmpFileSize(const std::string& path) {
 TBitmapSize LoadBitmapSize(const std::string& source, bool fromFile) {
   if (fromFile) return ReadBmpFileSize(source);
   for (const auto& s : BuiltInBitmapSets())
-    if (SameName(source, s.Resource)) return {s.Width, s.Height};
+    if (SameAsciiText(source, s.Resource)) return {s.Width, s.Height};
   throw TRunError("Resource " + source + " not found");
 }
 
@@ -88,7 +80,7 @@ TBitmapSetRegistry::TBitmapSetRegistry(TBitmapLoader loader) : loader_(std::move
 
 int TBitmapSetRegistry::IndexOf(std::string_view name) const {
   for (std::size_t i = 0; i < names_.size(); ++i)
-    if (SameName(names_[i], name)) return static_cast<int>(i);
+    if (SameAsciiText(names_[i], name)) return static_cast<int>(i);
   return -1;
 }
 
@@ -112,7 +104,7 @@ int TBitmapSetRegistry::RegisterBitmapSet(std::string_view name, std::string_vie
   const int index = Count() - 1;
   if (!familyName.empty()) {
     auto it = std::find_if(families_.begin(), families_.end(),
-                           [&](const TFamilyData& f) { return SameName(f.Name, familyName); });
+                           [&](const TFamilyData& f) { return SameAsciiText(f.Name, familyName); });
     if (it == families_.end())
       it = families_.insert(families_.end(), {std::string(familyName), {}});
     it->Sets.push_back(index);

@@ -1,5 +1,6 @@
 #include "support/language.h"
 
+#include "support/ascii.h"
 #include "support/profile.h"
 #include "support/settings.h"
 

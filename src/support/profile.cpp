@@ -9,6 +9,8 @@
 #include <random>
 #include <sstream>
 
+#include "support/ascii.h"
+#include "support/atomicfile.h"
 #include "support/bytes.h"
 #include "support/errors.h"
 
@@ -28,17 +30,6 @@
 namespace bq {
 
 namespace {
-
-char LowerAscii(char c) {
-  return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
-}
-
-bool SameName(std::string_view a, std::string_view b) {
-  if (a.size() != b.size()) return false;
-  for (std::size_t i = 0; i < a.size(); ++i)
-    if (LowerAscii(a[i]) != LowerAscii(b[i])) return false;
-  return true;
-}
 
 std::string DecodeValue(std::string_view raw) {
   std::string_view v = TrimLowBytes(raw);
@@ -61,7 +52,7 @@ std::string OneLine(std::string_view s) {
 // there; returns false once the listing is full.
 bool AddListed(std::vector<std::string>& list, std::size_t& used, std::string_view name) {
   for (const auto& n : list)
-    if (SameName(n, name)) return true;
+    if (SameAsciiText(n, name)) return true;
   if (used + name.size() + 1 > kMaxProfileNameList) return false;
   used += name.size() + 1;
   list.emplace_back(name);
@@ -84,97 +75,6 @@ bool ReadWholeFile(const std::string& path, std::string& text) {
   text = std::move(buffer).str();
   return true;
 }
-
-#ifndef _WIN32
-std::string RandomSuffix() {
-  static constexpr char kDigits[] = "0123456789abcdefghijklmnopqrstuvwxyz";
-  std::random_device rd;
-  std::string s;
-  for (int i = 0; i < 8; ++i) s += kDigits[rd() % 36];
-  return s;
-}
-
-bool WriteAll(int fd, const std::string& text) {
-  const char* p = text.data();
-  std::size_t left = text.size();
-  while (left > 0) {
-    ssize_t n = ::write(fd, p, left);
-    if (n < 0) {
-      if (errno == EINTR) continue;
-      return false;
-    }
-    p += n;
-    left -= static_cast<std::size_t>(n);
-  }
-  return true;
-}
-
-// Writes `text` to a fresh file beside `target` and renames it over the
-// target, so a reader sees either the old or the new file, never a part.
-bool ReplaceFile(const std::string& target, const std::string& text) {
-  std::string dir = ".";
-  if (auto slash = target.rfind('/'); slash != std::string::npos)
-    dir = slash == 0 ? "/" : target.substr(0, slash);
-
-  struct stat old {};
-  const bool hadOld = ::stat(target.c_str(), &old) == 0;
-
-  std::string tmp;
-  int fd = -1;
-  for (int attempt = 0; attempt < 100 && fd < 0; ++attempt) {
-    tmp = target + ".tmp-" + RandomSuffix();
-    fd = ::open(tmp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-    if (fd < 0 && errno != EEXIST) return false;
-  }
-  if (fd < 0) return false;
-
-  if (hadOld) {
-    // Keep the old file's owner and permissions; failures here are harmless.
-    [[maybe_unused]] int r1 = ::fchown(fd, old.st_uid, old.st_gid);
-    [[maybe_unused]] int r2 = ::fchmod(fd, old.st_mode & 07777);
-  }
-  bool ok = WriteAll(fd, text) && ::fsync(fd) == 0;
-  if (::close(fd) != 0) ok = false;
-  if (ok) ok = ::rename(tmp.c_str(), target.c_str()) == 0;
-  if (!ok) {
-    ::unlink(tmp.c_str());
-    return false;
-  }
-  int dfd = ::open(dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-  if (dfd >= 0) {
-    ::fsync(dfd);
-    ::close(dfd);
-  }
-  return true;
-}
-#else
-bool ReplaceFile(const std::string& target, const std::string& text) {
-  std::string tmp;
-  HANDLE h = INVALID_HANDLE_VALUE;
-  for (int attempt = 0; attempt < 100 && h == INVALID_HANDLE_VALUE; ++attempt) {
-    tmp = target + ".tmp-" + std::to_string(GetCurrentProcessId()) + "-" +
-          std::to_string(GetTickCount64() + static_cast<unsigned>(attempt));
-    h = CreateFileA(tmp.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL,
-                    nullptr);
-    if (h == INVALID_HANDLE_VALUE && GetLastError() != ERROR_FILE_EXISTS) return false;
-  }
-  if (h == INVALID_HANDLE_VALUE) return false;
-  bool ok = true;
-  std::size_t done = 0;
-  while (ok && done < text.size()) {
-    DWORD chunk = static_cast<DWORD>(std::min<std::size_t>(text.size() - done, 1u << 20));
-    DWORD written = 0;
-    ok = WriteFile(h, text.data() + done, chunk, &written, nullptr) && written > 0;
-    done += written;
-  }
-  ok = ok && FlushFileBuffers(h);
-  if (!CloseHandle(h)) ok = false;
-  ok = ok &&
-       MoveFileExA(tmp.c_str(), target.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH);
-  if (!ok) DeleteFileA(tmp.c_str());
-  return ok;
-}
-#endif
 
 }  // namespace
 
@@ -264,8 +164,8 @@ long TProfileFile::FindKeyLine(std::string_view section, std::string_view key) c
   for (std::size_t i = 0; i < lines_.size(); ++i) {
     const Line& l = lines_[i];
     if (l.kind == 1)
-      inSection = SameName(l.name, section);
-    else if (l.kind == 2 && inSection && SameName(l.name, key))
+      inSection = SameAsciiText(l.name, section);
+    else if (l.kind == 2 && inSection && SameAsciiText(l.name, key))
       return static_cast<long>(i);
   }
   return -1;
@@ -308,7 +208,7 @@ std::vector<std::string> TProfileFile::Keys(std::string_view section) const {
   bool inSection = false;
   for (const Line& l : lines_) {
     if (l.kind == 1)
-      inSection = SameName(l.name, section);
+      inSection = SameAsciiText(l.name, section);
     else if (l.kind == 2 && inSection && !AddListed(out, used, l.name))
       break;
   }
@@ -338,7 +238,7 @@ void TProfileFile::WriteString(std::string_view section, std::string_view key,
   for (std::size_t i = 0; i < lines_.size(); ++i) {
     if (lines_[i].kind != 1) continue;
     if (found) break;
-    if (SameName(lines_[i].name, sec)) {
+    if (SameAsciiText(lines_[i].name, sec)) {
       found = true;
       at = i + 1;
       for (std::size_t j = i + 1; j < lines_.size() && lines_[j].kind != 1; ++j)
@@ -374,13 +274,11 @@ void TProfileFile::Save(const std::string& path) const {
     if (::realpath(path.c_str(), resolved)) target = resolved;
   }
 #endif
-  if (!ReplaceFile(target, Text())) RaiseWriteError(path);
-}
-
-std::string AsciiLower(std::string_view s) {
-  std::string out(s);
-  for (char& c : out) c = LowerAscii(c);
-  return out;
+  try {
+    TReplacingFile::Replace(target, Text());
+  } catch (const TFileError&) {
+    RaiseWriteError(path);
+  }
 }
 
 bool ParseProfileInt(std::string_view text, std::int32_t& value) {

@@ -72,10 +72,6 @@ class TProfileFile {
   bool finalBreak_ = true;  // the last line ends in a line break
 };
 
-// Names compare without regard to ASCII case: A-Z become a-z, nothing else
-// changes.
-std::string AsciiLower(std::string_view s);
-
 // Integer syntax shared by settings, ChsFonts.ini and the settings dialog:
 // a text longer than 2 characters beginning with "0x"/"0X" has those two
 // replaced by "$"; then leading blanks, an optional sign, and decimal digits

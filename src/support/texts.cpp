@@ -4,6 +4,7 @@
 #include <memory>
 #include <system_error>
 
+#include "support/ascii.h"
 #include "support/bytes.h"
 #include "support/language.h"
 #include "support/settings.h"

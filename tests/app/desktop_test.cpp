@@ -53,6 +53,24 @@ class TDesktopTest : public QObject {
     QCOMPARE(w.geometry(), QRect(s.Width / 2 - 150, s.Height / 2 - 100, 300, 200));
   }
 
+  // The whole frame within the available area, centred; at least 640 tall
+  // where the area allows.
+  void firstStartRectFitsTheAvailableArea() {
+    const QMargins frame(8, 40, 8, 8);
+    const QRect large(0, 30, 1280, 994);  // a panel above
+    QRect r = FirstStartRect(QSize(720, 560), large, frame);
+    QCOMPARE(r.size(), QSize(720, kFirstStartMinHeight));
+    QVERIFY(large.contains(r.marginsAdded(frame)));
+    QVERIFY((r.marginsAdded(frame).center() - large.center()).manhattanLength() <= 1);
+    QCOMPARE(FirstStartRect(QSize(720, 800), large, frame).size(), QSize(720, 800));
+
+    const QRect small(0, 0, 800, 600);
+    QCOMPARE(FirstStartRect(QSize(900, 700), small, frame).marginsAdded(frame), small);
+    r = FirstStartRect(QSize(500, 300), small, frame);
+    QCOMPARE(r.size(), QSize(500, 600 - 48));
+    QCOMPARE(r.left(), 150);  // the frame from 142 to 658
+  }
+
   void savedMaximisedReturnsToTheSavedRectangle() {
     Store("Top=50\nLeft=60\nRight=460\nBottom=350\nState=3\n");
     QWidget w;

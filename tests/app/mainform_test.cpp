@@ -4,14 +4,18 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QLabel>
+#include <QMenu>
 #include <QMimeData>
 #include <QPlainTextEdit>
 #include <QScrollBar>
+#include <QSplitter>
+#include <QTextBlock>
 #include <QTextEdit>
 #include <QtTest>
 #include <memory>
 
 #include "app/mainform.h"
+#include "app/winplace.h"
 #include "support/errors.h"
 #include "testsupport.h"
 
@@ -26,6 +30,7 @@ const char* const kRichTypes[] = {"text/rtf", "application/rtf", "text/richtext"
                                   "application/x-qt-windows-mime;value=\"Rich Text Format\""};
 
 const QByteArray kMeridaSettings = "[General]\nDiagFont=Chess Merida\nDiagFontCharSet=0\n";
+const QByteArray kMeridaCoords = kMeridaSettings + "ShowCoords=1\n";
 
 // One step of a thousand characters per turn of the event loop: a preview
 // of a few dozen diagrams takes several turns to lay out.
@@ -35,6 +40,21 @@ QString ManyPositions(int count) {
   QString epd;
   for (int i = 0; i < count; ++i) epd += (i % 2 ? kGood2 : kGood1) + "\n";
   return epd;
+}
+
+// The bottom of the preview's first diagram: the last of the first blocks
+// in the diagram font.
+qreal FirstDiagramBottom(const QTextEdit& preview) {
+  const QTextDocument* doc = preview.document();
+  qreal bottom = -1;
+  for (QTextBlock b = doc->begin(); b.isValid(); b = b.next()) {
+    const bool diagram =
+        b.begin() != b.end() &&
+        b.begin().fragment().charFormat().font().families().value(0) == "Chess Merida";
+    if (diagram) bottom = doc->documentLayout()->blockBoundingRect(b).bottom();
+    if (!diagram && bottom >= 0) break;
+  }
+  return bottom;
 }
 
 bool WholePreviewSelected(const TMainForm& form) {
@@ -71,6 +91,16 @@ class TMainFormTest : public QObject {
     const TConvertResult r =
         ConvertEPDText(text.toStdString(), form.ConvertSettings(), form.FontInfoMan());
     return r.Document;
+  }
+
+  // A drag that enters `target` and, when accepted there, drops.
+  static bool Drop(QWidget* target, const QMimeData& data) {
+    QDragEnterEvent enter(QPoint(5, 5), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(target, &enter);
+    if (!enter.isAccepted()) return false;
+    QDropEvent drop(QPointF(5, 5), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(target, &drop);
+    return drop.isAccepted();
   }
 
   static QByteArray Rich() {
@@ -150,11 +180,43 @@ class TMainFormTest : public QObject {
     QVERIFY(messages_[0].size() > QString("Error in EPD string 3\n").size());  // the reason
     QVERIFY(form.Memo1->toPlainText().isEmpty());
     QVERIFY(form.PreviewDocument().empty());
-    // Copy RTF still ran: the focus is in the preview; the clipboard keeps
-    // what was there, as the preview is empty.
-    QCOMPARE(QApplication::focusWidget(), form.Memo1);
+    // Copy RTF still ran: the clipboard keeps what was there, as the preview
+    // is empty. Then the bad line is shown: the focus is back in the EPD pane.
     QCOMPARE(QGuiApplication::clipboard()->text(), epd);
+    QCOMPARE(QApplication::focusWidget(), form.Memo2);
     QVERIFY(errors_.isEmpty());
+  }
+
+  // The bad line is highlighted and the cursor stands where the reason
+  // points, counted in the trimmed line as the reader counts.
+  void badLineIsShownWithTheCursorAtTheColumn() {
+    TMainForm& form = Create(kMeridaSettings);
+    ShowActive(form);
+    QString bad = kGood1;
+    bad.replace(" b - -", " W - -");
+    const QString line = "  \t" + bad;
+    const QString epd = "# \u00e9 comment\n" + kGood2 + "\n" + line + "\n" + kGood1 + "\n";
+    form.Memo2->setPlainText(epd);
+    form.ConvertEPDtoRTF1Click();
+    QCOMPARE(messages_.size(), 1);
+    QVERIFY2(messages_[0].contains("found \"W\" at column 44"), qPrintable(messages_[0]));
+    QCOMPARE(QApplication::focusWidget(), form.Memo2);
+    const int lineStart = epd.indexOf(line);
+    const QTextCursor caret = form.Memo2->textCursor();
+    QVERIFY(!caret.hasSelection());
+    QCOMPARE(caret.position(), lineStart + 3 + 43);
+    QCOMPARE(epd[caret.position()], QChar('W'));
+    const auto highlight = form.Memo2->extraSelections();
+    QCOMPARE(highlight.size(), 1);
+    QCOMPARE(highlight[0].cursor.selectedText(), line);
+    // Editing ends the highlight.
+    form.Memo2->insertPlainText("b");
+    QVERIFY(form.Memo2->extraSelections().isEmpty());
+
+    // A reason without a column: the cursor at the start of the record.
+    form.Memo2->setPlainText(kGood1 + "\n   8/8/8/8/8/8/8/8\n");
+    form.ConvertEPD();
+    QCOMPARE(form.Memo2->textCursor().position(), kGood1.size() + 1 + 3);
   }
 
   void emptyOrBlankPaneGivesNoMessage() {
@@ -198,40 +260,64 @@ class TMainFormTest : public QObject {
     QCOMPARE(Rich(), QByteArray::fromStdString(Expected(form, kGood1)));
   }
 
-  void missingDiagramFontIsShownInTheStatusLine() {
-    TMainForm& form = Create();
-    QVERIFY(form.FontStatusLbl->text().isEmpty());
+  // From the start and after every change of the settings.
+  void statusLineTellsWhyDiagramsStayEmpty() {
+    const QByteArray ini =
+        "[Chess Fonts]\nFonts=2\nFont1=Chess Merida\nFont2=Chess Nowhere\n[Chess Merida]\n"
+        "Charset=0\n[Chess Nowhere]\nCharset=0\n";
+    prog_.reset();  // its end forgets the program folder
+    prog_ = std::make_unique<TTempProgram>(&ini);
+    TMainForm& form = Create("[General]\nDiagFont=Chess Nowhere\n");
+    QCOMPARE(form.FontStatusLbl->text(),
+             QString("Chess Nowhere is not installed: install the free diagram fonts "
+                     "(install-fonts.sh) or choose another font in File > Settings..."));
+    // The first start makes room for it on one line.
+    ShowActive(form);
+    const QLabel& status = *form.FontStatusLbl;
+    QVERIFY(status.heightForWidth(status.width()) < 2 * status.fontMetrics().lineSpacing());
     form.Memo2->setPlainText(kGood1);
     form.ConvertEPD();
-    QCOMPARE(form.FontStatusLbl->text(), QString(kNoDiagramFont));
     QVERIFY(!form.PreviewDocument().empty());  // the conversion itself goes on
 
-    if (form.FontInfoMan().FontCount() == 0) QSKIP("no chess font installed");
-    form.DiagFont = form.FontInfoMan().FontName(1);
-    form.ConvertEPD();
-    QVERIFY(form.FontStatusLbl->text().isEmpty());
+    auto choose = [&form](const std::string& font) {
+      TConvertSettings s = form.ConvertSettings();
+      s.DiagFont = font;
+      form.SetConvertSettings(s);
+      return form.FontStatusLbl->text();
+    };
+    QCOMPARE(choose(""), QString("No diagram font chosen: File > Settings..."));
+    QVERIFY(choose("DejaVu Sans")
+                .startsWith("DejaVu Sans is installed, but ChsFonts.ini does not "
+                            "describe its glyphs"));
+    QVERIFY(choose("No Such Font").startsWith("No Such Font is neither installed nor described"));
+    if (form.FontInfoMan().FontCount() == 0) QSKIP("Chess Merida is not installed");
+    QVERIFY(choose("Chess Merida").isEmpty());
   }
 
   void firstStartDefaultsAndWhatIsWrittenWhen() {
     {
       TMainForm& form = Create();
-      QVERIFY(form.DiagFont.empty());
-      QCOMPARE(form.DiagFontCharSet, 0);
-      QCOMPARE(form.DiagFontSize, 20);
-      QVERIFY(!form.ShowCoords);
-      QCOMPARE(form.TextFont, std::string("Arial"));
-      QCOMPARE(form.TextFontSize, 10);
-      QCOMPARE(form.Operations, std::string("id,bm"));
+      const TConvertSettings& s = form.ConvertSettings();
+      QVERIFY(s.DiagFont.empty());
+      QCOMPARE(s.DiagFontCharSet, 0);
+      QCOMPARE(s.DiagFontSize, 20);
+      QVERIFY(!s.ShowCoords);
+      QCOMPARE(s.TextFont, std::string("Arial"));
+      QCOMPARE(s.TextFontSize, 10);
+      QCOMPARE(s.Operations, std::string("id,bm"));
       QVERIFY(form.OpenDir.empty());
       form.show();
       QVERIFY(form.AutoCopy());
-      form.DiagFontSize = 33;  // changed in memory only
+      TConvertSettings changed = s;
+      changed.DiagFontSize = 33;  // changed in memory only
+      form.SetConvertSettings(changed);
       form.MAutoCopyafterPaste->setChecked(false);
       form.hide();
       // Hiding writes the placement and AutoCopy, nothing else.
       QCOMPARE(prog_->Keys("General"), QStringList{"AutoCopy"});
       QCOMPARE(prog_->Value("General", "AutoCopy"), std::string("0"));
-      QCOMPARE(prog_->Keys("MainForm"), (QStringList{"Top", "Left", "Right", "Bottom", "State"}));
+      QCOMPARE(prog_->Keys("MainForm"),
+               (QStringList{"Top", "Left", "Right", "Bottom", "State", "Splitter"}));
       QCOMPARE(prog_->Value("MainForm", "State"), std::string("2"));
       form_.reset();
     }
@@ -242,6 +328,7 @@ class TMainFormTest : public QObject {
     QCOMPARE(prog_->Value("General", "ShowCoords"), std::string("0"));
     QCOMPARE(prog_->Value("General", "Operations"), std::string("id,bm"));
     QCOMPARE(prog_->Value("General", "DiagFont"), std::string(""));
+    QVERIFY(prog_->Keys("RecentFiles").isEmpty());
   }
 
   void settingsAreReadAtCreation() {
@@ -249,14 +336,15 @@ class TMainFormTest : public QObject {
         "[General]\nOpenDir=/tmp/epd/\nDiagFont=Chess Merida\nDiagFontCharSet=$2\n"
         "DiagFontSize= 0x1F \nShowCoords=-1\nTextFont=DejaVu Sans\nTextFontSize=abc\n"
         "Operations=bm,id,c0\nAutoCopy=0\n");
+    const TConvertSettings& s = form.ConvertSettings();
     QCOMPARE(form.OpenDir, std::string("/tmp/epd/"));
-    QCOMPARE(form.DiagFont, std::string("Chess Merida"));
-    QCOMPARE(form.DiagFontCharSet, 2);
-    QCOMPARE(form.DiagFontSize, 31);
-    QVERIFY(form.ShowCoords);
-    QCOMPARE(form.TextFont, std::string("DejaVu Sans"));
-    QCOMPARE(form.TextFontSize, 10);  // not an integer: the default
-    QCOMPARE(form.Operations, std::string("bm,id,c0"));
+    QCOMPARE(s.DiagFont, std::string("Chess Merida"));
+    QCOMPARE(s.DiagFontCharSet, 2);
+    QCOMPARE(s.DiagFontSize, 31);
+    QVERIFY(s.ShowCoords);
+    QCOMPARE(s.TextFont, std::string("DejaVu Sans"));
+    QCOMPARE(s.TextFontSize, 10);  // not an integer: the default
+    QCOMPARE(s.Operations, std::string("bm,id,c0"));
     form.show();
     QVERIFY(!form.AutoCopy());  // read when the window is shown
   }
@@ -393,6 +481,174 @@ class TMainFormTest : public QObject {
     form.ConvertEPD();
     form_.reset();
     QTest::qWait(50);
+  }
+
+  void firstStartHoldsSixEPDLinesAndAWholeDiagram() {
+    TMainForm& form = Create(kMeridaCoords);
+    if (form.FontInfoMan().FontIndex("Chess Merida") < 0) QSKIP("Chess Merida is not installed");
+    ShowActive(form);
+    const QRect area = AvailableArea();
+    QVERIFY(area.contains(form.frameGeometry()));
+    QVERIFY(form.height() >= std::min(kFirstStartMinHeight, area.height() - 48));
+    QVERIFY(form.Memo2->viewport()->height() >= 6 * form.Memo2->fontMetrics().lineSpacing());
+
+    QGuiApplication::clipboard()->setText(kGood1 + "\n" + kGood2 + "\n");
+    form.CopyFEN1Click();
+    QTRY_VERIFY(WholePreviewSelected(form));
+    const qreal bottom = FirstDiagramBottom(*form.Memo1);
+    QVERIFY(bottom > 0);
+    QVERIFY2(
+        bottom <= form.Memo1->viewport()->height(),
+        qPrintable(
+            QString("diagram ends at %1 of %2").arg(bottom).arg(form.Memo1->viewport()->height())));
+  }
+
+  void splitterIsKeptWithThePlacement() {
+    {
+      TMainForm& form = Create();
+      ShowActive(form);
+      form.Splitter1->setSizes({150, form.Splitter1->height() - 150});
+      form.hide();
+      QCOMPARE(prog_->Value("MainForm", "Splitter"), std::string("150"));
+      form_.reset();
+    }
+    {
+      TMainForm& form = Create();
+      ShowActive(form);
+      QCOMPARE(form.Splitter1->sizes().value(0), 150);
+      form_.reset();
+    }
+    // A placement stored before the splitter existed: the window where it
+    // was, the EPD pane with its six lines.
+    prog_->Write("boardquill.ini", "[MainForm]\nTop=20\nLeft=10\nRight=610\nBottom=520\nState=2\n");
+    TMainForm& form = Create();
+    ShowActive(form);
+    QCOMPARE(form.geometry(), QRect(10, 20, 600, 500));
+    QVERIFY(form.Memo2->viewport()->height() >= 6 * form.Memo2->fontMetrics().lineSpacing());
+  }
+
+  void droppedFilesAndTextLoadAndConvert() {
+    TMainForm& form = Create(kMeridaSettings);
+    ShowActive(form);
+    prog_->Write("a.epd", kGood1.toUtf8() + "\r\n");
+    prog_->Write("b.TXT", kGood2.toUtf8());
+    prog_->Write("c.png", "not epd");
+    QMimeData picture;
+    picture.setUrls({QUrl::fromLocalFile(prog_->Path("c.png"))});
+    picture.setText(prog_->Path("c.png"));
+    QVERIFY(!Drop(form.Memo2->viewport(), picture));
+
+    QMimeData files;
+    files.setUrls(
+        {QUrl::fromLocalFile(prog_->Path("a.epd")), QUrl::fromLocalFile(prog_->Path("b.TXT"))});
+    QVERIFY(Drop(form.Memo2->viewport(), files));
+    const QString both = kGood1 + "\n" + kGood2;
+    QTRY_COMPARE(form.Memo2->toPlainText(), both);
+    QTRY_COMPARE(Rich(), QByteArray::fromStdString(Expected(form, both)));
+    QCOMPARE(form.RecentFiles().Paths().front(), prog_->Path("b.TXT").toStdString());
+
+    // Text dropped on the preview replaces the EPD pane as a paste does.
+    QMimeData text;
+    text.setText(kGood2);
+    QVERIFY(Drop(form.Memo1->viewport(), text));
+    QTRY_COMPARE(form.Memo2->toPlainText(), kGood2);
+    QTRY_COMPARE(Rich(), QByteArray::fromStdString(Expected(form, kGood2)));
+
+    // Without the Auto check mark only the pane changes.
+    form.MAutoCopyafterPaste->setChecked(false);
+    QGuiApplication::clipboard()->clear();
+    text.setText(kGood1);
+    QVERIFY(form.DropData(text));
+    QCOMPARE(form.Memo2->toPlainText(), kGood1);
+    QVERIFY(Rich().isEmpty());
+    QVERIFY(messages_.isEmpty() && errors_.isEmpty());
+  }
+
+  void recentFilesNewestFirstAndMissingOnesPruned() {
+    TMainForm& form = Create();
+    std::vector<std::string> paths;
+    for (int i = 0; i < 10; ++i) {
+      const QString name = QString("f%1.epd").arg(i);
+      prog_->Write(name, kGood1.toUtf8());
+      paths.push_back(prog_->Path(name).toStdString());
+    }
+    for (int i = 0; i < 9; ++i) form.OpenFile(QString::fromStdString(paths[i]));
+    form.OpenFile(QString::fromStdString(paths[3]));
+    const std::vector<std::string> expected = {paths[3], paths[8], paths[7], paths[6],
+                                               paths[5], paths[4], paths[2], paths[1]};
+    QCOMPARE(form.RecentFiles().Paths(), expected);
+    QCOMPARE(form.OpenRecent1->actions().size(), 8);
+    QCOMPARE(form.OpenRecent1->actions()[0]->text(), "&1 " + QString::fromStdString(paths[3]));
+    form_.reset();
+
+    TMainForm& again = Create();  // kept in the settings file
+    QCOMPARE(again.RecentFiles().Paths(), expected);
+    QFile::remove(QString::fromStdString(paths[8]));
+    again.Memo2->setPlainText("unchanged");
+    again.OpenRecent(QString::fromStdString(paths[8]));
+    QCOMPARE(messages_.size(), 1);
+    QVERIFY2(messages_[0].contains("no longer exists"), qPrintable(messages_[0]));
+    QCOMPARE(again.Memo2->toPlainText(), QString("unchanged"));
+    QCOMPARE(again.RecentFiles().Paths().size(), std::size_t{7});
+    QCOMPARE(prog_->Value("RecentFiles", "File2"), paths[7]);
+    QCOMPARE(prog_->Value("RecentFiles", "File8"), std::string());
+    again.OpenRecent(QString::fromStdString(paths[2]));
+    QCOMPARE(again.RecentFiles().Paths().front(), paths[2]);
+    QCOMPARE(again.Memo2->toPlainText(), kGood1);
+  }
+
+  void saveRTFWritesTheDocumentWholeOrNotAtAll() {
+    TMainForm& form = Create(kMeridaSettings);
+    QVERIFY(!form.SaveRTFAs1->isEnabled());
+    form.Memo2->setPlainText(kGood1);
+    form.ConvertEPD();
+    QVERIFY(form.SaveRTFAs1->isEnabled());
+    form.SaveRTF(prog_->Path("out.rtf"));
+    QCOMPARE(prog_->Read("out.rtf"), QByteArray::fromStdString(form.PreviewDocument()));
+    QCOMPARE(form.SaveDir, QFileInfo(prog_->Path("out.rtf")).path().toStdString() + "/");
+    for (const QString& bad : {prog_->Path("no/such/folder/x.rtf"), prog_->Path("adir")}) {
+      QDir().mkpath(prog_->Path("adir"));
+      try {
+        form.SaveRTF(bad);
+        QFAIL("no error");
+      } catch (const TRunError& e) {
+        QCOMPARE(QString(e.what()), "Unable to write to " + bad);
+      }
+    }
+    QVERIFY(QFileInfo(prog_->Path("adir")).isDir());
+    QCOMPARE(QDir(prog_->Path("adir")).entryList(QDir::NoDotAndDotDot | QDir::AllEntries).size(),
+             0);
+    form_.reset();
+    QCOMPARE(prog_->Value("General", "SaveDir"),
+             QFileInfo(prog_->Path("adir")).path().toStdString() + "/");
+  }
+
+  // Written at the end only when changed; read back at the next start.
+  void layoutSettingsAreKeptWhenChanged() {
+    Create("[General]\nColumns=9\n");  // read as the default
+    QCOMPARE(form_->LayoutSettings().Columns, 1);
+    form_.reset();
+    QCOMPARE(prog_->Value("General", "Columns"), std::string("9"));
+    TMainForm& form = Create();
+    TLayoutSettings layout;
+    layout.Columns = 2;
+    layout.Caption = "{n}";
+    form.SetLayoutSettings(layout);
+    form_.reset();
+    QCOMPARE(prog_->Value("General", "Columns"), std::string("2"));
+    QCOMPARE(Create().LayoutSettings(), layout);
+  }
+
+  void aboutNamesVersionAndFontLicences() {
+    TMainForm& form = Create();
+    form.About1Click();
+    QCOMPARE(messages_.size(), 1);
+    const QString& text = messages_[0];
+    QVERIFY(text.contains(QString("Boardquill ") + BOARDQUILL_VERSION));
+    QVERIFY(text.contains("GNU GPL version 3") && text.contains("LaTeX Project Public License"));
+    // Every font we describe is one the installer fetches: each has its line.
+    for (const std::string& font : DescribedFontNames(BQ_SOURCE_DIR "/data/ChsFonts.ini"))
+      QVERIFY2(text.contains(QString::fromStdString(font)), font.c_str());
   }
 
   void errorReportAddsAFullStop() {

@@ -1,8 +1,10 @@
 // The settings dialog: filling, OK and Cancel, driven without exec().
 #include <QCheckBox>
 #include <QComboBox>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
+#include <QSpinBox>
 #include <QTabWidget>
 #include <QToolButton>
 #include <QtTest>
@@ -51,6 +53,14 @@ class TSettingsDlgTest : public QObject {
   std::unique_ptr<TMainForm> form_;
   TSettingsDlg* dlg_ = nullptr;
 
+  const TConvertSettings& S() const { return form_->ConvertSettings(); }
+  template <class F>
+  void Change(F change) {
+    TConvertSettings s = form_->ConvertSettings();
+    change(s);
+    form_->SetConvertSettings(s);
+  }
+
  private slots:
   void init() {
     prog_ = std::make_unique<TTempProgram>(&kFontsIni);
@@ -71,62 +81,74 @@ class TSettingsDlgTest : public QObject {
     QCOMPARE(dlg_->FontSizeEd->text(), QString("20"));
     QCOMPARE(dlg_->RTFGameFontSizeEd->text(), QString("10"));
     QCOMPARE(dlg_->OperationLines(), (QStringList{"id", "bm"}));
-    form_->DiagFontCharSet = 7;
+    Change([](TConvertSettings& s) { s.DiagFontCharSet = 7; });
     dlg_->OKBtnClick();
-    QVERIFY(form_->DiagFont.empty());
-    QCOMPARE(form_->DiagFontCharSet, 0);
-    QCOMPARE(form_->Operations, std::string("id,bm"));
+    QVERIFY(S().DiagFont.empty());
+    QCOMPARE(S().DiagFontCharSet, 0);
+    QCOMPARE(S().Operations, std::string("id,bm"));
   }
 
   void diagramFontListIsSortedAndHoldsDiagramFontsOnly() {
     if (!Installed("Chess Merida") || !Installed("Chess Leipzig") || !Installed("DejaVu Sans")) {
       QSKIP("the test fonts are not installed");
     }
-    form_->DiagFont = "chess merida";  // matched without regard to case
+    Change([](TConvertSettings& s) {
+      s.DiagFont = "chess merida";
+    });  // matched without regard to case
     dlg_->FormShow();
     QCOMPARE(Items(dlg_->RTFFontNameCmb), (QStringList{"Chess Leipzig", "Chess Merida"}));
     QCOMPARE(dlg_->RTFFontNameCmb->currentText(), QString("Chess Merida"));
     QVERIFY(!dlg_->RTFDiagAddBorderCB->isHidden());
     dlg_->OKBtnClick();
-    QCOMPARE(form_->DiagFont, std::string("Chess Merida"));
-    QCOMPARE(form_->DiagFontCharSet, 2);
+    QCOMPARE(S().DiagFont, std::string("Chess Merida"));
+    QCOMPARE(S().DiagFontCharSet, 2);
+  }
+
+  // OK tells at once whether the chosen font draws.
+  void okUpdatesTheFontStatus() {
+    QCOMPARE(form_->FontStatusLbl->text(), QString("No diagram font chosen: File > Settings..."));
+    dlg_->FormShow();
+    if (!Installed("Chess Merida")) QSKIP("Chess Merida is not installed");
+    dlg_->RTFFontNameCmb->setCurrentText("Chess Merida");
+    dlg_->OKBtnClick();
+    QVERIFY(form_->FontStatusLbl->text().isEmpty());
   }
 
   void fontWithoutCoordinatesHidesTheCheckBoxButOKStoresIt() {
     if (!Installed("Chess Leipzig")) QSKIP("Chess Leipzig is not installed");
-    form_->DiagFont = "Chess Leipzig";
-    form_->ShowCoords = true;
+    Change([](TConvertSettings& s) { s.DiagFont = "Chess Leipzig"; });
+    Change([](TConvertSettings& s) { s.ShowCoords = true; });
     dlg_->FormShow();
     QVERIFY(dlg_->RTFDiagAddBorderCB->isHidden());
     QVERIFY(dlg_->RTFDiagAddBorderCB->isChecked());
     dlg_->OKBtnClick();
-    QVERIFY(form_->ShowCoords);
-    QCOMPARE(form_->DiagFontCharSet, 0);
+    QVERIFY(S().ShowCoords);
+    QCOMPARE(S().DiagFontCharSet, 0);
   }
 
   void textFontListIsTheInstalledListInItsOrder() {
-    form_->TextFont = "default";
+    Change([](TConvertSettings& s) { s.TextFont = "default"; });
     dlg_->FormShow();
     QStringList expected;
     for (const std::string& name : InstalledFontList()) expected << QString::fromStdString(name);
     QCOMPARE(Items(dlg_->RTFGameTextFontNameCmb), expected);
     QCOMPARE(dlg_->RTFGameTextFontNameCmb->currentText(), QString("Default"));
     // A font this machine lacks stays offered (first) and survives OK.
-    form_->TextFont = "No Such Font";
+    Change([](TConvertSettings& s) { s.TextFont = "No Such Font"; });
     dlg_->FormShow();
     QCOMPARE(dlg_->RTFGameTextFontNameCmb->currentIndex(), 0);
     QCOMPARE(dlg_->RTFGameTextFontNameCmb->count(), expected.size() + 1);
     dlg_->OKBtnClick();
-    QCOMPARE(form_->TextFont, std::string("No Such Font"));
+    QCOMPARE(S().TextFont, std::string("No Such Font"));
     // The next showing does not keep the extra entry of the last one.
-    form_->TextFont = "default";
+    Change([](TConvertSettings& s) { s.TextFont = "default"; });
     dlg_->FormShow();
     QCOMPARE(Items(dlg_->RTFGameTextFontNameCmb), expected);
-    form_->TextFont.clear();
+    Change([](TConvertSettings& s) { s.TextFont.clear(); });
     dlg_->FormShow();
     QCOMPARE(dlg_->RTFGameTextFontNameCmb->currentIndex(), -1);
     dlg_->OKBtnClick();
-    QVERIFY(form_->TextFont.empty());
+    QVERIFY(S().TextFont.empty());
   }
 
   void operationsShownAsLines_data() {
@@ -142,7 +164,7 @@ class TSettingsDlgTest : public QObject {
   void operationsShownAsLines() {
     QFETCH(QString, operations);
     QFETCH(QStringList, lines);
-    form_->Operations = operations.toStdString();
+    Change([&](TConvertSettings& s) { s.Operations = operations.toStdString(); });
     dlg_->FormShow();
     QCOMPARE(dlg_->OperationLines(), lines);
   }
@@ -167,7 +189,7 @@ class TSettingsDlgTest : public QObject {
     dlg_->FormShow();
     dlg_->Memo1->setPlainText(memo);
     dlg_->OKBtnClick();
-    QCOMPARE(QString::fromStdString(form_->Operations), stored);
+    QCOMPARE(QString::fromStdString(S().Operations), stored);
   }
 
   void sizeFieldsUseTheIntegerSyntax_data() {
@@ -189,8 +211,46 @@ class TSettingsDlgTest : public QObject {
     dlg_->FontSizeEd->setText(text);
     dlg_->RTFGameFontSizeEd->setText(text);
     dlg_->OKBtnClick();
-    QCOMPARE(form_->DiagFontSize, isInteger ? value : 20);
-    QCOMPARE(form_->TextFontSize, isInteger ? value : 10);
+    QCOMPARE(S().DiagFontSize, isInteger ? value : 20);
+    QCOMPARE(S().TextFontSize, isInteger ? value : 10);
+  }
+
+  void layoutPageShowsAndStoresTheLayout() {
+    TLayoutSettings layout;
+    layout.Orientation = TOrientation::ToMove;
+    layout.Caption = "{n}. {id}";
+    layout.Columns = 3;
+    layout.Solutions = "bm,id";
+    form_->SetLayoutSettings(layout);
+    dlg_->FormShow();
+    QCOMPARE(dlg_->OrientationCmb->currentIndex(), 2);
+    QVERIFY(!dlg_->MoverMarkCB->isChecked());
+    QCOMPARE(dlg_->CaptionEd->text(), QString("{n}. {id}"));
+    QCOMPARE(dlg_->ColumnsSpin->value(), 3);
+    QCOMPARE(dlg_->SolutionsMemo->toPlainText(), QString("bm\nid\n"));
+
+    dlg_->OrientationCmb->setCurrentIndex(1);
+    dlg_->MoverMarkCB->setChecked(true);
+    dlg_->SolutionsMemo->setPlainText(" am \n\nbm");
+    dlg_->ColumnsSpin->setValue(9);  // the field keeps to 1..4
+    QVERIFY(dlg_->OKBtnClick());
+    layout.Orientation = TOrientation::Black;
+    layout.MoverMark = true;
+    layout.Columns = 4;
+    layout.Solutions = "am,bm";
+    QCOMPARE(form_->LayoutSettings(), layout);
+
+    // A caption whose braces do not pair up: one message, nothing stored.
+    QStringList messages;
+    form_->Presenter.ShowMessage = [&](QWidget*, const QString& text) { messages << text; };
+    dlg_->FormShow();
+    dlg_->CaptionEd->setText("{n");
+    dlg_->FontSizeEd->setText("33");
+    QVERIFY(!dlg_->OKBtnClick());
+    QCOMPARE(messages, QStringList{"Caption: \"{\" at column 1 is not closed"});
+    QCOMPARE(dlg_->PageControl1->currentWidget(), dlg_->TabSheet3);
+    QCOMPARE(form_->LayoutSettings(), layout);
+    QCOMPARE(S().DiagFontSize, 20);
   }
 
   void cancelForgetsTheEdits() {
@@ -200,7 +260,7 @@ class TSettingsDlgTest : public QObject {
     dlg_->RTFDiagAddBorderCB->setChecked(true);
     dlg_->PageControl1->setCurrentIndex(1);
     dlg_->reject();  // Cancel: no handler of its own
-    QCOMPARE(form_->DiagFontSize, 20);
+    QCOMPARE(S().DiagFontSize, 20);
     dlg_->FormShow();
     QCOMPARE(dlg_->FontSizeEd->text(), QString("20"));
     QCOMPARE(dlg_->OperationLines(), (QStringList{"id", "bm"}));
@@ -224,11 +284,11 @@ class TSettingsDlgTest : public QObject {
     dlg_->FontSizeUD->UpButton()->click();
     QCOMPARE(dlg_->FontSizeEd->text(), QString("1"));
     // A stored size beyond the range is shown as stored.
-    form_->TextFontSize = 500;
+    Change([](TConvertSettings& s) { s.TextFontSize = 500; });
     dlg_->FormShow();
     QCOMPARE(dlg_->RTFGameFontSizeEd->text(), QString("500"));
     dlg_->OKBtnClick();
-    QCOMPARE(form_->TextFontSize, 500);
+    QCOMPARE(S().TextFontSize, 500);
   }
 };
 

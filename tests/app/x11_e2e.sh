@@ -1,6 +1,9 @@
 #!/bin/sh
 # End-to-end run of the desktop program on a real X server:
 #   x11_e2e.sh PROGRAM CHSFONTS_INI EPD_FILE OUTPUT_DIR
+# Starts the program with a fresh settings file (Chess Merida chosen, with
+# coordinates, no window placement) on a 1280x1024 screen and checks the
+# first-start window: at least 640 pixels tall, within the screen, centred.
 # Puts the EPD file on the clipboard, presses Ctrl+V in the window (real
 # XTEST key events), checks that the clipboard then offers the document as
 # rich text equal to what "PROGRAM convert" makes of the same file and
@@ -75,41 +78,31 @@ cat >"$settings" <<'EOF'
 [General]
 DiagFont=Chess Merida
 DiagFontCharSet=0
-[MainForm]
-Left=0
-Top=0
-Right=760
-Bottom=980
-State=2
+ShowCoords=1
 EOF
 
-# A display of our own; -noreset keeps the server up between clients. Each
-# try checks, by the unusual screen size, that clients reach our server and
-# not another one that holds the same number.
-start_xvfb() {
-  n=$1
-  Xvfb ":$n" -screen 0 1288x1000x24 -nolisten tcp -noreset >"$work/xvfb.log" 2>&1 &
-  xvfb_pid=$!
-  export DISPLAY=":$n"
-  if retry xdotool getdisplaygeometry && [ "$(xdotool getdisplaygeometry)" = "1288 1000" ] &&
-    kill -0 "$xvfb_pid" 2>/dev/null; then
-    return 0
-  fi
-  kill "$xvfb_pid" 2>/dev/null || true
-  wait "$xvfb_pid" 2>/dev/null || true
-  xvfb_pid=
-  return 1
-}
-try=0
-until start_xvfb $((100 + ($$ + try * 97) % 800)); do
-  try=$((try + 1))
-  [ "$try" -ge 5 ] && fail "no X server of our own could be started"
-done
+# A display of our own: the server picks a free number and writes it to
+# descriptor 3; -noreset keeps it up between clients.
+Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp -noreset \
+  3>"$work/display" >"$work/xvfb.log" 2>&1 &
+xvfb_pid=$!
+retry grep -q . "$work/display" || fail "no X server of our own could be started"
+export DISPLAY=":$(head -n 1 "$work/display")"
+retry xdotool getdisplaygeometry || fail "the X server does not answer"
+[ "$(xdotool getdisplaygeometry)" = "1280 1024" ] || fail "the X server is not 1280x1024"
 
 QT_QPA_PLATFORM=xcb "$work/bin/boardquill" >"$work/app.log" 2>&1 &
 app_pid=$!
 retry xdotool search --onlyvisible --name '^Boardquill$' || fail "no Boardquill window"
 win=$(xdotool search --onlyvisible --name '^Boardquill$' | head -n 1)
+
+eval "$(xdotool getwindowgeometry --shell "$win")"
+[ "$HEIGHT" -ge 640 ] || fail "the window is $HEIGHT pixels tall at its first start"
+[ "$X" -ge 0 ] && [ "$Y" -ge 0 ] && [ $((X + WIDTH)) -le 1280 ] && [ $((Y + HEIGHT)) -le 1024 ] ||
+  fail "the window ($WIDTH x $HEIGHT at $X,$Y) leaves the screen"
+centre=$((X + WIDTH / 2 - 640))
+[ "$centre" -le 24 ] && [ "$centre" -ge -24 ] ||
+  fail "the window ($WIDTH x $HEIGHT at $X,$Y) is not centred"
 
 xclip -selection clipboard -i "$epd"
 xdotool windowfocus --sync "$win"
@@ -149,4 +142,5 @@ wait "$app_pid" || fail "the program ended with an error"
 app_pid=
 grep -q '^AutoCopy=1' "$settings" || fail "AutoCopy was not written"
 grep -q '^OpenDir=' "$settings" || fail "the settings were not written at exit"
+grep -q '^Splitter=' "$settings" || fail "the splitter was not written with the placement"
 echo "PASS: clipboard matches boardquill convert; screenshot in $out/x11_e2e_screenshot.png"

@@ -113,6 +113,17 @@ TEST(Catalogue, ListingRules) {
             (std::vector<std::string>{"Chess Merida", "Other Font", "Not Installed"}));
 }
 
+// The names a status check compares with: every listed spelling once,
+// installed or not; nothing for a missing file.
+TEST(Catalogue, DescribedFontNames) {
+  TempIni ini(
+      "[Chess Fonts]\nFonts=4\nFont2=Not Installed\nFont1=Chess Merida\nFont3=chess merida\n"
+      "Font4=Chess Merida\nFont5=Beyond\n");
+  EXPECT_EQ(DescribedFontNames(ini.path()),
+            (std::vector<std::string>{"Chess Merida", "Not Installed", "chess merida"}));
+  EXPECT_TRUE(DescribedFontNames("/nonexistent/ChsFonts.ini").empty());
+}
+
 TEST(Catalogue, MembershipIgnoresCaseLookupsAreExact) {
   TempIni ini(
       "[Chess Fonts]\nFonts=3\nFont1=chess merida\nFont2=Chess Merida\nFont3=chess merida\n"
@@ -241,24 +252,6 @@ TEST(Catalogue, HostileFilesStayCheap) {
   EXPECT_EQ(manyMan.FontIndex("F9999"), 9999);
   EXPECT_TRUE(manyMan.GetFontInfo(10000).CoordinatesPossible);
   EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(10));
-}
-
-TEST(InstalledFonts, BuildDedupesSortsAndAddsDefault) {
-  const std::vector<std::string> reported = {
-      "Zeta", "alpha",           "SkakNew-DiagramT", "Alpha", "Chess Merida",
-      "zeta", "SkakNew-Diagram", "default",          "",      "Chess Merida"};
-  EXPECT_EQ(BuildInstalledFontList(reported),
-            (std::vector<std::string>{"alpha", "Chess Merida", "Default", "SkakNew-Diagram",
-                                      "SkakNew-DiagramT", "Zeta"}));
-  EXPECT_EQ(BuildInstalledFontList({}), std::vector<std::string>{"Default"});
-
-  const std::vector<std::string>& system = InstalledFontList();
-  EXPECT_EQ(&system, &InstalledFontList());
-  EXPECT_EQ(BuildInstalledFontList(system), system);  // sorted, unique, with "Default"
-  // A font reporting two families is found under both.
-  if (std::find(system.begin(), system.end(), "SkakNew-Diagram") != system.end()) {
-    EXPECT_NE(std::find(system.begin(), system.end(), "SkakNew-DiagramT"), system.end());
-  }
 }
 
 }  // namespace

@@ -1,0 +1,108 @@
+#include "render/boardpainter.h"
+
+#include <algorithm>
+
+#include "render/documenttext.h"
+#include "render/rendererror.h"
+
+namespace bq {
+
+namespace {
+
+TCairoScaledFont MakeScaledFont(cairo_font_face_t* face, double size) {
+  cairo_matrix_t matrix, identity;
+  cairo_matrix_init_scale(&matrix, size, size);
+  cairo_matrix_init_identity(&identity);
+  const TCairoFontOptions options(cairo_font_options_create());
+  cairo_font_options_set_hint_style(options.get(), CAIRO_HINT_STYLE_NONE);
+  cairo_font_options_set_hint_metrics(options.get(), CAIRO_HINT_METRICS_OFF);
+  cairo_font_options_set_antialias(options.get(), CAIRO_ANTIALIAS_GRAY);
+  TCairoScaledFont scaled(cairo_scaled_font_create(face, &matrix, &identity, options.get()));
+  if (cairo_scaled_font_status(scaled.get()) != CAIRO_STATUS_SUCCESS)
+    throw TRenderError("cannot scale the diagram font");
+  return scaled;
+}
+
+}  // namespace
+
+TBoardPainter::TBoardPainter(const TDiagramFont& font, double diagSize, PangoContext* text,
+                             const char* textFamily, bool searchable)
+    : font_(font),
+      size_(diagSize),
+      searchable_(searchable),
+      scaled_(MakeScaledFont(font.Face(), diagSize)),
+      whiteMark_(text, textFamily, diagSize),
+      blackMark_(text, textFamily, diagSize) {
+  // One blank, then the mark: U+25A1 for White to move, U+25A0 for Black.
+  whiteMark_.SetText(" \u25A1", 0);
+  blackMark_.SetText(" \u25A0", 0);
+  for (std::size_t code = 0; searchable && code < chars_.size(); ++code) {
+    const char c = static_cast<char>(code);
+    chars_[code] = DocumentTextToUtf8(std::string_view(&c, 1));
+  }
+}
+
+double TBoardPainter::RowWidth(const std::string& row) const {
+  double w = 0;
+  for (const char c : row) w += c == 0 ? 0 : font_.Glyph(static_cast<unsigned char>(c)).Advance;
+  return w * size_;
+}
+
+double TBoardPainter::Width(const TPictureRecord& rec) const {
+  double w = 0;
+  for (std::size_t i = 0; i < rec.Rows.size(); ++i) {
+    const double mark = static_cast<int>(i) != rec.MarkRow ? 0
+                        : rec.MarkBlack                    ? blackMark_.Width()
+                                                           : whiteMark_.Width();
+    w = std::max(w, RowWidth(rec.Rows[i]) + mark);
+  }
+  return w;
+}
+
+const TBoardPainter::TMarkPlace& TBoardPainter::Place(const TPictureRecord& rec, double x,
+                                                      double y) {
+  glyphs_.clear();
+  text_.clear();
+  clusters_.clear();
+  mark_ = {};
+  const double baseline = font_.BaselineInRow() * size_;
+  for (std::size_t i = 0; i < rec.Rows.size(); ++i) {
+    double pen = x;
+    const double rowY = y + static_cast<double>(i) * size_;
+    for (const char c : rec.Rows[i]) {
+      if (c == 0) continue;
+      const TDiagramFont::TGlyph& g = font_.Glyph(static_cast<unsigned char>(c));
+      if (g.Ink) {
+        glyphs_.push_back({g.Index, pen, rowY + baseline});
+        if (searchable_) {
+          const std::string& chars = chars_[static_cast<unsigned char>(c)];
+          text_ += chars;
+          clusters_.push_back({static_cast<int>(chars.size()), 1});
+        }
+      }
+      pen += g.Advance * size_;
+    }
+    if (static_cast<int>(i) == rec.MarkRow) {
+      // The mark's baseline is the row's.
+      mark_.Box = rec.MarkBlack ? &blackMark_ : &whiteMark_;
+      mark_.X = pen;
+      mark_.Y = rowY + baseline - mark_.Box->Baseline();
+    }
+  }
+  return mark_;
+}
+
+void TBoardPainter::Draw(cairo_t* cr, const TPictureRecord& rec, double x, double y) {
+  Place(rec, x, y);
+  if (mark_.Box) mark_.Box->Draw(cr, mark_.X, mark_.Y);
+  cairo_set_scaled_font(cr, scaled_.get());
+  if (searchable_) {
+    cairo_show_text_glyphs(cr, text_.data(), static_cast<int>(text_.size()), glyphs_.data(),
+                           static_cast<int>(glyphs_.size()), clusters_.data(),
+                           static_cast<int>(clusters_.size()), cairo_text_cluster_flags_t{});
+  } else {
+    cairo_show_glyphs(cr, glyphs_.data(), static_cast<int>(glyphs_.size()));
+  }
+}
+
+}  // namespace bq

@@ -1,0 +1,58 @@
+#pragma once
+// Draws the board lines of a record, and the side-to-move mark, on any
+// Cairo surface: rows sit flush, one row per diagram size, one glyph
+// advance per square.
+#include <array>
+#include <string>
+#include <vector>
+
+#include "render/cairoptr.h"
+#include "render/diagramfont.h"
+#include "render/record.h"
+#include "render/textbox.h"
+
+namespace bq {
+
+class TBoardPainter {
+ public:
+  // `diagSize`: the diagram font's size in surface units; the mark is set
+  // in `textFamily` at that size. With `searchable`, the board's codes go
+  // with its glyphs as text (a PDF's text layer).
+  TBoardPainter(const TDiagramFont& font, double diagSize, PangoContext* text,
+                const char* textFamily, bool searchable);
+
+  // Where the mark of the last record placed goes: its text box with the
+  // top left corner of the box.
+  struct TMarkPlace {
+    const TTextBox* Box = nullptr;  // null: no mark
+    double X = 0, Y = 0;
+  };
+
+  double Pitch() const { return size_; }
+  double Height(const TPictureRecord& rec) const { return size_ * rec.Rows.size(); }
+  // The widest row, the mark included.
+  double Width(const TPictureRecord& rec) const;
+  void Draw(cairo_t* cr, const TPictureRecord& rec, double x, double y);
+
+  // What Draw draws, for surfaces that write glyphs their own way: the
+  // glyphs of the board with the top left corner at (x, y), and the mark.
+  const TMarkPlace& Place(const TPictureRecord& rec, double x, double y);
+  const std::vector<cairo_glyph_t>& Glyphs() const { return glyphs_; }
+  cairo_scaled_font_t* ScaledFont() const { return scaled_.get(); }
+
+ private:
+  double RowWidth(const std::string& row) const;
+
+  const TDiagramFont& font_;
+  double size_;
+  bool searchable_;
+  TCairoScaledFont scaled_;
+  TTextBox whiteMark_, blackMark_;  // " " and the mark, in the text font
+  std::vector<cairo_glyph_t> glyphs_;
+  TMarkPlace mark_;
+  std::array<std::string, 256> chars_;          // with `searchable`: the character of each code
+  std::string text_;                            // with `searchable`: the glyphs' characters
+  std::vector<cairo_text_cluster_t> clusters_;  // one per glyph
+};
+
+}  // namespace bq

@@ -1,0 +1,114 @@
+#include "render/picturewriter.h"
+
+#include <pango/pangocairo.h>
+
+#include <algorithm>
+#include <cmath>
+
+#include "render/documenttext.h"
+#include "render/rendererror.h"
+
+namespace bq {
+
+namespace {
+
+// Picture units are pixels: the square is the diagram font's size.
+double PixelsPerPoint(const TPictureStyle& style) {
+  return style.DiagFontSize > 0 ? style.SquarePx / style.DiagFontSize : 1;
+}
+
+int WholePixels(double units) {
+  return std::max(1, static_cast<int>(std::ceil(units - 1e-6)));
+}
+
+void AppendSvgHead(std::string& out, int width, int height, bool transparent) {
+  const std::string w = std::to_string(width), h = std::to_string(height);
+  out +=
+      "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
+      "<svg xmlns=\"http://www.w3.org/2000/svg\" xmlns:xlink=\"http://www.w3.org/1999/xlink\" "
+      "version=\"1.1\" width=\"" +
+      w + "px\" height=\"" + h + "px\" viewBox=\"0 0 " + w + " " + h + "\">\n";
+  if (!transparent) out += "<rect width=\"" + w + "\" height=\"" + h + "\" fill=\"#ffffff\"/>\n";
+}
+
+}  // namespace
+
+TPictureWriter::TPictureWriter(const TPictureStyle& style, TPictureFormat format)
+    : style_(style),
+      format_(format),
+      font_(style.DiagFont, style.DiagSymbolCharset),
+      board_(font_, style.SquarePx, text_.Get(), style.TextFont.c_str(), false),
+      caption_(text_.Get(), style.TextFont.c_str(), style.TextFontSize * PixelsPerPoint(style)) {}
+
+void TPictureWriter::Write(const TPictureRecord& rec, std::string& bytes) {
+  const double boardWidth = board_.Width(rec);
+  caption_.SetText(DocumentTextToUtf8(rec.Caption), boardWidth);
+  const int width = WholePixels(boardWidth);
+  const int height = WholePixels(board_.Height(rec) + caption_.Height());
+  if (format_ == TPictureFormat::Svg)
+    WriteSvg(rec, width, height, bytes);
+  else
+    WritePng(rec, width, height, bytes);
+}
+
+void TPictureWriter::WriteSvg(const TPictureRecord& rec, int width, int height,
+                              std::string& bytes) {
+  bytes.clear();
+  AppendSvgHead(bytes, width, height, style_.Transparent);
+  const TBoardPainter::TMarkPlace& mark = board_.Place(rec, 0, 0);
+  // Each glyph once as a definition, then every square as a use of it;
+  // glyphs without outline (blank squares) are left out.
+  used_.clear();
+  for (const cairo_glyph_t& g : board_.Glyphs())
+    if (!outlines_.Glyph(board_.ScaledFont(), g.index).empty()) used_.push_back(g.index);
+  std::sort(used_.begin(), used_.end());
+  used_.erase(std::unique(used_.begin(), used_.end()), used_.end());
+  bytes += "<defs>\n";
+  for (const unsigned long index : used_) {
+    bytes += "<path id=\"g" + std::to_string(index) + "\" d=\"";
+    bytes += outlines_.Glyph(board_.ScaledFont(), index);
+    bytes += "\"/>\n";
+  }
+  bytes += "</defs>\n";
+  for (const cairo_glyph_t& g : board_.Glyphs()) {
+    if (outlines_.Glyph(board_.ScaledFont(), g.index).empty()) continue;
+    bytes += "<use xlink:href=\"#g" + std::to_string(g.index) + "\" x=\"";
+    AppendSvgNumber(bytes, g.x);
+    bytes += "\" y=\"";
+    AppendSvgNumber(bytes, g.y);
+    bytes += "\"/>\n";
+  }
+  // Each text its own path: path data in relative steps starts anew.
+  const auto text = [&](const TTextBox& box, double x, double y) {
+    bytes += "<path d=\"";
+    outlines_.AppendText(bytes, box, x, y);
+    bytes += "\"/>\n";
+  };
+  if (mark.Box) text(*mark.Box, mark.X, mark.Y);
+  if (!caption_.Empty()) text(caption_, 0, board_.Height(rec));
+  bytes += "</svg>\n";
+}
+
+void TPictureWriter::WritePng(const TPictureRecord& rec, int width, int height,
+                              std::string& bytes) {
+  const int stride = cairo_format_stride_for_width(CAIRO_FORMAT_A8, width);
+  const std::size_t size = static_cast<std::size_t>(stride) * static_cast<std::size_t>(height);
+  if (pixels_.size() < size) pixels_.resize(size);
+  std::fill_n(pixels_.begin(), size, 0);
+  {
+    // Ink only: its coverage is the whole picture.
+    const TCairoSurface canvas(cairo_image_surface_create_for_data(pixels_.data(), CAIRO_FORMAT_A8,
+                                                                   width, height, stride));
+    const TCairo cr(cairo_create(canvas.get()));
+    cairo_set_source_rgb(cr.get(), 0, 0, 0);
+    board_.Draw(cr.get(), rec, 0, 0);
+    caption_.Draw(cr.get(), 0, board_.Height(rec));
+    if (cairo_status(cr.get()) != CAIRO_STATUS_SUCCESS)
+      throw TRenderError(std::string("cannot draw the picture: ") +
+                         cairo_status_to_string(cairo_status(cr.get())));
+    cairo_surface_flush(canvas.get());
+  }
+  png_.Encode(pixels_.data(), width, height, stride, style_.Transparent, bytes);
+}
+
+}  // namespace bq

@@ -1,0 +1,47 @@
+#pragma once
+// One picture per record: the board (frame, coordinates, mark) and its
+// caption, as SVG (every glyph an outline) or PNG.
+#include <string>
+#include <vector>
+
+#include "render/boardpainter.h"
+#include "render/cairoptr.h"
+#include "render/diagramfont.h"
+#include "render/pngencode.h"
+#include "render/record.h"
+#include "render/svgoutlines.h"
+#include "render/textbox.h"
+
+namespace bq {
+
+enum class TPictureFormat { Svg, Png };
+
+class TPictureWriter {
+ public:
+  // Throws TRenderError when the diagram font is not installed.
+  TPictureWriter(const TPictureStyle& style, TPictureFormat format);
+  TPictureWriter(const TPictureWriter&) = delete;
+  TPictureWriter& operator=(const TPictureWriter&) = delete;
+
+  // Replaces `bytes` with the file of `rec`'s picture.
+  void Write(const TPictureRecord& rec, std::string& bytes);
+
+ private:
+  void WriteSvg(const TPictureRecord& rec, int width, int height, std::string& bytes);
+  void WritePng(const TPictureRecord& rec, int width, int height, std::string& bytes);
+
+  TPictureStyle style_;
+  TPictureFormat format_;
+  TDiagramFont font_;
+  TTextContext text_;
+  TBoardPainter board_;
+  TTextBox caption_;
+  // SVG: glyph outlines, and the glyphs a picture uses.
+  TSvgOutlines outlines_;
+  std::vector<unsigned long> used_;
+  // PNG: the canvas memory, kept from picture to picture.
+  std::vector<unsigned char> pixels_;
+  TInkPngEncoder png_;
+};
+
+}  // namespace bq

@@ -1,0 +1,92 @@
+#include "render/pngencode.h"
+
+#include <cstdint>
+#include <cstring>
+
+#include "render/rendererror.h"
+
+namespace bq {
+
+namespace {
+
+// Fast and nearly as small as the default for pictures of flat paper and
+// ink: most of a picture is runs of one value.
+constexpr int kLevel = 1;
+
+void PutBigEndian(std::string& out, std::uint32_t v) {
+  const char b[4] = {static_cast<char>(v >> 24), static_cast<char>(v >> 16),
+                     static_cast<char>(v >> 8), static_cast<char>(v)};
+  out.append(b, 4);
+}
+
+// Fills in the length and type of the chunk whose data follows `start` + 8
+// and appends its check sum.
+void CloseChunk(std::string& out, std::size_t start, const char* type) {
+  const auto length = static_cast<std::uint32_t>(out.size() - start - 8);
+  std::string head;
+  PutBigEndian(head, length);
+  head.append(type, 4);
+  std::memcpy(out.data() + start, head.data(), 8);
+  const auto* typed = reinterpret_cast<const Bytef*>(out.data() + start + 4);
+  PutBigEndian(out, static_cast<std::uint32_t>(crc32(0, typed, length + 4)));
+}
+
+}  // namespace
+
+TInkPngEncoder::TInkPngEncoder() {
+  if (deflateInit(&zip_, kLevel) != Z_OK) throw TRenderError("cannot set up the compression");
+}
+
+TInkPngEncoder::~TInkPngEncoder() {
+  deflateEnd(&zip_);
+}
+
+void TInkPngEncoder::Encode(const unsigned char* coverage, int width, int height, int stride,
+                            bool transparent, std::string& out) {
+  if (width <= 0 || height <= 0) throw TRenderError("a picture needs at least one pixel");
+  const std::size_t channels = transparent ? 2 : 1;
+  const std::size_t line = 1 + channels * static_cast<std::size_t>(width);
+  lines_.resize(line * static_cast<std::size_t>(height));
+  for (int y = 0; y < height; ++y) {
+    const unsigned char* src = coverage + static_cast<std::ptrdiff_t>(y) * stride;
+    unsigned char* dst = lines_.data() + line * static_cast<std::size_t>(y);
+    *dst++ = 0;  // no filter
+    if (transparent) {
+      for (int x = 0; x < width; ++x, dst += 2) {
+        dst[0] = 0;
+        dst[1] = src[x];
+      }
+    } else {
+      for (int x = 0; x < width; ++x) dst[x] = static_cast<unsigned char>(255 - src[x]);
+    }
+  }
+  out.assign("\x89PNG\r\n\x1a\n", 8);
+  std::size_t start = out.size();
+  out.append(8, '\0');
+  PutBigEndian(out, static_cast<std::uint32_t>(width));
+  PutBigEndian(out, static_cast<std::uint32_t>(height));
+  // 8 bits, grey (0) or grey and alpha (4), deflate, no interlace.
+  const char header[5] = {8, static_cast<char>(transparent ? 4 : 0), 0, 0, 0};
+  out.append(header, 5);
+  CloseChunk(out, start, "IHDR");
+  Deflate(out);
+  start = out.size();
+  out.append(8, '\0');
+  CloseChunk(out, start, "IEND");
+}
+
+void TInkPngEncoder::Deflate(std::string& out) {
+  const std::size_t start = out.size();
+  const uLong bound = deflateBound(&zip_, static_cast<uLong>(lines_.size()));
+  out.resize(start + 8 + bound);
+  deflateReset(&zip_);
+  zip_.next_in = lines_.data();
+  zip_.avail_in = static_cast<uInt>(lines_.size());
+  zip_.next_out = reinterpret_cast<Bytef*>(out.data() + start + 8);
+  zip_.avail_out = static_cast<uInt>(bound);
+  if (deflate(&zip_, Z_FINISH) != Z_STREAM_END) throw TRenderError("cannot compress the picture");
+  out.resize(start + 8 + zip_.total_out);
+  CloseChunk(out, start, "IDAT");
+}
+
+}  // namespace bq

@@ -1,0 +1,35 @@
+#pragma once
+// PNG files of one-ink pictures: the picture is only how much ink covers
+// each pixel, so a grey image (with alpha when transparent) holds it
+// exactly at a quarter of the size of RGBA.
+#include <zlib.h>
+
+#include <string>
+#include <vector>
+
+namespace bq {
+
+class TInkPngEncoder {
+ public:
+  TInkPngEncoder();
+  ~TInkPngEncoder();
+  TInkPngEncoder(const TInkPngEncoder&) = delete;
+  TInkPngEncoder& operator=(const TInkPngEncoder&) = delete;
+
+  // `coverage`: one byte per pixel (0 paper, 255 ink), rows `stride` bytes
+  // apart. On white, grey 255 - coverage; transparent, black with alpha
+  // coverage. Replaces `out` with the file's bytes.
+  void Encode(const unsigned char* coverage, int width, int height, int stride, bool transparent,
+              std::string& out);
+
+ private:
+  void Deflate(std::string& out);
+
+  // Kept from picture to picture: pictures of a run are alike in size, and
+  // setting up the compressor and the buffers anew costs more than the
+  // compression itself.
+  z_stream zip_{};
+  std::vector<unsigned char> lines_;  // filter byte and pixels of every row
+};
+
+}  // namespace bq

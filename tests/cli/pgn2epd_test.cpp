@@ -1,0 +1,106 @@
+// The command line's games: pgn2epd, and check of PGN input.
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <vector>
+
+#include "cli/pgncommands.h"
+
+namespace bq {
+namespace {
+
+namespace fs = std::filesystem;
+
+// A file that holds what a stream got.
+class TCapture {
+ public:
+  explicit TCapture(const char* tag)
+      : path_(fs::temp_directory_path() / ("bq-pgn2epd-" + std::string(tag))),
+        file_(std::fopen(path_.string().c_str(), "w+b")) {}
+  ~TCapture() {
+    std::fclose(file_);
+    fs::remove(path_);
+  }
+  std::FILE* File() const { return file_; }
+  std::string Text() const {
+    std::fflush(file_);
+    std::ifstream in(path_, std::ios::binary);
+    return std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  }
+
+ private:
+  fs::path path_;
+  std::FILE* file_;
+};
+
+class Pgn2Epd : public ::testing::Test {
+ protected:
+  std::string Write(const std::string& text) {
+    std::ofstream(pgn_, std::ios::binary) << text;
+    return pgn_.string();
+  }
+  int Run(std::vector<std::string> args) { return RunPgn2Epd(args, out_.File(), err_.File()); }
+  void TearDown() override { fs::remove(pgn_); }
+
+  fs::path pgn_ = fs::temp_directory_path() / "bq-pgn2epd-input.pgn";
+  TCapture out_{"out"}, err_{"err"};
+};
+
+constexpr const char* kGames =
+    "[Event \"One\"]\n1. e4 e5 2. Nf3 *\n\n"
+    "[Event \"Two\"]\n1. d4 d5 2. c4 e6 *\n";
+
+TEST_F(Pgn2Epd, PrintsTheRecordsOfTheChosenPositions) {
+  EXPECT_EQ(Run({"--diagrams=start", Write(kGames)}), 0);
+  EXPECT_EQ(out_.Text(),
+            "rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR w KQkq - id \"One\"; c0 \"Start "
+            "Position\"; hmvc 0; fmvn 1; event \"One\";\n"
+            "rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR w KQkq - id \"Two\"; c0 \"Start "
+            "Position\"; hmvc 0; fmvn 1; event \"Two\";\n");
+  EXPECT_EQ(err_.Text(), "");
+}
+
+TEST_F(Pgn2Epd, ABadGamePrintsNothingButTheError) {
+  const std::string name = Write(std::string(kGames) + "\n[Event \"Three\"]\n\n1. e4 e5 Ke3 *\n");
+  EXPECT_EQ(Run({"--diagrams", "every:1", name}), 1);
+  EXPECT_EQ(out_.Text(), "");
+  EXPECT_EQ(err_.Text(),
+            "Error in game 3\n" + name +
+                ": error: move 2.Ke3: no white king can reach e3 (line 9, column 10)\n");
+}
+
+TEST_F(Pgn2Epd, RefusesWrongArguments) {
+  const std::string name = Write(kGames);
+  EXPECT_EQ(Run({"--diagrams", "some", name}), 2);
+  EXPECT_EQ(Run({name, name}), 2);
+  EXPECT_EQ(Run({"--diagrams"}), 2);
+  EXPECT_EQ(Run({"--colour", name}), 2);
+  EXPECT_EQ(Run({(fs::temp_directory_path() / "bq-no-such-file.pgn").string()}), 2);
+  EXPECT_EQ(out_.Text(), "");
+  const std::string err = err_.Text();
+  EXPECT_NE(err.find("boardquill: diagrams must be marked, final, start or every:N"),
+            std::string::npos)
+      << err;
+  EXPECT_NE(err.find("boardquill: unknown option --colour for pgn2epd\n"), std::string::npos);
+  EXPECT_NE(err.find("boardquill: cannot open"), std::string::npos);
+}
+
+TEST_F(Pgn2Epd, CheckListsBadGamesAndCounts) {
+  const std::string name =
+      Write(std::string(kGames) + "[Event \"Three\"]\n1. e4 {\n[Event \"Four\"]\n1. f4 $220 e5 *");
+  std::FILE* in = std::fopen(name.c_str(), "rb");
+  ASSERT_NE(in, nullptr);
+  std::string head(10, '\0');
+  head.resize(std::fread(head.data(), 1, head.size(), in));
+  TPgnCheckTotals totals;
+  CheckPgnInput(in, head, "games.pgn", totals, out_.File());
+  std::fclose(in);
+  EXPECT_EQ(out_.Text(), "games.pgn: error: game 3: comment not closed (line 7, column 7)\n");
+  EXPECT_EQ(PgnCheckSummary(totals), "3 games, 2 positions, 1 errors");
+}
+
+}  // namespace
+}  // namespace bq

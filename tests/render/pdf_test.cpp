@@ -1,0 +1,207 @@
+// PDF documents read back with the poppler tools: text and its order,
+// embedded fonts, pages, records kept whole, columns and wrapping.
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <cstring>
+#include <filesystem>
+#include <set>
+#include <sstream>
+
+#include "render/pdfwriter.h"
+#include "render_test_util.h"
+
+namespace bq {
+namespace {
+
+using test::BkRecord;
+
+// A word of `pdftotext -bbox` output.
+struct TWord {
+  int Page = 0;
+  double X0 = 0, Y0 = 0, X1 = 0;
+  std::string Text;
+};
+
+class PdfTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    dir_ = std::filesystem::temp_directory_path() / ("bq_pdf_" + std::to_string(::getpid()));
+    std::filesystem::create_directories(dir_);
+    file_ = (dir_ / "doc.pdf").string();
+  }
+  void TearDown() override { std::filesystem::remove_all(dir_); }
+
+  // Writes the records to file_, then `closing` as the lines at the end.
+  long long Write(const TPictureStyle& style, const std::vector<TPictureRecord>& records,
+                  const std::vector<std::string>& closing = {}) {
+    std::string bytes;
+    TPdfWriter writer(style, AppendTo(bytes));
+    for (const TPictureRecord& rec : records) writer.AddRecord(rec);
+    for (const std::string& line : closing) writer.AddTextLine(line);
+    writer.Finish();
+    test::WriteAll(file_, bytes);
+    return writer.Pages();
+  }
+
+  // Runs `tool` on the document; `after` follows the file name.
+  std::string Tool(const std::string& tool, const std::string& after = "") {
+    int status = -1;
+    const std::string out = test::Run(tool + " '" + file_ + "' " + after + " 2>&1", &status);
+    EXPECT_EQ(status, 0) << tool << ": " << out;
+    return out;
+  }
+
+  // The words of `pdftotext -bbox`, page by page.
+  std::vector<TWord> Words() {
+    Tool("pdftotext -bbox");
+    const std::string html = test::ReadAll((dir_ / "doc.html").string());
+    std::vector<TWord> words;
+    int page = 0;
+    const auto attribute = [&](std::size_t at, const char* name) {
+      const std::size_t v = html.find(name, at) + std::strlen(name) + 2;
+      return std::stod(html.substr(v, html.find('"', v) - v));
+    };
+    for (std::size_t at = 0; (at = html.find('<', at)) != std::string::npos; ++at) {
+      if (html.compare(at, 6, "<page ") == 0) ++page;
+      if (html.compare(at, 6, "<word ") != 0) continue;
+      const std::size_t text = html.find('>', at) + 1;
+      std::string word;  // quotes come as entities
+      for (std::size_t i = text; html[i] != '<'; ++i) {
+        const bool quote = html.compare(i, 6, "&quot;") == 0;
+        word.push_back(quote ? '"' : html[i]);
+        if (quote) i += 5;
+      }
+      words.push_back(
+          {page, attribute(at, "xMin"), attribute(at, "yMin"), attribute(at, "xMax"), word});
+    }
+    return words;
+  }
+
+  static TPictureStyle Style() {
+    TPictureStyle style;
+    style.DiagFont = "Chess Merida";
+    style.TextFont = "DejaVu Sans";
+    return style;
+  }
+
+  std::filesystem::path dir_;
+  std::string file_;
+};
+
+std::string WithoutBlanks(std::string s) {
+  s.erase(std::remove_if(s.begin(), s.end(), [](unsigned char c) { return std::isspace(c); }),
+          s.end());
+  return s;
+}
+
+TEST_F(PdfTest, TextComesInRecordOrderWithEmbeddedFontsOnWholePages) {
+  std::vector<TPictureRecord> records;
+  for (std::size_t k = 0; k < 24; ++k) {
+    records.push_back(BkRecord(k));
+    records.back().Caption = "end" + std::to_string(k + 1);
+  }
+  const long long pages = Write(Style(), records, {"Solutions", "1. bm: Qd1+; id: \"BK.01\""});
+
+  // Operations, every board line, caption; record after record; the
+  // closing lines last.
+  const std::string text = WithoutBlanks(Tool("pdftotext", "-"));
+  std::size_t at = 0;
+  for (const TPictureRecord& rec : records) {
+    std::vector<std::string> parts = rec.Above;
+    for (const std::string& row : rec.Rows) parts.push_back(DocumentTextToUtf8(row));
+    parts.push_back(rec.Caption);
+    for (const std::string& part : parts) {
+      const std::size_t found = text.find(WithoutBlanks(part), at);
+      ASSERT_NE(found, std::string::npos) << "missing or out of order: " << part;
+      at = found + 1;
+    }
+  }
+  const std::string closing = WithoutBlanks("end24 Solutions 1. bm: Qd1+; id: \"BK.01\"");
+  EXPECT_EQ(text.substr(text.size() - closing.size()), closing);
+
+  // pdffonts: name, type (one or two words), encoding, emb, sub, uni, id.
+  std::istringstream fonts(Tool("pdffonts"));
+  std::vector<std::string> merida;
+  for (std::string line; std::getline(fonts, line);) {
+    if (line.find("ChessMerida") == std::string::npos) continue;
+    std::istringstream fields(line);
+    for (std::string f; fields >> f;) merida.push_back(f);
+  }
+  ASSERT_GE(merida.size(), 7u) << "diagram font missing";
+  EXPECT_EQ(merida[merida.size() - 5], "yes") << "diagram font not embedded";
+  EXPECT_EQ(merida[merida.size() - 4], "yes") << "diagram font not a subset";
+
+  EXPECT_NE(Tool("pdfinfo").find("Pages:           " + std::to_string(pages) + "\n"),
+            std::string::npos);
+  EXPECT_EQ(pages, 8);  // three records a page at 20 pt on A4
+  // No record is split: its operations and caption stand on one page.
+  const std::vector<TWord> words = Words();
+  const auto pageOf = [&](const std::string& text) {
+    const auto w =
+        std::find_if(words.begin(), words.end(), [&](const TWord& w) { return w.Text == text; });
+    return w == words.end() ? -1 : w->Page;
+  };
+  for (std::size_t k = 0; k < records.size(); ++k) {
+    const std::string id = std::string(k < 9 ? "\"BK.0" : "\"BK.") + std::to_string(k + 1) + "\"";
+    EXPECT_GT(pageOf(id), 0) << id;
+    EXPECT_EQ(pageOf(id), pageOf(records[k].Caption)) << id << " split across pages";
+  }
+}
+
+TEST_F(PdfTest, ColumnsStandSideBySideAndLongTextWrapsInsideItsColumn) {
+  TPictureStyle style = Style();
+  style.Columns = 2;
+  style.Paper = TPaper::Letter;
+  std::vector<TPictureRecord> records = {BkRecord(0), BkRecord(1), BkRecord(2)};
+  std::string longText = "c0:";
+  for (int i = 0; i < 40; ++i) longText += " word" + std::to_string(i);
+  records[0].Above.push_back(longText);
+  Write(style, records);
+  EXPECT_NE(Tool("pdfinfo").find("612 x 792 pts (letter)"), std::string::npos);
+
+  const std::vector<TWord> words = Words();
+  const auto find = [&](const std::string& text) {
+    return *std::find_if(words.begin(), words.end(),
+                         [&](const TWord& w) { return w.Text == text; });
+  };
+  const TWord first = find("\"BK.01\""), second = find("\"BK.02\""), third = find("\"BK.03\"");
+  EXPECT_NEAR(first.Y0, second.Y0, 0.01);
+  EXPECT_GT(second.X0, first.X0 + 200);
+  EXPECT_NEAR(third.X0, first.X0, 0.01);
+  EXPECT_GT(third.Y0, first.Y0 + 200);
+  // The long line breaks before the second column starts.
+  double right = 0, lowest = 0;
+  for (const TWord& w : words) {
+    if (w.Text.rfind("word", 0) != 0) continue;
+    right = std::max(right, w.X1);
+    lowest = std::max(lowest, w.Y0);
+  }
+  EXPECT_LT(right, second.X0);
+  EXPECT_GT(lowest, first.Y0 + 30);
+}
+
+TEST_F(PdfTest, RecordTallerThanAPageRunsItsTextOnAndKeepsItsBoardWhole) {
+  TPictureRecord rec = BkRecord(0);
+  std::string many;
+  for (int i = 0; i < 3000; ++i) many += " w" + std::to_string(i);
+  rec.Above.push_back(many);
+  rec.Caption = "theend";
+  EXPECT_GT(Write(Style(), {rec}), 2);
+  const std::vector<TWord> words = Words();
+  std::set<std::string> seen;
+  for (const TWord& w : words) seen.insert(w.Text);
+  for (int i = 0; i < 3000; ++i) ASSERT_TRUE(seen.count("w" + std::to_string(i))) << i;
+  const auto pageOf = [&](const std::string& text) {
+    for (const TWord& w : words)
+      if (w.Text == text) return w.Page;
+    return -1;
+  };
+  const int top = pageOf(DocumentTextToUtf8(rec.Rows.front()));
+  EXPECT_GT(top, 1);
+  EXPECT_EQ(pageOf(DocumentTextToUtf8(rec.Rows.back())), top);
+  EXPECT_EQ(pageOf("theend"), top);
+}
+
+}  // namespace
+}  // namespace bq
