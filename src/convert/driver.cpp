@@ -279,7 +279,7 @@ bool TEPDConverter::AppendRecordPlain(std::string& out, std::size_t lineSize) {
     p = Put(opsHead, boardHead_);
   }
   // The record's board is always one the readers filled.
-  p = writer_.WriteReadBoard(p, rec_.Core);
+  p = writer_.WriteBoard(p, rec_.Core);
   p = Put(p, recordEnd_);
   out.append(begin, static_cast<std::size_t>(p - begin));
   return true;

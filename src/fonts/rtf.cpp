@@ -2,7 +2,6 @@
 
 #include <array>
 #include <charconv>
-#include <cstring>
 
 namespace bq {
 
@@ -20,25 +19,6 @@ constexpr std::array<bool, 256> kGlyphEscaped = [] {
   t['{'] = t['}'] = t['\\'] = true;
   return t;
 }();
-
-constexpr std::uint64_t kOnes = 0x0101010101010101u;
-constexpr std::uint64_t kHigh = 0x8080808080808080u;
-
-// Whether a word of 7-bit bytes holds the byte c (exact for 7-bit bytes).
-constexpr bool HasByte(std::uint64_t w, unsigned char c) {
-  const std::uint64_t x = w ^ (kOnes * c);
-  return ((x - kOnes) & ~x & kHigh) != 0;
-}
-
-// Whether a word of 7-bit bytes holds a byte below 32 (exact for 7-bit bytes).
-constexpr bool HasControl(std::uint64_t w) {
-  return ((w - kOnes * 0x20) & ~w & kHigh) != 0;
-}
-
-constexpr bool PlainGlyphs8(std::uint64_t w) {
-  return (w & kHigh) == 0 && !HasControl(w) && !HasByte(w, '{') && !HasByte(w, '}') &&
-         !HasByte(w, '\\');
-}
 
 // Text bytes copied as they are: printable ASCII (and DEL) apart from the
 // three RTF specials.
@@ -113,39 +93,11 @@ std::string RTFHeader(std::string_view font0, std::string_view font1, std::strin
 }
 
 void AppendRTFGlyphs(std::string& out, std::string_view glyphs) {
-  const auto* s = reinterpret_cast<const unsigned char*>(glyphs.data());
-  const std::size_t n = glyphs.size();
-  // Most glyph lines need no escape at all: find the first byte that does,
-  // eight bytes at a time, and copy everything before it in one piece.
-  std::size_t i = 0;
-  for (std::uint64_t w; i + 8 <= n; i += 8) {
-    std::memcpy(&w, s + i, 8);
-    if (!PlainGlyphs8(w)) break;
-  }
-  while (i < n && !kGlyphEscaped[s[i]]) ++i;
-  if (i == n) {
-    out.append(glyphs);
-    return;
-  }
-  std::size_t escapes = 0;
-  for (std::size_t k = i; k < n; ++k) escapes += kGlyphEscaped[s[k]];
-  // One resize, then fill in place: this runs for every line of every board.
-  const std::size_t old = out.size();
-  out.resize(old + n + 3 * escapes);
-  char* p = out.data() + old;
-  std::memcpy(p, s, i);
-  p += i;
-  for (; i < n; ++i) {
-    const unsigned char b = s[i];
-    if (kGlyphEscaped[b]) {
-      p[0] = '\\';
-      p[1] = '\'';
-      p[2] = kHex[b >> 4];
-      p[3] = kHex[b & 15];
-      p += 4;
-    } else {
-      *p++ = static_cast<char>(b);
-    }
+  for (const char c : glyphs) {
+    if (kGlyphEscaped[static_cast<unsigned char>(c)])
+      AppendHexEscape(out, static_cast<unsigned char>(c));
+    else
+      out.push_back(c);
   }
 }
 

@@ -1,6 +1,9 @@
 #include <gtest/gtest.h>
 
+#include <random>
+
 #include "convert/diagram.h"
+#include "fonts/rtf.h"
 
 namespace bq {
 namespace {
@@ -71,7 +74,7 @@ TEST(DiagramWriter, CoordinatesReplaceLeftSideAndBottom) {
   g.CoordinatesPossible = true;
   const std::string text = WriteDiagram(KingsOnly(), "H", "T", true, g);
   EXPECT_NE(text.find("H A222222223\r\n"), std::string::npos);
-  EXPECT_NE(text.find("\\par H.+.+l+.+5\r\n"), std::string::npos);   // rank 8
+  EXPECT_NE(text.find("\\par H.+.+l+.+5\r\n"), std::string::npos);      // rank 8
   EXPECT_NE(text.find("\\par A+.+.\\'A1.+.5\r\n"), std::string::npos);  // rank 1
   EXPECT_NE(text.find("\\par Babcdefgh9\\parT\r\n"), std::string::npos);
 
@@ -86,8 +89,8 @@ TEST(DiagramWriter, SquareColoursAndGlyphCodes) {
   ChessFontInfoRec g;
   g.Blank[0] = 'w';
   g.Blank[1] = 'd';
-  EXPECT_EQ(GetSquareGlyph(pNone, cNone, 1, 1, g), 'd');  // a1 dark
-  EXPECT_EQ(GetSquareGlyph(pNone, cNone, 8, 1, g), 'w');  // h1 light
+  EXPECT_EQ(GetSquareGlyph(pNone, cNone, 1, 1, g), 'd');   // a1 dark
+  EXPECT_EQ(GetSquareGlyph(pNone, cNone, 8, 1, g), 'w');   // h1 light
   EXPECT_EQ(GetSquareGlyph(pNone, cWhite, 1, 8, g), 'w');  // colour of an empty square ignored
   EXPECT_EQ(GetSquareGlyph(7, cWhite, 1, 8, g), 0);        // codes the record never holds
   EXPECT_EQ(GetSquareGlyph(pKing, cNone, 1, 8, g), 0);
@@ -116,6 +119,109 @@ TEST(DiagramWriter, SpecialAndHighCodesAreEscaped) {
   SetSquare(rec.Core, 2, 1, cWhite, pRook);
   const std::string text = WriteDiagram(rec, "H", "T", false, g);
   EXPECT_NE(text.find("\\par \\'FF\x7f\\'5C\\'7B\\'5C\\'7B\\'5C\\'7B\r\n"), std::string::npos);
+}
+
+// The diagram glyph by glyph, as the layout reads: no tables.
+std::string ReferenceDiagram(const TPositionCore& core, bool showCoords,
+                             const ChessFontInfoRec& g) {
+  const bool coords = showCoords && g.CoordinatesPossible, border = g.FullBorder;
+  std::string out = "H ", line;
+  const auto push = [&](std::int32_t glyph) {
+    if ((glyph & 0xFF) != 0) line += static_cast<char>(glyph & 0xFF);
+  };
+  const auto flush = [&](const char* before, const char* after) {
+    out.append(before).append(EscapeRTFGlyphs(line)).append(after);
+    line.clear();
+  };
+  if (border) {
+    push(coords ? g.CoordBorderNW : g.BorderNW);
+    for (int f = 0; f < 8; ++f) push(g.BorderN);
+    push(g.BorderNE);
+    flush("", "\r\n");
+  }
+  for (int rank = 8; rank >= 1; --rank) {
+    push(coords ? g.WestCoords[rank - 1] : border ? g.BorderW : 0);
+    for (int file = 1; file <= 8; ++file) {
+      const TCell c = core.Board[static_cast<std::size_t>(CellOf(file, rank))];
+      push(GetSquareGlyph(c.Piece, c.Colour, file, rank, g));
+    }
+    push(border ? g.BorderE : 0);
+    flush("\\par ", "\r\n");
+  }
+  if (border) {
+    push(coords ? g.CoordBorderSW : g.BorderSW);
+    for (int f = 0; f < 8; ++f) push(coords ? g.SouthCoords[f] : g.BorderS);
+    push(g.BorderSE);
+    flush("\\par ", "");
+  }
+  return out + "\\parT\r\n";
+}
+
+TEST(DiagramWriter, DrawsAnyBoardWithAnyMapLikeTheLayout) {
+  std::mt19937 rng(5);
+  // Glyphs that escape, draw nothing, or stand as they are.
+  const auto glyph = [&]() -> std::int32_t {
+    switch (rng() % 6) {
+      case 0:
+        return 0;
+      case 1:
+        return static_cast<std::int32_t>(128 + rng() % 128);
+      case 2:
+        return "{}\\"[rng() % 3];
+      case 3:
+        return static_cast<std::int32_t>(rng() % 32);
+      default:
+        return static_cast<std::int32_t>('A' + rng() % 26) | 0x100;
+    }
+  };
+  std::vector<ChessFontInfoRec> maps;
+  const TChessFontInfoMan shipped(BQ_SOURCE_DIR "/data/ChsFonts.ini", nullptr);
+  for (int i = 1; i <= shipped.FontCount(); ++i) maps.push_back(shipped.GetFontInfo(i));
+  ASSERT_GT(maps.size(), 10u);
+  for (int i = 0; i < 40; ++i) {
+    ChessFontInfoRec g;
+    // Mostly plain one-byte squares, so that most boards take the short way.
+    const auto square = [&] {
+      return rng() % 8 ? 'a' + static_cast<std::int32_t>(rng() % 26) : glyph();
+    };
+    g.Blank = {square(), square(), 0};
+    for (auto& piece : g.Pieces)
+      for (auto& colour : piece)
+        for (auto& v : colour) v = square();
+    for (std::int32_t* v :
+         {&g.BorderNW, &g.BorderN, &g.BorderNE, &g.BorderW, &g.BorderE, &g.BorderSW, &g.BorderS,
+          &g.BorderSE, &g.CoordBorderNW, &g.CoordBorderSW})
+      *v = glyph();
+    for (auto& v : g.WestCoords) v = glyph();
+    for (auto& v : g.SouthCoords) v = glyph();
+    g.FullBorder = rng() % 2;
+    g.CoordinatesPossible = rng() % 2;
+    maps.push_back(g);
+  }
+  for (const ChessFontInfoRec& g : maps) {
+    for (const bool coords : {false, true}) {
+      const TDiagramWriter writer(g, coords);
+      for (int i = 0; i < 40; ++i) {
+        TPosition rec;
+        ClearBoard(rec.Core);
+        for (TCell& c : rec.Core.Board) {
+          const unsigned kind = rng() % 32;
+          // Empty cells of every colour a reader writes, and on every other
+          // board now and then any code at all.
+          if (kind < 14)
+            c = TCell{static_cast<std::uint8_t>(kind / 7), static_cast<std::uint8_t>(1 + kind % 6)};
+          else if (kind < 30)
+            c.Colour = static_cast<std::uint8_t>(kind % 3);
+          else if (i % 2)
+            c = TCell{static_cast<std::uint8_t>(rng() % 5 ? rng() % 4 : rng()),
+                      static_cast<std::uint8_t>(rng() % 5 ? rng() % 9 : rng())};
+        }
+        std::string out = "x";
+        writer.Append(out, rec.Core, "H", "T");
+        ASSERT_EQ(out.substr(1), ReferenceDiagram(rec.Core, coords, g)) << g.Name << " " << i;
+      }
+    }
+  }
 }
 
 }  // namespace

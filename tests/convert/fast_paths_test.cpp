@@ -1,6 +1,6 @@
-// The conversion's short ways against plain reference code: the diagram
-// writer's glyph tables, the converter's plain-line reading and the chunked
-// line reader. They must give the same bytes on every input.
+// The conversion's short ways against plain reference code: the converter's
+// plain-line reading and the chunked line reader. They must give the same
+// bytes on every input.
 #include <gtest/gtest.h>
 #include <unistd.h>
 
@@ -11,142 +11,13 @@
 #include <string>
 #include <vector>
 
-#include "convert/diagram.h"
 #include "convert/driver.h"
 #include "convert/lines.h"
-#include "fonts/rtf.h"
 
 namespace bq {
 namespace {
 
 namespace fs = std::filesystem;
-
-// The diagram as the writer draws it, glyph by glyph: no tables.
-std::string ReferenceDiagram(const TPositionCore& core, std::string_view head,
-                             std::string_view tail, bool showCoords, const ChessFontInfoRec& g) {
-  const bool coords = showCoords && g.CoordinatesPossible;
-  const bool border = g.FullBorder;
-  std::string out(head);
-  out += ' ';
-  std::string line;
-  const auto push = [&](std::int32_t glyph) {
-    if ((glyph & 0xFF) != 0) line += static_cast<char>(glyph & 0xFF);
-  };
-  if (border) {
-    line.clear();
-    push(coords ? g.CoordBorderNW : g.BorderNW);
-    for (int f = 0; f < 8; ++f) push(g.BorderN);
-    push(g.BorderNE);
-    AppendRTFGlyphs(out, line);
-    out += "\r\n";
-  }
-  for (int rank = 8; rank >= 1; --rank) {
-    line.clear();
-    if (coords)
-      push(g.WestCoords[static_cast<std::size_t>(rank - 1)]);
-    else if (border)
-      push(g.BorderW);
-    for (int file = 1; file <= 8; ++file) {
-      const TCell c = core.Board[static_cast<std::size_t>((file - 1) * 8 + rank - 1)];
-      push(GetSquareGlyph(c.Piece, c.Colour, file, rank, g));
-    }
-    if (border) push(g.BorderE);
-    out += "\\par ";
-    AppendRTFGlyphs(out, line);
-    out += "\r\n";
-  }
-  if (border) {
-    line.clear();
-    push(coords ? g.CoordBorderSW : g.BorderSW);
-    for (int f = 0; f < 8; ++f)
-      push(coords ? g.SouthCoords[static_cast<std::size_t>(f)] : g.BorderS);
-    push(g.BorderSE);
-    out += "\\par ";
-    AppendRTFGlyphs(out, line);
-  }
-  out += "\\par";
-  out += tail;
-  out += "\r\n";
-  return out;
-}
-
-TPositionCore RandomBoard(std::mt19937& rng, bool oddCodes) {
-  TPositionCore core;
-  ClearBoard(core);
-  for (TCell& c : core.Board) {
-    if (rng() % 2) continue;
-    c = TCell{static_cast<std::uint8_t>(rng() % 2), static_cast<std::uint8_t>(1 + rng() % 6)};
-    // Codes no reader writes: the writer must still draw them as
-    // GetSquareGlyph says.
-    if (oddCodes && rng() % 16 == 0)
-      c = TCell{static_cast<std::uint8_t>(rng() % 256), static_cast<std::uint8_t>(rng() % 256)};
-  }
-  return core;
-}
-
-ChessFontInfoRec RandomMap(std::mt19937& rng) {
-  ChessFontInfoRec g;
-  // Bytes that need escaping, zero (nothing drawn) and plain letters.
-  const auto glyph = [&]() -> std::int32_t {
-    switch (rng() % 6) {
-      case 0:
-        return 0;
-      case 1:
-        return static_cast<std::int32_t>(128 + rng() % 128);
-      case 2:
-        return "{}\\"[rng() % 3];
-      case 3:
-        return static_cast<std::int32_t>(rng() % 32);
-      default:
-        return static_cast<std::int32_t>('A' + rng() % 26) | 0x100;
-    }
-  };
-  g.Blank = {glyph(), glyph(), 0};
-  for (auto& piece : g.Pieces)
-    for (auto& colour : piece)
-      for (auto& v : colour) v = rng() % 3 ? 'a' + static_cast<std::int32_t>(rng() % 26) : glyph();
-  g.BorderNW = glyph(), g.BorderN = glyph(), g.BorderNE = glyph(), g.BorderW = glyph();
-  g.BorderE = glyph(), g.BorderSW = glyph(), g.BorderS = glyph(), g.BorderSE = glyph();
-  g.CoordBorderNW = glyph(), g.CoordBorderSW = glyph();
-  for (auto& v : g.WestCoords) v = glyph();
-  for (auto& v : g.SouthCoords) v = glyph();
-  g.FullBorder = rng() % 2;
-  g.CoordinatesPossible = rng() % 2;
-  return g;
-}
-
-TEST(DiagramTables, DrawLikeTheGlyphByGlyphWriter) {
-  std::mt19937 rng(5);
-  std::vector<ChessFontInfoRec> maps;
-  const TChessFontInfoMan shipped(BQ_SOURCE_DIR "/data/ChsFonts.ini", nullptr);
-  for (int i = 1; i <= shipped.FontCount(); ++i) maps.push_back(shipped.GetFontInfo(i));
-  for (int i = 0; i < 40; ++i) maps.push_back(RandomMap(rng));
-  ASSERT_GT(shipped.FontCount(), 10);
-  for (const ChessFontInfoRec& g : maps) {
-    for (const bool coords : {false, true}) {
-      const TDiagramWriter writer(g, coords);
-      for (int i = 0; i < 60; ++i) {
-        TPosition rec;
-        rec.Core = RandomBoard(rng, i % 3 == 0);
-        std::string out = "x";
-        writer.Append(out, rec.Core, "\\f2\\fs40", "\\f0\\fs20");
-        EXPECT_EQ(out, "x" + ReferenceDiagram(rec.Core, "\\f2\\fs40", "\\f0\\fs20", coords, g))
-            << g.Name;
-        EXPECT_EQ(WriteDiagram(rec, "H", "T", coords, g),
-                  ReferenceDiagram(rec.Core, "H", "T", coords, g));
-        // A board as the readers fill it (empty cells of any colour).
-        rec.Core = RandomBoard(rng, false);
-        for (TCell& c : rec.Core.Board)
-          if (c.Piece == pNone) c.Colour = static_cast<std::uint8_t>(rng() % 4);
-        std::string board(writer.MaxBoardSize() + TDiagramWriter::kSlack, '\0');
-        board.resize(
-            static_cast<std::size_t>(writer.WriteReadBoard(board.data(), rec.Core) - board.data()));
-        const std::string whole = ReferenceDiagram(rec.Core, "", "", coords, g);
-        EXPECT_EQ(board, whole.substr(1, whole.size() - 1 - 6)) << g.Name;
-      }
-    }
-  }
-}
 
 TEST(ConverterShortWay, WritesWhatTheGeneralWayWrites) {
   // A doubled blank after the placement sends a line the general way; the
