@@ -129,13 +129,21 @@ class TTableCollector {
   bool rowOpen_ = false;
   std::size_t rowStart_ = 0;
   std::vector<std::size_t> cells_;
+  std::size_t filled_ = 0;   // cells of all rows so far
+  std::size_t padding_ = 0;  // empty cells added to short rows so far
 };
 
 void TTableCollector::CloseRow() {
   if (!rowOpen_) return;
   rowOpen_ = false;
   if (cells_.empty() || cells_.back() < doc_.Paragraphs.size()) EndCell();
-  const std::size_t columns = std::max(rights_.size(), cells_.size());
+  filled_ += cells_.size();
+  std::size_t columns = std::max(rights_.size(), cells_.size());
+  // Empty cells that pad a short row (the last of a sheet) stay fewer than
+  // the filled ones: a hostile text must not make dozens of cells out of
+  // each "\cell\row". A row refused them is a table of its own.
+  if (padding_ + (columns - cells_.size()) > filled_) columns = cells_.size();
+  padding_ += columns - cells_.size();
   if (!doc_.Tables.empty()) {
     TRTFTable& last = doc_.Tables.back();
     if (last.End() == rowStart_ && last.Widths.size() == columns) {
@@ -151,7 +159,7 @@ void TTableCollector::CloseRow() {
 std::vector<int> TTableCollector::Widths(std::size_t columns) const {
   std::vector<int> widths(columns, 0);
   long long left = left_;
-  for (std::size_t i = 0; i < rights_.size(); ++i) {
+  for (std::size_t i = 0; i < std::min(columns, rights_.size()); ++i) {
     // Boundaries out of order give no width rather than a negative one.
     widths[i] = static_cast<int>(std::clamp<long long>(rights_[i] - left, 0, 1 << 20));
     left = rights_[i];
