@@ -379,6 +379,28 @@ class TRTFReaderTest : public QObject {
     }
   }
 
+  void longTablesStackWithoutGaps() {
+    std::string rtf = "{\\rtf1\\trowd\\cellx2000\\cellx4000 ";
+    for (int i = 0; i < 40; ++i) rtf += "\\intbl a\\cell b\\cell\\row ";
+    QTextEdit pane;
+    LoadRTF(&pane, rtf + "\\pard after}");
+    QTextDocument& doc = *pane.document();
+    // Laid out in parts, the rows stand one line apart as in one table.
+    const QList<QTextFrame*> parts = doc.rootFrame()->childFrames();
+    QVERIFY(parts.size() > 1);
+    QList<qreal> tops;
+    for (QTextFrame* part : parts) {
+      const auto* table = qobject_cast<QTextTable*>(part);
+      for (int r = 0; r < table->rows(); ++r) {
+        const QTextBlock a = doc.findBlock(table->cellAt(r, 0).firstPosition());
+        tops.append(doc.documentLayout()->blockBoundingRect(a).top());
+      }
+    }
+    tops.append(doc.documentLayout()->blockBoundingRect(doc.lastBlock()).top());
+    QCOMPARE(tops.size(), qsizetype(41));
+    for (int i = 2; i < tops.size(); ++i) QCOMPARE(tops[i] - tops[i - 1], tops[1] - tops[0]);
+  }
+
   void loadReplacesAndFallsBackToPlainText() {
     QTextEdit pane;
     LoadRTF(&pane, "{\\rtf1 first}");
