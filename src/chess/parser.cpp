@@ -257,7 +257,8 @@ void ReadOperations(T_InputO& in, TOperations& ops) {
     ops.Words.push_back({static_cast<std::size_t>(word.data() - base), word.size()});
     in.SkipBlanks();
   }
-  ops.Text.assign(base, static_cast<std::size_t>(in.Here() - base));
+  ops.Text.clear();  // then append: cheaper than assign, which allows for overlap
+  ops.Text.append(base, static_cast<std::size_t>(in.Here() - base));
 }
 
 }  // namespace

@@ -126,10 +126,11 @@ char* TEPDConverter::PutOperands(char* p, int n) {
   for (; word != end; ++word) {
     if (p != start) *p++ = ' ';
     const char* const text = ops.Text.data() + word->At;
-    for (std::size_t k = 0; k < word->Size; ++k) {
-      p[k] = text[k];
-      escape |= escapes_[static_cast<unsigned char>(text[k])];
-    }
+    for (std::size_t k = 0; k < word->Size; ++k) escape |= escapes_[static_cast<unsigned char>(text[k])];
+    if (word->Size <= 16)
+      CopyShort(p, text, word->Size);
+    else
+      std::memcpy(p, text, word->Size);
     p += word->Size;
   }
   if (!escape) return p;

@@ -60,7 +60,7 @@ class TEPDConverter {
  private:
   // A fixed text of every record: a range of fixed_, which has kPad spare
   // bytes behind each, so that a short one is copied as one block.
-  static constexpr std::size_t kPad = 48;
+  static constexpr std::size_t kPad = 32;
   struct TPiece {
     std::size_t At = 0, Size = 0;
   };
