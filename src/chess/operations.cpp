@@ -65,12 +65,14 @@ void AddOperand(TPosition& rec, int n, std::string_view operand) {
 int FindOperation(const TPosition& rec, std::string_view name) {
   const TOperations& ops = rec.Operations;
   const char* const text = ops.Text.data();
-  for (std::size_t i = 0; i < ops.Opcodes.size(); ++i) {
+  const std::size_t size = name.size(), count = ops.Opcodes.size();
+  for (std::size_t i = 0; i < count; ++i) {
     const TOperations::TWord& opcode = ops.Words[ops.Opcodes[i]];
-    if (opcode.Size != name.size()) continue;
+    if (opcode.Size != size) continue;
+    const char* const word = text + opcode.At;
     std::size_t k = 0;
-    while (k < name.size() && FoldCase(text[opcode.At + k]) == FoldCase(name[k])) ++k;
-    if (k == name.size()) return static_cast<int>(i + 1);
+    while (k < size && FoldCase(word[k]) == FoldCase(name[k])) ++k;
+    if (k == size) return static_cast<int>(i + 1);
   }
   return 0;
 }

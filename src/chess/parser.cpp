@@ -243,22 +243,34 @@ constexpr auto kWordEnds = [] {
   return ends;
 }();
 
-// The operations that follow the fields. The text is kept whole and the
-// words are ranges of it.
+const char* WordEnd(const char* p) {
+  while (!kWordEnds[static_cast<unsigned char>(*p)]) ++p;
+  return p;
+}
+
+// The operations that follow the fields: an opcode, then operands up to
+// the word that ends in ";". The text is kept whole and the words are
+// ranges of it. The cursor stays local, as vector growth could alias it.
 void ReadOperations(T_InputO& in, TOperations& ops) {
   const char* const base = in.Here();
+  const char* p = base;
   ops.Words.clear();
   ops.Opcodes.clear();
-  std::string_view word;
-  char last = ';';  // an opcode comes first, and after a word that ends in ";"
-  while (!in.AtEnd()) {
-    if (last == ';') ops.Opcodes.push_back(ops.Words.size());
-    last = T_PGNParserO::ReadWord(in, word);
-    ops.Words.push_back({static_cast<std::size_t>(word.data() - base), word.size()});
-    in.SkipBlanks();
+  bool opcode = true;
+  while (*p != '\0') {
+    if (opcode) ops.Opcodes.push_back(ops.Words.size());
+    const char* const start = p;
+    p = WordEnd(p);
+    ops.Words.push_back(
+        {static_cast<std::size_t>(start - base), static_cast<std::size_t>(p - start)});
+    // A word that runs to the end ends in no ";".
+    opcode = *p == ';';
+    if (*p != '\0') ++p;
+    while (IsEPDBlank(*p)) ++p;
   }
+  in.MoveTo(p);
   ops.Text.clear();  // then append: cheaper than assign, which allows for overlap
-  ops.Text.append(base, static_cast<std::size_t>(in.Here() - base));
+  ops.Text.append(base, static_cast<std::size_t>(p - base));
 }
 
 }  // namespace
@@ -282,8 +294,7 @@ bool T_PGNParserO::PieceFromLetter(char c, std::uint8_t& piece, std::uint8_t& co
 
 char T_PGNParserO::ReadWord(T_InputO& input, std::string_view& word) {
   const char* const start = input.Here();
-  const char* p = start;
-  while (!kWordEnds[static_cast<unsigned char>(*p)]) ++p;
+  const char* const p = WordEnd(start);
   word = std::string_view(start, static_cast<std::size_t>(p - start));
   input.MoveTo(*p != '\0' ? p + 1 : p);
   return *p != '\0' ? *p : p != start ? p[-1] : '\0';

@@ -81,7 +81,7 @@ TEPDConverter::TEPDConverter(const TConvertSettings& settings, const TChessFontI
   fixedRoom_ = 2 + fixed_.size() + writer_.MaxBoardSize() + TDiagramWriter::kSlack;
   for (std::size_t b = 0; b < escapes_.size(); ++b) {
     const char c = static_cast<char>(b);
-    escapes_[b] = EscapeRTFText(std::string_view(&c, 1)) != std::string_view(&c, 1);
+    escapes_[b] = EscapeRTFText(std::string_view(&c, 1)) != std::string_view(&c, 1) ? 1 : 0;
   }
 }
 
@@ -122,16 +122,17 @@ char* TEPDConverter::PutOperands(char* p, int n) {
   // Operands and their blanks stand in this range of the text.
   p = Room(p, end[-1].At + end[-1].Size - word->At);
   char* const start = p;
-  bool escape = false;
+  unsigned escape = 0;
   for (; word != end; ++word) {
     if (p != start) *p++ = ' ';
-    const char* const text = ops.Text.data() + word->At;
-    for (std::size_t k = 0; k < word->Size; ++k) escape |= escapes_[static_cast<unsigned char>(text[k])];
-    if (word->Size <= 16)
-      CopyShort(p, text, word->Size);
+    const auto* const text = reinterpret_cast<const unsigned char*>(ops.Text.data() + word->At);
+    const std::size_t size = word->Size;
+    for (std::size_t k = 0; k < size; ++k) escape |= escapes_[text[k]];
+    if (size <= 16)
+      CopyShort(p, reinterpret_cast<const char*>(text), size);
     else
-      std::memcpy(p, text, word->Size);
-    p += word->Size;
+      std::memcpy(p, text, size);
+    p += size;
   }
   if (!escape) return p;
   // Rare: the joined text escaped (no escape spans a blank).
