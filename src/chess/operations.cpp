@@ -17,24 +17,19 @@ std::size_t OperationIndex(const TOperations& ops, int n) {
   return static_cast<std::size_t>(n - 1);
 }
 
-// The index in Words of operation i's first operand, and of the word after its last.
-std::size_t FirstOperand(const TOperations& ops, std::size_t i) {
-  return ops.Opcodes[i] + 1;
-}
+// The index in Words of the word after operation i's last operand.
 std::size_t OperandsEnd(const TOperations& ops, std::size_t i) {
   return i + 1 < ops.Opcodes.size() ? ops.Opcodes[i + 1] : ops.Words.size();
 }
 
 std::string_view WordText(const TOperations& ops, TOperations::TWord word) {
-  return std::string_view(ops.Text).substr(word.At, word.Size);
+  return std::string_view(ops.Text.data() + word.At, word.Size);
 }
 
-// a..z in upper case, other bytes as they are.
+// a..z in upper case, other bytes as they are: one table read a byte.
 constexpr auto kFolded = [] {
   std::array<char, 256> folded{};
-  for (int b = 0; b < 256; ++b)
-    folded[static_cast<std::size_t>(b)] =
-        static_cast<char>(b >= 'a' && b <= 'z' ? b - 'a' + 'A' : b);
+  for (int b = 0; b < 256; ++b) folded[b] = static_cast<char>(b >= 'a' && b <= 'z' ? b - 32 : b);
   return folded;
 }();
 
@@ -55,8 +50,7 @@ int AddOperation(TPosition& rec, std::string_view opcode) {
 void AddOperand(TPosition& rec, int n, std::string_view operand) {
   TOperations& ops = rec.Operations;
   const std::size_t i = OperationIndex(ops, n);
-  const std::size_t at = OperandsEnd(ops, i);
-  ops.Words.insert(ops.Words.begin() + static_cast<std::ptrdiff_t>(at),
+  ops.Words.insert(ops.Words.begin() + static_cast<std::ptrdiff_t>(OperandsEnd(ops, i)),
                    {ops.Text.size(), operand.size()});
   for (std::size_t k = i + 1; k < ops.Opcodes.size(); ++k) ++ops.Opcodes[k];
   ops.Text.append(operand);
@@ -64,12 +58,11 @@ void AddOperand(TPosition& rec, int n, std::string_view operand) {
 
 int FindOperation(const TPosition& rec, std::string_view name) {
   const TOperations& ops = rec.Operations;
-  const char* const text = ops.Text.data();
   const std::size_t size = name.size(), count = ops.Opcodes.size();
   for (std::size_t i = 0; i < count; ++i) {
     const TOperations::TWord& opcode = ops.Words[ops.Opcodes[i]];
     if (opcode.Size != size) continue;
-    const char* const word = text + opcode.At;
+    const char* const word = ops.Text.data() + opcode.At;
     std::size_t k = 0;
     while (k < size && FoldCase(word[k]) == FoldCase(name[k])) ++k;
     if (k == size) return static_cast<int>(i + 1);
@@ -90,26 +83,28 @@ std::string_view Opcode(const TPosition& rec, int n) {
   return WordText(ops, ops.Words[ops.Opcodes[OperationIndex(ops, n)]]);
 }
 
-int OperandCount(const TPosition& rec, int n) {
+std::span<const TOperations::TWord> OperandWords(const TPosition& rec, int n) {
   const TOperations& ops = rec.Operations;
   const std::size_t i = OperationIndex(ops, n);
-  return static_cast<int>(OperandsEnd(ops, i) - FirstOperand(ops, i));
+  return std::span(ops.Words).subspan(ops.Opcodes[i] + 1, OperandsEnd(ops, i) - ops.Opcodes[i] - 1);
+}
+
+int OperandCount(const TPosition& rec, int n) {
+  return static_cast<int>(OperandWords(rec, n).size());
 }
 
 std::string_view Operand(const TPosition& rec, int n, int m) {
-  const TOperations& ops = rec.Operations;
-  const std::size_t i = OperationIndex(ops, n);
-  if (m < 1 || m > OperandCount(rec, n)) RaiseListIndexError(static_cast<long long>(m) - 1);
-  return WordText(ops, ops.Words[FirstOperand(ops, i) + static_cast<std::size_t>(m - 1)]);
+  const auto words = OperandWords(rec, n);
+  if (m < 1 || static_cast<std::size_t>(m) > words.size())
+    RaiseListIndexError(static_cast<long long>(m) - 1);
+  return WordText(rec.Operations, words[static_cast<std::size_t>(m - 1)]);
 }
 
 std::string OperandText(const TPosition& rec, int n) {
-  const TOperations& ops = rec.Operations;
-  const std::size_t i = OperationIndex(ops, n);
   std::string result;
-  for (std::size_t w = FirstOperand(ops, i); w < OperandsEnd(ops, i); ++w) {
+  for (const TOperations::TWord& word : OperandWords(rec, n)) {
     if (!result.empty()) result += ' ';
-    result += WordText(ops, ops.Words[w]);
+    result += WordText(rec.Operations, word);
   }
   return result;
 }

@@ -50,25 +50,19 @@ bool FailNoBlank(std::string* reason, const T_InputO& in, const char* after) {
                           " (found " + Shown(in.PeekChar()) + ")");
 }
 
-enum class TPlacementError { None, LineEnds, BeyondFileH, TooManyRows, Digits, Other };
-
-// The input stands after the offending character (or at the end).
-bool FailPlacement(std::string* reason, const T_InputO& in, TPlacementError error) {
+// The reason for a placement refused at the character before the input's
+// position. Kept out of the reading loop, whose registers it would take.
+[[gnu::noinline]] bool FailPlacement(const T_InputO& in, std::string* reason, bool belowRank1,
+                                     bool piece, bool digit) {
+  const char c = in.Here()[-1];
+  if (c == '\0') return Fail(reason, "placement: line ends inside the piece placement");
   if (!reason) return true;
-  if (error == TPlacementError::LineEnds)
-    return Fail(reason, "placement: line ends inside the piece placement");
-  const char* const at = in.Here() - 1;
-  const std::string c = Shown(*at), column = Column(in, at);
-  switch (error) {
-    case TPlacementError::BeyondFileH:
-      return Fail(reason, "placement: piece " + c + " beyond file h at " + column);
-    case TPlacementError::TooManyRows:
-      return Fail(reason, "placement: too many rows (" + c + " at " + column + ")");
-    case TPlacementError::Digits:
-      return Fail(reason, "placement: digits carry the row past 255 files at " + column);
-    default:
-      return Fail(reason, "placement: unexpected character " + c + " at " + column);
-  }
+  const std::string shown = Shown(c), column = Column(in, in.Here() - 1);
+  if (belowRank1 || (!piece && (c == '/' || c == ' ')))
+    return Fail(reason, "placement: too many rows (" + shown + " at " + column + ")");
+  if (piece) return Fail(reason, "placement: piece " + shown + " beyond file h at " + column);
+  if (digit) return Fail(reason, "placement: digits carry the row past 255 files at " + column);
+  return Fail(reason, "placement: unexpected character " + shown + " at " + column);
 }
 
 static_assert(kBlackLetter == 0x10, "letter codes are colour << 4 | piece");
@@ -113,7 +107,7 @@ constexpr auto kRanks = [] {
 // instructions a character: the position is one number, index =
 // (file - 1) * 8 + rank (the cell plus one), the text ends at a NUL, and
 // what ended the loop is sorted out after it.
-TPlacementError ReadPlacement(T_InputO& in, TPositionCore& core) {
+bool ReadPlacement(T_InputO& in, TPositionCore& core, std::string* reason) {
   static_assert(sizeof core.Pieces == 14 * sizeof(TBitboard));
   // The NUL ends the text, even where a changed set makes it a letter.
   const TPieceLetterTable& table = EnglishPieceTable();
@@ -146,25 +140,17 @@ TPlacementError ReadPlacement(T_InputO& in, TPositionCore& core) {
       break;
     }
   }
+  // What ended the loop is sorted out here: p stands after that character.
   const std::size_t c = static_cast<unsigned char>(p[-1]);
   const bool piece = letters[c] != 0, digit = !piece && c - '1' < 8;
-  TPlacementError error = TPlacementError::None;
-  if (rank == 1 && index >= 65) {
-    // Rank 1 ends with the character that takes the file past h; one that
-    // came after that is given back.
-    if (!digit || index - 8 * (c - '0') >= 65) --p;
-  } else if (piece) {
-    error = rank == 0 && index < 64 ? TPlacementError::TooManyRows : TPlacementError::BeyondFileH;
-  } else if (digit) {
-    error = TPlacementError::Digits;
-  } else if (c == '\0' || (c == ' ' && rank > 0)) {
-    --p;  // the end, or the blank that follows
-    if (c == '\0') error = TPlacementError::LineEnds;
-  } else {
-    error = c == '/' || c == ' ' ? TPlacementError::TooManyRows : TPlacementError::Other;
+  // Rank 1 ends with the character that takes the file past h, or the
+  // blank before the side: what comes after that is given back.
+  if ((rank == 1 && index >= 65) || (c == ' ' && !piece && rank > 0)) {
+    in.MoveTo(digit && index - 8 * (c - '0') < 65 ? p : p - 1);
+    return false;
   }
   in.MoveTo(p);
-  return error;
+  return FailPlacement(in, reason, piece && rank == 0 && index < 64, piece, digit);
 }
 
 bool ReadSide(T_InputO& in, TPositionCore& core, std::string* reason) {
@@ -278,8 +264,7 @@ void ReadOperations(T_InputO& in, TOperations& ops) {
 bool T_PGNParserO::ReadEPDFields(std::string_view, T_InputO& input, TPosition& rec,
                                  std::string* reason) {
   TPositionCore& core = rec.Core;
-  if (const TPlacementError error = ReadPlacement(input, core); error != TPlacementError::None)
-    return FailPlacement(reason, input, error);
+  if (ReadPlacement(input, core, reason)) return true;
   if (!input.SkipBlanks()) return FailNoBlank(reason, input, "placement");
   return ReadSide(input, core, reason) || ReadCastling(input, core, reason) ||
          ReadEnPassant(input, core, reason);

@@ -5,6 +5,7 @@
 #include <array>
 #include <cstdint>
 #include <optional>
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -141,6 +142,8 @@ int FindOperation(const TPosition& rec, std::string_view name);  // 0 when none
 bool HasOperation(const TPosition& rec, std::string_view name);
 int OperationCount(const TPosition& rec);
 std::string_view Opcode(const TPosition& rec, int n);
+// The operands of operation n, as ranges of rec.Operations.Text.
+std::span<const TOperations::TWord> OperandWords(const TPosition& rec, int n);
 int OperandCount(const TPosition& rec, int n);
 std::string_view Operand(const TPosition& rec, int n, int m);
 std::string OperandText(const TPosition& rec, int n);

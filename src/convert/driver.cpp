@@ -113,26 +113,22 @@ char* TEPDConverter::Room(char* p, std::size_t more) {
 // operand adds nothing, a later empty one adds its separating blank. They
 // are copied as they are, then escaped where a byte asks for it.
 char* TEPDConverter::PutOperands(char* p, int n) {
-  const TOperations& ops = rec_.Operations;
-  const auto i = static_cast<std::size_t>(n - 1);
-  const TOperations::TWord* word = ops.Words.data() + ops.Opcodes[i] + 1;
-  const TOperations::TWord* const end =
-      ops.Words.data() + (i + 1 < ops.Opcodes.size() ? ops.Opcodes[i + 1] : ops.Words.size());
-  if (word == end) return p;
+  const std::span<const TOperations::TWord> words = OperandWords(rec_, n);
+  if (words.empty()) return p;
   // Operands and their blanks stand in this range of the text.
-  p = Room(p, end[-1].At + end[-1].Size - word->At);
+  p = Room(p, words.back().At + words.back().Size - words.front().At);
   char* const start = p;
   unsigned escape = 0;
-  for (; word != end; ++word) {
+  for (const TOperations::TWord& word : words) {
     if (p != start) *p++ = ' ';
-    const auto* const text = reinterpret_cast<const unsigned char*>(ops.Text.data() + word->At);
-    const std::size_t size = word->Size;
-    for (std::size_t k = 0; k < size; ++k) escape |= escapes_[text[k]];
-    if (size <= 16)
-      CopyShort(p, reinterpret_cast<const char*>(text), size);
+    const auto* const text =
+        reinterpret_cast<const unsigned char*>(rec_.Operations.Text.data() + word.At);
+    for (std::size_t k = 0; k < word.Size; ++k) escape |= escapes_[text[k]];
+    if (word.Size <= 16)
+      CopyShort(p, reinterpret_cast<const char*>(text), word.Size);
     else
-      std::memcpy(p, text, size);
-    p += size;
+      std::memcpy(p, text, word.Size);
+    p += word.Size;
   }
   if (!escape) return p;
   // Rare: the joined text escaped (no escape spans a blank).
