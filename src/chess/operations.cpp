@@ -33,10 +33,6 @@ constexpr auto kFolded = [] {
   return folded;
 }();
 
-char FoldCase(char c) {
-  return kFolded[static_cast<unsigned char>(c)];
-}
-
 }  // namespace
 
 int AddOperation(TPosition& rec, std::string_view opcode) {
@@ -64,7 +60,9 @@ int FindOperation(const TPosition& rec, std::string_view name) {
     if (opcode.Size != size) continue;
     const char* const word = ops.Text.data() + opcode.At;
     std::size_t k = 0;
-    while (k < size && FoldCase(word[k]) == FoldCase(name[k])) ++k;
+    while (k < size && kFolded[static_cast<unsigned char>(word[k])] ==
+                           kFolded[static_cast<unsigned char>(name[k])])
+      ++k;
     if (k == size) return static_cast<int>(i + 1);
   }
   return 0;

@@ -79,10 +79,6 @@ TEPDConverter::TEPDConverter(const TConvertSettings& settings, const TChessFontI
   }
   // Every fixed text at most once, the CR LF between records and the board.
   fixedRoom_ = 2 + fixed_.size() + writer_.MaxBoardSize() + TDiagramWriter::kSlack;
-  for (std::size_t b = 0; b < escapes_.size(); ++b) {
-    const char c = static_cast<char>(b);
-    escapes_[b] = EscapeRTFText(std::string_view(&c, 1)) != std::string_view(&c, 1) ? 1 : 0;
-  }
 }
 
 TEPDConverter::TPiece TEPDConverter::Keep(std::string_view text) {
@@ -109,28 +105,56 @@ char* TEPDConverter::Room(char* p, std::size_t more) {
   return record_.data() + used;
 }
 
+namespace {
+
+// Whether escaping may change [s, s + n): bytes below 32 or from "{" up,
+// and "\". The few bytes among them that stay ("|", "~", DEL) just take
+// the exact way. Eight bytes at a time; a borrow or carry between bytes
+// can only flag more.
+bool MayNeedEscape(const char* s, std::size_t n) {
+  if (n < 8) {
+    for (std::size_t k = 0; k < n; ++k) {
+      const auto b = static_cast<unsigned char>(s[k]);
+      if (b < 32 || b >= '{' || b == '\\') return true;
+    }
+    return false;
+  }
+  constexpr std::uint64_t kOnes = 0x0101010101010101ull;
+  const auto flagged = [](std::uint64_t w) {
+    const std::uint64_t slash = w ^ (kOnes * '\\');
+    return (w | (w + kOnes * 5) | ((w - kOnes * 32) & ~w) | ((slash - kOnes) & ~slash)) &
+           (kOnes * 0x80);
+  };
+  std::uint64_t flags = 0, w;
+  for (std::size_t k = 0; k + 8 <= n; k += 8) {
+    std::memcpy(&w, s + k, 8);
+    flags |= flagged(w);
+  }
+  std::memcpy(&w, s + n - 8, 8);  // the last bytes, overlapping
+  return (flags | flagged(w)) != 0;
+}
+
+}  // namespace
+
 // Operation n's operands joined by single blanks, escaped: an empty first
 // operand adds nothing, a later empty one adds its separating blank. They
-// are copied as they are, then escaped where a byte asks for it.
+// are copied as they are, then escaped when a byte asks for it.
 char* TEPDConverter::PutOperands(char* p, int n) {
   const std::span<const TOperations::TWord> words = OperandWords(rec_, n);
   if (words.empty()) return p;
   // Operands and their blanks stand in this range of the text.
   p = Room(p, words.back().At + words.back().Size - words.front().At);
   char* const start = p;
-  unsigned escape = 0;
   for (const TOperations::TWord& word : words) {
     if (p != start) *p++ = ' ';
-    const auto* const text =
-        reinterpret_cast<const unsigned char*>(rec_.Operations.Text.data() + word.At);
-    for (std::size_t k = 0; k < word.Size; ++k) escape |= escapes_[text[k]];
+    const char* const text = rec_.Operations.Text.data() + word.At;
     if (word.Size <= 16)
-      CopyShort(p, reinterpret_cast<const char*>(text), word.Size);
+      CopyShort(p, text, word.Size);
     else
       std::memcpy(p, text, word.Size);
     p += word.Size;
   }
-  if (!escape) return p;
+  if (!MayNeedEscape(start, static_cast<std::size_t>(p - start))) return p;
   // Rare: the joined text escaped (no escape spans a blank).
   escaped_.clear();
   AppendRTFText(escaped_, std::string_view(start, static_cast<std::size_t>(p - start)));

@@ -78,10 +78,9 @@ class TEPDConverter {
   std::string fixed_;
   std::vector<TPiece> itemHeads_;  // "\par ", the item escaped, ": "
   TPiece opsHead_, boardHead_, boardHeadAfterOps_, recordEnd_;
-  std::size_t fixedRoom_ = 0;        // what a record needs besides its operands
-  std::array<bool, 256> escapes_{};  // bytes that operand escaping changes
-  std::string record_;               // scratch: written by pointer, then appended
-  std::string escaped_;              // scratch for an operand that needs escaping
+  std::size_t fixedRoom_ = 0;  // what a record needs besides its operands
+  std::string record_;         // scratch: written by pointer, then appended
+  std::string escaped_;        // scratch for an operand that needs escaping
   TPosition rec_;
   long long line_ = 0;
   long long records_ = 0;

@@ -200,6 +200,13 @@ TEST(Parser, ReasonsSayWhatAndWhere) {
             "en-passant field must be followed by a blank, found \"x\" at column 27");
   EXPECT_EQ(Reason("4k\x01"), "placement: unexpected character \"\\x01\" at column 3");
   EXPECT_EQ(Reason(kKings + " w -"), "line ends after the castling field (no en-passant field)");
+  // Rank 1 ends with the character that takes it past file h.
+  EXPECT_EQ(Reason("4k3/8/8/8/8/8/8/4K2RR w - -"),
+            "no blank after the placement at column 21 (found \"R\")");
+  EXPECT_EQ(Reason("4k3/8/8/8/8/8/8/7K1 w - -"),
+            "no blank after the placement at column 19 (found \"1\")");
+  EXPECT_EQ(Reason(kKings + "/ w - -"), "no blank after the placement at column 20 (found \"/\")");
+  EXPECT_EQ(Reason(kKings), "line ends after the placement");
 }
 
 }  // namespace
