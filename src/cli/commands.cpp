@@ -213,7 +213,7 @@ int RunCheck(ArgList& args) {
         ++positions;
         reason.clear();
         std::string why;
-        if (!ReadEPDLineChecked(rec, text, &reason, &why)) {
+        if (!ReadEPDLine(rec, text, &reason, &why)) {
           ++errors;
           std::printf("%s:%lld: error: %s\n", shown.c_str(), lineNo, reason.c_str());
         } else if (!why.empty()) {
