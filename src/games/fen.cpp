@@ -10,7 +10,6 @@ namespace bq {
 
 namespace {
 
-constexpr std::string_view kStartFields = "rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR w KQkq -";
 constexpr TBitboard kBackRanks = 0x8181818181818181ull;
 
 bool Refuse(std::string* why, std::string text) {
@@ -58,13 +57,9 @@ bool ReadFEN(std::string_view fen, TGameState& state, std::string* why) {
                              ' ' + std::string(f[3]);
   TPosition rec;
   InitPosition(rec);
-  std::string reason;
-  if (!ReadEPDLine(rec, fields, &reason)) return Refuse(why, reason);
-  // The reader puts the start position in place of one that cannot stand.
-  TPositionCore start;
-  SetStartPosition(start);
-  if (rec.Core == start && fields != kStartFields)
-    return Refuse(why, "the position cannot occur in a game");
+  std::string reason, illegal;
+  if (!ReadEPDLine(rec, fields, &reason, &illegal)) return Refuse(why, reason);
+  if (!illegal.empty()) return Refuse(why, "the position cannot occur in a game (" + illegal + ")");
   TPositionCore& core = rec.Core;
   if ((core.Pieces[cWhite][pPawn] | core.Pieces[cBlack][pPawn]) & kBackRanks)
     return Refuse(why, "a pawn stands on the first or last rank");
