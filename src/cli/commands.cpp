@@ -68,6 +68,15 @@ const char kUsage[] =
     "  --input epd|pgn            what the input holds (default: PGN when its first\n"
     "                             line that is not blank or a comment begins with\n"
     "                             '[' or a move number, else EPD); also for check\n"
+    "  --orientation white|black|tomove\n"
+    "                             the side the board is seen from\n"
+    "  --mover-mark, --no-mover-mark\n"
+    "                             a square beside the board for the side to move\n"
+    "  --caption TEMPLATE         a line under each diagram: {n}, {line}, {tomove},\n"
+    "                             {fen} or any opcode such as {id}; {{ and }} braces\n"
+    "  --columns N                diagrams side by side, 1 to 4\n"
+    "  --solutions LIST           operations printed in an answer key at the end\n"
+    "                             instead of above the diagrams (e.g. bm)\n"
     "  --diagrams D               positions drawn from games: marked (after moves\n"
     "                             marked $220, $221 or [#]), final, start, every:N\n"
     "\n"
@@ -271,13 +280,44 @@ struct ConvertOptions {
   std::string output;  // empty: standard output
   std::string settingsPath;
   std::string input = "-";
-  std::optional<std::string> font, textFont, operations;
+  std::optional<std::string> font, textFont, operations, caption, solutions;
   std::optional<std::int32_t> fontSize, textFontSize;
-  std::optional<bool> coords;
+  std::optional<bool> coords, moverMark;
+  std::optional<TOrientation> orientation;
+  std::optional<int> columns;
   FontOptions fontOpts;
   std::optional<TInputKind> kind;
   std::optional<std::string> diagrams;
 };
+
+// A value that does not fit is a usage error naming the option.
+template <typename T>
+T Checked(const std::string& option, std::optional<T> value, const std::string& why) {
+  if (!value) throw UsageError("option " + option + ": " + why);
+  return *value;
+}
+
+// Options of the author's layout; false when `args` is at none of them.
+bool ParseLayoutOption(ArgList& args, ConvertOptions& o) {
+  std::string v, why;
+  if (args.Option("--orientation", "", v)) {
+    o.orientation = Checked("--orientation", ParseOrientation(v, &why), why);
+  } else if (args.Flag("--mover-mark")) {
+    o.moverMark = true;
+  } else if (args.Flag("--no-mover-mark")) {
+    o.moverMark = false;
+  } else if (args.Option("--caption", "", v)) {
+    why = TemplateError(v);
+    o.caption = Checked("--caption", why.empty() ? std::optional(v) : std::nullopt, why);
+  } else if (args.Option("--columns", "", v)) {
+    o.columns = Checked("--columns", ParseColumns(v, &why), why);
+  } else if (args.Option("--solutions", "", v)) {
+    o.solutions = v;
+  } else {
+    return false;
+  }
+  return true;
+}
 
 // Options of the conversion's settings; false when `args` is at none of them.
 bool ParseSettingOption(ArgList& args, ConvertOptions& o) {
@@ -297,7 +337,7 @@ bool ParseSettingOption(ArgList& args, ConvertOptions& o) {
   } else if (args.Option("--operations", "", v)) {
     o.operations = v;
   } else {
-    return false;
+    return ParseLayoutOption(args, o);
   }
   return true;
 }
@@ -329,8 +369,11 @@ ConvertOptions ParseConvertOptions(ArgList& args) {
 
 // The settings file's conversion settings with the options over them.
 TConvertSettings SettingsFor(const ConvertOptions& o, const TChessFontInfoMan& fonts) {
+  std::vector<std::string> warnings;
   TConvertSettings s = ReadConvertSettings(
-      TProfileFile::Load(o.settingsPath.empty() ? SettingsFileName() : o.settingsPath));
+      TProfileFile::Load(o.settingsPath.empty() ? SettingsFileName() : o.settingsPath), &warnings);
+  for (const std::string& warning : warnings)
+    std::fprintf(stderr, "boardquill: warning: %s\n", warning.c_str());
   if (o.font) {
     s.DiagFont = *o.font;
     s.DiagFontCharSet = fonts.FontCharset(*o.font);
@@ -340,6 +383,14 @@ TConvertSettings SettingsFor(const ConvertOptions& o, const TChessFontInfoMan& f
   if (o.textFont) s.TextFont = *o.textFont;
   if (o.textFontSize) s.TextFontSize = *o.textFontSize;
   if (o.operations) s.Operations = *o.operations;
+  TLayoutSettings& l = s.Layout;
+  l.Orientation = o.orientation.value_or(l.Orientation);
+  l.MoverMark = o.moverMark.value_or(l.MoverMark);
+  l.Caption = o.caption.value_or(l.Caption);
+  l.Columns = o.columns.value_or(l.Columns);
+  l.Solutions = o.solutions.value_or(l.Solutions);
+  if (const std::string wide = ColumnsWidthWarning(s, fonts.FontInfoRef(s.DiagFont)); !wide.empty())
+    std::fprintf(stderr, "boardquill: warning: %s\n", wide.c_str());
   return s;
 }
 

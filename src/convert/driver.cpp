@@ -7,11 +7,12 @@
 #include "convert/diagram.h"
 #include "convert/lines.h"
 #include "fonts/rtf.h"
+#include "support/ascii.h"
 #include "support/bytes.h"
 
 namespace bq {
 
-TConvertSettings ReadConvertSettings(const TProfileFile& ini) {
+TConvertSettings ReadConvertSettings(const TProfileFile& ini, std::vector<std::string>* warnings) {
   TConvertSettings s;
   s.DiagFont = ini.ReadString("General", "DiagFont", "");
   s.DiagFontCharSet = ini.ReadInt("General", "DiagFontCharSet", 0);
@@ -20,6 +21,8 @@ TConvertSettings ReadConvertSettings(const TProfileFile& ini) {
   s.TextFont = ini.ReadString("General", "TextFont", "Arial");
   s.TextFontSize = ini.ReadInt("General", "TextFontSize", 10);
   s.Operations = ini.ReadString("General", "Operations", "id,bm");
+  std::vector<std::string> unused;
+  s.Layout = ReadLayoutSettings(ini, warnings ? *warnings : unused);
   return s;
 }
 
@@ -46,7 +49,30 @@ std::string HalfPoints(std::int32_t points) {
   return std::to_string(2 * static_cast<long long>(points));
 }
 
+// The width of an A4 page's text (17 cm) in twips, and the gap Word and
+// LibreOffice keep on each side of a cell's text.
+constexpr std::int32_t kA4TextWidth = 9638, kCellGap = 108;
+
 }  // namespace
+
+std::int32_t DiagramCellWidth(const TConvertSettings& s, const ChessFontInfoRec& glyphs) {
+  // A line of eight squares, the frame's sides or the coordinates, and the
+  // mark (a blank and a square of the text font) at the diagram's size.
+  const bool sides = glyphs.FullBorder || (s.ShowCoords && glyphs.CoordinatesPossible);
+  const std::int64_t tenths = 10 * (8 + (sides ? 2 : 0)) + (s.Layout.MoverMark ? 15 : 0);
+  const std::int64_t width =
+      tenths * 2 * std::clamp<std::int64_t>(s.DiagFontSize, 1, 1638) + 2 * kCellGap;
+  return static_cast<std::int32_t>(width);
+}
+
+std::string ColumnsWidthWarning(const TConvertSettings& s, const ChessFontInfoRec& glyphs) {
+  const std::int64_t width = std::int64_t{s.Layout.Columns} * DiagramCellWidth(s, glyphs);
+  if (s.Layout.Columns < 2 || width <= kA4TextWidth) return "";
+  const long long mm = width * 254 / 14400;
+  return std::to_string(s.Layout.Columns) + " diagrams side by side at " +
+         std::to_string(s.DiagFontSize) + " pt are " + std::to_string(mm / 10) + "." +
+         std::to_string(mm % 10) + " cm wide, more than the 17 cm of text on an A4 page";
+}
 
 std::string MakeRecordRTF(const TPosition& rec, std::string_view operationsText, bool showCoords,
                           const TConvertSettings& settings, const ChessFontInfoRec& glyphs) {
@@ -61,17 +87,59 @@ std::string MakeRecordRTF(const TPosition& rec, std::string_view operationsText,
   return out;
 }
 
+namespace {
+
+// A diagram keeps together through \keepn on its lines up to the last, which
+// ends the chain, or up to its caption, which then does. In a table the row
+// keeps it whole.
+TDiagramLayout LayoutOf(const TConvertSettings& s) {
+  TDiagramLayout layout;
+  layout.ShowCoords = s.ShowCoords;
+  layout.MoverMark = s.Layout.MoverMark;
+  layout.DiagFontSize = s.DiagFontSize;
+  layout.Flow = s.Layout.Columns > 1       ? TDiagramFlow::InCell
+                : s.Layout.Caption.empty() ? TDiagramFlow::KeepWhole
+                                           : TDiagramFlow::Plain;
+  return layout;
+}
+
+// The items of `list` that `keyItems` does not name.
+std::vector<std::string> ItemsAbove(const std::string& list,
+                                    const std::vector<std::string>& keyItems) {
+  std::vector<std::string> items = SplitList(list, ',');
+  std::erase_if(items, [&](const std::string& item) {
+    return std::any_of(keyItems.begin(), keyItems.end(),
+                       [&](const std::string& key) { return SameAsciiText(item, key); });
+  });
+  return items;
+}
+
+}  // namespace
+
 TEPDConverter::TEPDConverter(const TConvertSettings& settings, const TChessFontInfoMan& fonts)
     : settings_(settings),
-      writer_(fonts.FontInfoRef(settings.DiagFont), settings.ShowCoords),
-      items_(SplitList(settings.Operations, ',')) {
+      writer_(fonts.FontInfoRef(settings.DiagFont), LayoutOf(settings)),
+      keyItems_(settings.Layout.Solutions.empty() ? std::vector<std::string>()
+                                                  : SplitList(settings.Layout.Solutions, ',')),
+      items_(ItemsAbove(settings.Operations, keyItems_)) {
   InitPosition(rec_);
   const std::string text = "\\f0\\fs" + HalfPoints(settings_.TextFontSize);
   const std::string diagram = "\\f2\\fs" + HalfPoints(settings_.DiagFontSize);
-  opsHead_ = Keep(text + " ");
-  boardHead_ = Keep(diagram + " ");
+  const std::string start = InTable() ? "\\pard\\intbl" : "\\keepn";
+  opsHead_ = Keep(start + text + " ");
+  boardHead_ = Keep(start + diagram + " ");
   boardHeadAfterOps_ = Keep("\\par " + diagram + " ");
-  recordEnd_ = Keep("\\par" + text + "\r\n");
+  const std::string end(writer_.End());
+  recordEnd_ = Keep(InTable() ? std::string("\\cell\r\n") : end + text + "\r\n");
+  captionHead_ = Keep(end + (InTable() ? "" : " \\pard") + text + " ");
+  captionEnd_ = Keep(InTable() ? "\\cell\r\n" : "\\par" + text + "\r\n");
+  if (InTable()) {
+    std::string row = "\\trowd\\trkeep\\trgaph" + std::to_string(kCellGap);
+    const std::int64_t width = DiagramCellWidth(settings_, fonts.FontInfoRef(settings.DiagFont));
+    for (int k = 1; k <= settings_.Layout.Columns; ++k)
+      row += "\\cellx" + std::to_string(k * width);
+    rowHead_ = Keep(row + "\r\n");
+  }
   for (const std::string& item : items_) {
     std::string head = "\\par ";
     AppendRTFText(head, item);
@@ -168,7 +236,9 @@ char* TEPDConverter::PutOperands(char* p, int n) {
 // `out` by the room would clear it every time), then appended.
 void TEPDConverter::AppendRecord(std::string& out) {
   char* p = Room(record_.data(), 0);
-  if (records_ > 1) {
+  if (InTable()) {
+    if (cellsInRow_ == 0) p = Put(p, rowHead_);
+  } else if (records_ > 1) {
     std::memcpy(p, "\r\n", 2);
     p += 2;
   }
@@ -183,28 +253,116 @@ void TEPDConverter::AppendRecord(std::string& out) {
     p = PutOperands(p, n);
   }
   p = any ? Put(p, boardHeadAfterOps_) : Put(record_.data() + opsAt, boardHead_);
-  p = writer_.WriteBoard(p, rec_.Core);
-  p = Put(p, recordEnd_);
+  p = writer_.WriteBoard(p, rec_.Core, DrawnFromBlack(rec_, settings_.Layout.Orientation));
+  p = PutRecordEnd(p);
+  if (InTable() && ++cellsInRow_ == settings_.Layout.Columns) {
+    p = Room(p, 7);
+    std::memcpy(p, "\\row\r\n", 6);
+    p += 6;
+    cellsInRow_ = 0;
+  }
   out.append(record_.data(), static_cast<std::size_t>(p - record_.data()));
+  if (!keyItems_.empty()) AppendKeyLine();
+}
+
+std::string TEPDConverter::Caption() const {
+  return ExpandTemplate(settings_.Layout.Caption, rec_, {records_, line_});
+}
+
+// What follows the board: the end of its last line, the caption, the end
+// of the record or of its table cell.
+char* TEPDConverter::PutRecordEnd(char* p) {
+  if (settings_.Layout.Caption.empty()) return Put(p, recordEnd_);
+  escaped_.clear();
+  AppendRTFText(escaped_, Caption());
+  p = Put(p, captionHead_);
+  p = Room(p, escaped_.size());
+  std::memcpy(p, escaped_.data(), escaped_.size());
+  return Put(p + escaped_.size(), captionEnd_);
+}
+
+// The record's line of the answer key: its number and the key's operations
+// as they would have printed above the diagram.
+void TEPDConverter::AppendKeyLine() {
+  std::string line = std::to_string(records_) + ".";
+  const char* separator = " ";
+  for (const std::string& item : keyItems_) {
+    const int n = FindOperation(rec_, item);
+    if (n == 0) continue;
+    line += separator + item + ": " + OperandText(rec_, n);
+    separator = "; ";
+  }
+  keyLines_.push_back(std::move(line));
+}
+
+std::vector<std::string> TEPDConverter::SolutionLines() const {
+  if (keyItems_.empty()) return {};
+  std::vector<std::string> lines{"Solutions"};
+  lines.insert(lines.end(), keyLines_.begin(), keyLines_.end());
+  return lines;
+}
+
+// Reads the next line into rec_; false, with the message, for a line that
+// is not a valid record.
+bool TEPDConverter::ReadLine(std::string_view line, bool& isRecord) {
+  ++line_;
+  const std::string_view text = TrimEPDLine(line);
+  isRecord = !IsSkippedEPDLine(text);
+  if (!isRecord) return true;
+  if (!ReadEPDLine(rec_, text, &reason_)) {
+    message_ = "Error in EPD string " + std::to_string(line_);
+    isRecord = false;
+    return false;
+  }
+  ++records_;
+  return true;
 }
 
 bool TEPDConverter::ConvertLine(std::string_view line, std::string& out) {
-  ++line_;
-  const std::string_view text = TrimEPDLine(line);
-  if (IsSkippedEPDLine(text)) return true;
-  if (!ReadEPDLine(rec_, text, &reason_)) {
-    message_ = "Error in EPD string " + std::to_string(line_);
-    return false;
-  }
-  if (records_++ == 0)
+  bool isRecord = false;
+  if (!ReadLine(line, isRecord)) return false;
+  if (!isRecord) return true;
+  if (records_ == 1)
     out.append(RTFHeader(settings_.TextFont, settings_.TextFont, settings_.DiagFont,
                          settings_.DiagFontCharSet));
   AppendRecord(out);
   return true;
 }
 
+bool TEPDConverter::ConvertLineParts(std::string_view line, TRecordParts& parts, bool& isRecord) {
+  if (!ReadLine(line, isRecord)) return false;
+  if (!isRecord) return true;
+  parts.Above.clear();
+  for (const std::string& item : items_)
+    if (const int n = FindOperation(rec_, item); n > 0)
+      parts.Above.push_back(item + ": " + OperandText(rec_, n));
+  const bool fromBlack = DrawnFromBlack(rec_, settings_.Layout.Orientation);
+  parts.Rows = writer_.BoardRows(rec_.Core, fromBlack);
+  parts.MarkRow = writer_.MarkRow(rec_.Core, fromBlack);
+  parts.MarkBlack = rec_.Core.SideToMove == cBlack;
+  parts.Caption = settings_.Layout.Caption.empty() ? std::string() : Caption();
+  if (!keyItems_.empty()) AppendKeyLine();
+  return true;
+}
+
 void TEPDConverter::Finish(std::string& out) {
-  if (records_ > 0) out.append(RTFFooter());
+  if (records_ == 0) return;
+  if (InTable()) {
+    // A short last row is filled with empty cells; then the table ends.
+    if (cellsInRow_ > 0) {
+      for (; cellsInRow_ < settings_.Layout.Columns; ++cellsInRow_) out += "\\pard\\intbl\\cell";
+      out += "\\row\r\n";
+    }
+    out += "\\pard";
+  }
+  if (!keyItems_.empty()) {
+    out += "\r\n\\pard\\f0\\fs" + HalfPoints(settings_.TextFontSize) + " Solutions";
+    for (const std::string& line : keyLines_) {
+      out += "\\par ";
+      AppendRTFText(out, line);
+    }
+  }
+  out.append(RTFFooter());
 }
 
 TConvertResult ConvertEPDText(std::string_view text, const TConvertSettings& settings,

@@ -10,6 +10,7 @@
 
 #include "chess/position.h"
 #include "convert/diagram.h"
+#include "convert/layout.h"
 #include "fonts/catalogue.h"
 #include "support/profile.h"
 
@@ -23,11 +24,20 @@ struct TConvertSettings {
   bool ShowCoords = false;
   std::string TextFont = "Arial";
   std::int32_t TextFontSize = 10;
+  TLayoutSettings Layout;
 };
 
 // The conversion settings of section "General" with their defaults, as the
-// desktop program keeps them.
-TConvertSettings ReadConvertSettings(const TProfileFile& ini);
+// desktop program keeps them; layout values that do not fit are read as
+// their defaults and named in `warnings`.
+TConvertSettings ReadConvertSettings(const TProfileFile& ini,
+                                     std::vector<std::string>* warnings = nullptr);
+
+// The width of a table cell that holds a diagram drawn with these settings
+// (frame, coordinates and mark), in twips; and the warning for columns of
+// such cells wider than an A4 page's text (17 cm), or "".
+std::int32_t DiagramCellWidth(const TConvertSettings& settings, const ChessFontInfoRec& glyphs);
+std::string ColumnsWidthWarning(const TConvertSettings& settings, const ChessFontInfoRec& glyphs);
 
 // Splits at every separator; nothing trimmed, no empty item dropped.
 std::vector<std::string> SplitList(std::string_view text, char separator);
@@ -36,6 +46,16 @@ std::vector<std::string> SplitList(std::string_view text, char separator);
 // is (the converter escapes what it prints).
 std::string MakeRecordRTF(const TPosition& rec, std::string_view operationsText, bool showCoords,
                           const TConvertSettings& settings, const ChessFontInfoRec& glyphs);
+
+// What one record shows, unescaped, for the picture writers: the
+// operations' lines, the board's lines of glyph codes, the line with the
+// side-to-move mark (-1 for none) and the caption.
+struct TRecordParts {
+  std::vector<std::string> Above, Rows;
+  int MarkRow = -1;
+  bool MarkBlack = false;
+  std::string Caption;
+};
 
 class TEPDConverter {
  public:
@@ -49,6 +69,13 @@ class TEPDConverter {
   bool ConvertLine(std::string_view line, std::string& out);
   // Appends the footer when at least one record was written.
   void Finish(std::string& out);
+  // ConvertLine for pictures: the record's parts instead of its RTF;
+  // `isRecord` is false for a line that holds none (blank or comment).
+  bool ConvertLineParts(std::string_view line, TRecordParts& parts, bool& isRecord);
+  // The record read last, and the answer key so far: "Solutions" and a
+  // line per record (nothing without the Solutions setting).
+  const TPosition& Record() const { return rec_; }
+  std::vector<std::string> SolutionLines() const;
 
   bool HasRecords() const { return records_ > 0; }
   long long Records() const { return records_; }
@@ -71,13 +98,22 @@ class TEPDConverter {
   char* Room(char* p, std::size_t more);
   char* PutOperands(char* p, int n);
   void AppendRecord(std::string& out);
+  char* PutRecordEnd(char* p);
+  void AppendKeyLine();
+  bool ReadLine(std::string_view line, bool& isRecord);
+  std::string Caption() const;
+
+  bool InTable() const { return settings_.Layout.Columns > 1; }
 
   TConvertSettings settings_;
   TDiagramWriter writer_;
-  std::vector<std::string> items_;  // the Operations setting, split
+  std::vector<std::string> keyItems_;  // the Solutions setting, split
+  std::vector<std::string> items_;     // the Operations setting, split, less the key's
+  std::vector<std::string> keyLines_;  // the answer key's lines so far
+  int cellsInRow_ = 0;                 // records in the table row begun
   std::string fixed_;
   std::vector<TPiece> itemHeads_;  // "\par ", the item escaped, ": "
-  TPiece opsHead_, boardHead_, boardHeadAfterOps_, recordEnd_;
+  TPiece opsHead_, boardHead_, boardHeadAfterOps_, recordEnd_, captionHead_, captionEnd_, rowHead_;
   std::size_t fixedRoom_ = 0;  // what a record needs besides its operands
   std::string record_;         // scratch: written by pointer, then appended
   std::string escaped_;        // scratch for an operand that needs escaping

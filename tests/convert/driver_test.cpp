@@ -157,5 +157,36 @@ TEST(EPDLines, StreamReaderMatchesSplitter) {
   EXPECT_EQ(got.back(), "tail");
 }
 
+TEST_F(DriverTest, CaptionsColumnsAndAnswerKey) {
+  const char kLines[] =
+      "4k3/8/8/8/8/8/8/4K3 w - - bm Kd2; id A;\n4k3/8/8/8/8/8/8/4K3 b - - id B;\n"
+      "4k3/8/8/8/8/8/8/4K3 w - - bm Ke2 Kf2; id \"C\";\n";
+  settings_.Layout.Caption = "{n}: {id} {{{tomove}}}";
+  std::string d = Convert(kLines).Document;
+  // The caption's line ends the chain of lines kept together.
+  EXPECT_NE(d.find("\\par \\pard\\f0\\fs20 2: B {Black to move}\\par\\f0\\fs20\r\n\r\n\\keepn"),
+            std::string::npos)
+      << d;
+  EXPECT_EQ(d.find("\\par \\pard \\par"), std::string::npos);
+
+  settings_.Layout.Caption = "{n}: {id}";
+  settings_.Layout.Solutions = "BM";
+  settings_.Layout.Columns = 2;
+  d = Convert(kLines).Document.substr(sizeof kHeader - 1);
+  EXPECT_EQ(d.rfind("\\trowd\\trkeep\\trgaph108\\cellx3416\\cellx6832\r\n\\pard\\intbl\\f0\\fs20 id: "
+                    "A\\par \\f2\\fs40 ",
+                    0),
+            0u)
+      << d;
+  EXPECT_NE(d.find("\\par\\f0\\fs20 1: A\\cell\r\n\\pard\\intbl"), std::string::npos);
+  EXPECT_NE(d.find("\\par\\f0\\fs20 2: B\\cell\r\n\\row\r\n\\trowd"), std::string::npos);
+  EXPECT_EQ(d.find("\\keepn"), std::string::npos);
+  EXPECT_EQ(d.find("bm:"), std::string::npos);  // in the key, not above
+  // The short last row is filled, the table closed, the key last.
+  EXPECT_EQ(d.substr(d.find("3: C")),
+            "3: C\\cell\r\n\\pard\\intbl\\cell\\row\r\n\\pard\r\n\\pard\\f0\\fs20 "
+            "Solutions\\par 1. BM: Kd2\\par 2.\\par 3. BM: Ke2 Kf2}");
+}
+
 }  // namespace
 }  // namespace bq

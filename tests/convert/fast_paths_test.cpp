@@ -84,7 +84,13 @@ TEST(ConverterRecords, AreWhatTheRecordFunctionsCompose) {
     for (const std::string& line : lines) text += line + "\n";
     const TConvertResult result = ConvertEPDText(text, s, fonts);
     ASSERT_TRUE(result.Ok) << result.Message << result.Reason;
-    EXPECT_EQ(result.Document, ReferenceDocument(lines, s, fonts)) << ops;
+    // The converter keeps each diagram whole on its page; the record
+    // functions know nothing of pages.
+    std::string document = result.Document;
+    for (const std::string mark : {"\\keepn", "\\pard "})
+      for (std::size_t at; (at = document.find(mark)) != std::string::npos;)
+        document.erase(at, mark.size());
+    EXPECT_EQ(document, ReferenceDocument(lines, s, fonts)) << ops;
   }
 }
 
