@@ -38,30 +38,43 @@ std::string GlyphText(std::int32_t glyph, bool raw) {
   return raw ? std::string(1, c) : EscapeRTFGlyphs(std::string_view(&c, 1));
 }
 
+struct TFrameStyle {
+  bool Coords = false, Raw = false;
+  TDiagramFlow Flow = TDiagramFlow::Plain;
+  std::string Pitch = {};  // with the mark: the exact line pitch
+  int MarkRank = 0;        // the rank whose line carries the mark, 0 for none
+  std::string Mark = {};
+};
+
 // The frame's texts before each rank line's squares and after the last
 // (see TFrame). Glyphs escape one by one, as a whole line would. Raw lines
 // end with a NUL, which no glyph is.
-std::array<std::string, 9> FrameTexts(const ChessFontInfoRec& g, bool coords, bool fromBlack,
-                                      bool raw) {
-  const auto glyph = [&](std::int32_t code) { return GlyphText(code, raw); };
-  const bool border = g.FullBorder;
-  const std::string open = raw ? "" : "\\par ", lineEnd = raw ? std::string(1, '\0') : "\r\n";
+std::array<std::string, 9> FrameTexts(const ChessFontInfoRec& g, const TFrameStyle& s,
+                                      bool fromBlack) {
+  const auto glyph = [&](std::int32_t code) { return GlyphText(code, s.Raw); };
+  const bool border = g.FullBorder, coords = s.Coords;
+  const std::string open = s.Raw ? "" : "\\par ", lineEnd = s.Raw ? std::string(1, '\0') : "\r\n";
+  const std::string lastOpen =
+      s.Flow == TDiagramFlow::KeepWhole ? open + "\\pard " + s.Pitch : open;
   std::array<std::string, 9> texts;
+  texts[0] = s.Pitch;
   if (border) {
-    texts[0] = glyph(coords ? g.CoordBorderNW : g.BorderNW);
+    texts[0] += glyph(coords ? g.CoordBorderNW : g.BorderNW);
     for (int f = 0; f < 8; ++f) texts[0] += glyph(g.BorderN);
     texts[0] += glyph(g.BorderNE) + lineEnd;
   }
   for (std::size_t row = 0; row < 8; ++row) {
     const std::size_t rank = fromBlack ? row + 1 : 8 - row;
-    texts[row] += open + glyph(coords ? g.WestCoords[rank - 1] : border ? g.BorderW : 0);
-    texts[row + 1] = (border ? glyph(g.BorderE) : "") + lineEnd;
+    texts[row] += row == 7 && !border ? lastOpen : open;
+    texts[row] += glyph(coords ? g.WestCoords[rank - 1] : border ? g.BorderW : 0);
+    texts[row + 1] = border ? glyph(g.BorderE) : "";
+    texts[row + 1] += (static_cast<int>(rank) == s.MarkRank ? s.Mark : "") + lineEnd;
   }
   if (border) {
-    texts[8] += open + glyph(coords ? g.CoordBorderSW : g.BorderSW);
+    texts[8] += lastOpen + glyph(coords ? g.CoordBorderSW : g.BorderSW);
     for (std::size_t i = 0; i < 8; ++i)
       texts[8] += glyph(coords ? g.SouthCoords[fromBlack ? 7 - i : i] : g.BorderS);
-    texts[8] += glyph(g.BorderSE) + (raw ? lineEnd : "");
+    texts[8] += glyph(g.BorderSE) + (s.Raw ? lineEnd : "");
   }
   return texts;
 }
@@ -81,7 +94,11 @@ inline char* PutGlyph(char* p, const std::array<char, 8>& text) {
 
 }  // namespace
 
-TDiagramWriter::TDiagramWriter(const ChessFontInfoRec& g, bool showCoords) {
+TDiagramWriter::TDiagramWriter(const ChessFontInfoRec& g, bool showCoords)
+    : TDiagramWriter(g, TDiagramLayout{.ShowCoords = showCoords}) {}
+
+TDiagramWriter::TDiagramWriter(const ChessFontInfoRec& g, const TDiagramLayout& layout)
+    : mark_(layout.MoverMark), border_(g.FullBorder) {
   std::size_t squares = 0;  // the most the 64 squares take
   const auto fill = [&](TGlyphs& glyphs, bool raw) {
 #ifdef BQ_SHUFFLE_BOARD
@@ -106,10 +123,14 @@ TDiagramWriter::TDiagramWriter(const ChessFontInfoRec& g, bool showCoords) {
   };
   fill(raw_, true);
   fill(rtf_, false);
-  // 271 bytes at most, with the squares.
-  const auto lay = [&](TFrame& frame, bool fromBlack, bool raw) {
-    const std::array<std::string, 9> texts =
-        FrameTexts(g, showCoords && g.CoordinatesPossible, fromBlack, raw);
+  TFrameStyle style{.Coords = layout.ShowCoords && g.CoordinatesPossible, .Flow = layout.Flow};
+  if (mark_) {
+    style.Pitch = "\\sl" + std::to_string(-20LL * layout.DiagFontSize) + "\\slmult0 ";
+    end_ += layout.Flow == TDiagramFlow::InCell ? "\\pard\\intbl" : "\\pard";
+  }
+  // A frame part takes 96 bytes at most, the frame with the squares 467.
+  const auto lay = [&](TFrame& frame, bool fromBlack) {
+    const std::array<std::string, 9> texts = FrameTexts(g, style, fromBlack);
     std::size_t end = 0;
     for (std::size_t i = 0; i < 9; ++i) {
       std::copy(texts[i].begin(), texts[i].end(),
@@ -120,10 +141,14 @@ TDiagramWriter::TDiagramWriter(const ChessFontInfoRec& g, bool showCoords) {
     }
     return end - 8 - 64;  // the text without the squares
   };
-  for (const bool fromBlack : {false, true}) {
-    lay(rawFrames_[fromBlack], fromBlack, true);
-    maxBoard_ = std::max(maxBoard_, lay(frames_[fromBlack], fromBlack, false) + squares);
+  for (std::size_t view = 0; view < 4; ++view) {
+    const bool blackMoves = view % 2 == 1;
+    style.MarkRank = mark_ ? HomeRank(blackMoves ? cBlack : cWhite) : 0;
+    style.Mark = blackMoves ? "{\\f0  \\u9632?}" : "{\\f0  \\u9633?}";
+    maxBoard_ = std::max(maxBoard_, lay(frames_[view], view >= 2) + squares);
   }
+  style = TFrameStyle{.Coords = style.Coords, .Raw = true};  // no words and no mark
+  for (const bool fromBlack : {false, true}) lay(rawFrames_[fromBlack], fromBlack);
 }
 
 // Cells no reader writes, glyphs that escape, or no byte shuffles: square
@@ -219,7 +244,14 @@ char* TDiagramWriter::Write(char* p, const TPositionCore& core, bool fromBlack,
 }
 
 char* TDiagramWriter::WriteBoard(char* p, const TPositionCore& core, bool fromBlack) const {
-  return Write(p, core, fromBlack, rtf_, frames_[fromBlack]);
+  const bool blackMoves = mark_ && core.SideToMove == cBlack;
+  return Write(p, core, fromBlack, rtf_, frames_[2 * fromBlack + blackMoves]);
+}
+
+int TDiagramWriter::MarkRow(const TPositionCore& core, bool fromBlack) const {
+  if (!mark_) return -1;
+  const int rank = HomeRank(core.SideToMove == cBlack ? cBlack : cWhite);
+  return (border_ ? 1 : 0) + (fromBlack ? rank - 1 : 8 - rank);
 }
 
 std::vector<std::string> TDiagramWriter::BoardRows(const TPositionCore& core,
@@ -243,11 +275,11 @@ void TDiagramWriter::Append(std::string& out, const TPositionCore& core, std::st
   // One resize to the most the record can take (plus room for the block
   // copies), then the text goes in by pointer and the string is cut back.
   const std::size_t old = out.size();
-  out.resize(old + head.size() + 1 + maxBoard_ + 4 + tail.size() + 2 + kSlack);
+  out.resize(old + head.size() + 1 + maxBoard_ + end_.size() + tail.size() + 2 + kSlack);
   char* p = std::copy(head.begin(), head.end(), out.data() + old);
   *p++ = ' ';
   p = WriteBoard(p, core, fromBlack);
-  for (const std::string_view text : {std::string_view("\\par"), tail, std::string_view("\r\n")})
+  for (const std::string_view text : {End(), tail, std::string_view("\r\n")})
     p = std::copy(text.begin(), text.end(), p);
   out.resize(static_cast<std::size_t>(p - out.data()));
 }

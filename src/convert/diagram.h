@@ -18,6 +18,28 @@ namespace bq {
 std::int32_t GetSquareGlyph(std::uint8_t piece, std::uint8_t colour, int file, int rank,
                             const ChessFontInfoRec& glyphs);
 
+// How the diagram's paragraphs stand in the document.
+enum class TDiagramFlow {
+  Plain,
+  // The last line opens with "\pard ": it ends the chain of \keepn that the
+  // record starts, so that no page break falls inside the diagram.
+  KeepWhole,
+  // In a table cell: no "\pard" on the last line (it would end \intbl), and
+  // a reset after the diagram restates \intbl.
+  InCell,
+};
+
+struct TDiagramLayout {
+  bool ShowCoords = false;
+  TDiagramFlow Flow = TDiagramFlow::Plain;
+  // A white (White to move) or black square in the text font right of the
+  // mover's first rank line. Its glyph would make that line taller, so the
+  // diagram's lines then get an exact pitch of DiagFontSize points, and the
+  // paragraph properties are reset after the diagram.
+  bool MoverMark = false;
+  std::int32_t DiagFontSize = 20;
+};
+
 // The diagram text of one glyph map, made up front: every glyph escaped
 // once, the frame of each view laid out with a hole for the squares of
 // each rank. A conversion draws many boards with the same map; this way a
@@ -25,21 +47,26 @@ std::int32_t GetSquareGlyph(std::uint8_t piece, std::uint8_t colour, int file, i
 class TDiagramWriter {
  public:
   TDiagramWriter(const ChessFontInfoRec& glyphs, bool showCoords);
+  TDiagramWriter(const ChessFontInfoRec& glyphs, const TDiagramLayout& layout);
 
-  // Appends head, " ", the board, "\par", tail, CR LF to `out`.
+  // Appends head, " ", the board, End(), tail, CR LF to `out`.
   void Append(std::string& out, const TPositionCore& core, std::string_view head,
               std::string_view tail, bool fromBlack = false) const;
 
-  // Writes the board (the text between head " " and "\par") at p and returns
+  // Writes the board (the text between head " " and End()) at p and returns
   // its end; up to kSlack bytes after the end are overwritten too. From
   // Black: rank 1 at the top, files h to a, squares keep their colours.
   char* WriteBoard(char* p, const TPositionCore& core, bool fromBlack = false) const;
   static constexpr std::size_t kSlack = 128;
   std::size_t MaxBoardSize() const { return maxBoard_; }  // the most WriteBoard writes
+  // What closes the last line: "\par", and with the mark the reset.
+  std::string_view End() const { return end_; }
 
   // For pictures: the lines of glyphs from top to bottom, frame and
-  // coordinates included, one byte per glyph code, unescaped.
+  // coordinates included, one byte per glyph code, unescaped; and which of
+  // them carries the mark (-1 with the mark off).
   std::vector<std::string> BoardRows(const TPositionCore& core, bool fromBlack = false) const;
+  int MarkRow(const TPositionCore& core, bool fromBlack = false) const;
 
  private:
   // The text of a frame with an 8-byte hole for each rank line's squares,
@@ -68,7 +95,10 @@ class TDiagramWriter {
                              const TFrame& frame);
 
   TGlyphs rtf_, raw_;
-  std::array<TFrame, 2> frames_, rawFrames_;  // [fromBlack]
+  std::array<TFrame, 4> frames_;  // [2 * fromBlack + (mark on and Black to move)]
+  std::array<TFrame, 2> rawFrames_;
+  std::string end_ = "\\par";
+  bool mark_ = false, border_ = false;
   std::size_t maxBoard_ = 0;
 };
 

@@ -158,6 +158,63 @@ TEST(DiagramWriter, FromBlackRankOneOnTopFilesHToA) {
   EXPECT_EQ(TDiagramWriter(g, false).BoardRows(rec.Core, true)[8], "4+.+l+.+.5");
 }
 
+TEST(DiagramWriter, KeepWholeAndMoverMark) {
+  TPosition rec = KingsOnly();
+  const auto draw = [&](ChessFontInfoRec g, TDiagramLayout layout, bool fromBlack,
+                        std::uint8_t side) {
+    SetSideToMove(rec.Core, side);
+    std::string out;
+    TDiagramWriter(g, layout).Append(out, rec.Core, "H", "T", fromBlack);
+    return out;
+  };
+  const ChessFontInfoRec framed = ExampleMap();
+  ChessFontInfoRec bare = framed;
+  bare.FullBorder = false;
+  // The last line opens with \pard: the frame's, else the last rank's.
+  const TDiagramLayout keep{.Flow = TDiagramFlow::KeepWhole};
+  EXPECT_TRUE(
+      draw(framed, keep, false, cWhite).ends_with("5\r\n\\par \\pard 7888888889\\parT\r\n"));
+  EXPECT_TRUE(draw(bare, keep, true, cBlack).ends_with("\r\n\\par \\pard +.+l+.+.\r\n\\parT\r\n"));
+  EXPECT_EQ(draw(framed, {.Flow = TDiagramFlow::InCell}, false, cWhite),
+            WriteDiagram(rec, "H", "T", false, framed));
+
+  // The mark after the mover's first rank line as drawn, the exact pitch on
+  // every line, and the reset after the diagram.
+  EXPECT_EQ(draw(framed, {.Flow = TDiagramFlow::KeepWhole, .MoverMark = true, .DiagFontSize = 21},
+                 false, cWhite),
+            "H \\sl-420\\slmult0 1222222223\r\n"
+            "\\par 4.+.+l+.+5\r\n"
+            "\\par 4+.+.+.+.5\r\n"
+            "\\par 4.+.+.+.+5\r\n"
+            "\\par 4+.+.+.+.5\r\n"
+            "\\par 4.+.+.+.+5\r\n"
+            "\\par 4+.+.+.+.5\r\n"
+            "\\par 4.+.+.+.+5\r\n"
+            "\\par 4+.+.\\'A1.+.5{\\f0  \\u9633?}\r\n"
+            "\\par \\pard \\sl-420\\slmult0 7888888889\\par\\pardT\r\n");
+  const TDiagramLayout mark{.MoverMark = true};
+  EXPECT_NE(draw(framed, mark, false, cBlack).find("\\par 4.+.+l+.+5{\\f0  \\u9632?}\r\n"),
+            std::string::npos);
+  EXPECT_NE(draw(framed, mark, true, cWhite).find("\\par 4.+.\\'A1.+.+5{\\f0  \\u9633?}\r\n"),
+            std::string::npos);
+  EXPECT_NE(draw(bare, mark, true, cBlack).find("\\par +.+l+.+.{\\f0  \\u9632?}\r\n\\par"),
+            std::string::npos);
+  // In a table cell no \pard before the last line, and the reset keeps \intbl.
+  EXPECT_TRUE(draw(framed, {.Flow = TDiagramFlow::InCell, .MoverMark = true}, false, cWhite)
+                  .ends_with("\\par 7888888889\\par\\pard\\intblT\r\n"));
+
+  // Pictures: the rows carry no RTF; MarkRow names the mover's rank line.
+  const TDiagramWriter writer(framed, mark);
+  SetSideToMove(rec.Core, cWhite);
+  EXPECT_EQ(writer.BoardRows(rec.Core)[8], "4+.+.\xA1.+.5");
+  EXPECT_EQ(writer.MarkRow(rec.Core), 8);
+  EXPECT_EQ(writer.MarkRow(rec.Core, true), 1);
+  SetSideToMove(rec.Core, cBlack);
+  EXPECT_EQ(writer.MarkRow(rec.Core), 1);
+  EXPECT_EQ(TDiagramWriter(bare, mark).MarkRow(rec.Core, true), 7);
+  EXPECT_EQ(TDiagramWriter(bare, false).MarkRow(rec.Core), -1);
+}
+
 // The board's lines glyph by glyph, as the layout reads: no tables.
 std::vector<std::string> ReferenceRows(const TPositionCore& core, bool showCoords, bool fromBlack,
                                        const ChessFontInfoRec& g) {
