@@ -79,6 +79,33 @@ std::array<std::string, 9> FrameTexts(const ChessFontInfoRec& g, const TFrameSty
   return texts;
 }
 
+// Fills the glyph tables (see TGlyphs) and returns the most the 64 squares
+// take.
+template <typename T>
+std::size_t FillGlyphs(T& glyphs, const ChessFontInfoRec& g, bool raw) {
+#ifdef BQ_SHUFFLE_BOARD
+  glyphs.Shuffle = __builtin_cpu_supports("avx");
+#endif
+  std::size_t squares = 0;
+  for (std::size_t dark = 0; dark < 2; ++dark) {
+    for (std::size_t code = 0; code < 32; ++code) {
+      // GetSquareGlyph on a square of that colour: a1 is dark, a2 light.
+      const std::string text = GlyphText(
+          GetSquareGlyph(static_cast<std::uint8_t>(code % 8), static_cast<std::uint8_t>(code / 8),
+                         1, 2 - static_cast<int>(dark), g),
+          raw);
+      std::copy(text.begin(), text.end(), glyphs.Texts[dark][code].begin());
+      glyphs.Texts[dark][code][7] = static_cast<char>(text.size());
+      squares = std::max(squares, 64 * text.size());
+      if (code > 16) continue;
+      glyphs.Bytes[dark][(code + 15) % 16] = text.size() == 1 ? text[0] : '\0';
+      // Piece 7 is never read.
+      glyphs.Shuffle = glyphs.Shuffle && (text.size() == 1 || code % 8 == 7);
+    }
+  }
+  return squares;
+}
+
 // Copies n bytes in blocks of 16; source and target have room for the last.
 inline char* PutSlice(char* p, const char* s, std::size_t n) {
   for (std::size_t i = 0; i < n; i += 16) std::memcpy(p + i, s + i, 16);
@@ -99,30 +126,8 @@ TDiagramWriter::TDiagramWriter(const ChessFontInfoRec& g, bool showCoords)
 
 TDiagramWriter::TDiagramWriter(const ChessFontInfoRec& g, const TDiagramLayout& layout)
     : mark_(layout.MoverMark), border_(g.FullBorder) {
-  std::size_t squares = 0;  // the most the 64 squares take
-  const auto fill = [&](TGlyphs& glyphs, bool raw) {
-#ifdef BQ_SHUFFLE_BOARD
-    glyphs.Shuffle = __builtin_cpu_supports("avx");
-#endif
-    for (std::size_t dark = 0; dark < 2; ++dark) {
-      for (std::size_t code = 0; code < 32; ++code) {
-        // GetSquareGlyph on a square of that colour: a1 is dark, a2 light.
-        const std::string text = GlyphText(
-            GetSquareGlyph(static_cast<std::uint8_t>(code % 8), static_cast<std::uint8_t>(code / 8),
-                           1, 2 - static_cast<int>(dark), g),
-            raw);
-        std::copy(text.begin(), text.end(), glyphs.Texts[dark][code].begin());
-        glyphs.Texts[dark][code][7] = static_cast<char>(text.size());
-        squares = std::max(squares, 64 * text.size());
-        if (code > 16) continue;
-        glyphs.Bytes[dark][(code + 15) % 16] = text.size() == 1 ? text[0] : '\0';
-        glyphs.Shuffle =
-            glyphs.Shuffle && (text.size() == 1 || code % 8 == 7);  // piece 7: never read
-      }
-    }
-  };
-  fill(raw_, true);
-  fill(rtf_, false);
+  FillGlyphs(raw_, g, true);
+  const std::size_t squares = FillGlyphs(rtf_, g, false);  // the most the 64 squares take
   TFrameStyle style{.Coords = layout.ShowCoords && g.CoordinatesPossible, .Flow = layout.Flow};
   if (mark_) {
     style.Pitch = "\\sl" + std::to_string(-20LL * layout.DiagFontSize) + "\\slmult0 ";
