@@ -86,6 +86,11 @@ if ! skipped callgrind; then
     total=$(collected "$input" "$build/callgrind.out")
     startup=$(collected "$build/bench-one.epd" "$build/callgrind-one.out")
     echo "callgrind|instructions/position|$total|$lines|$startup" >>"$results"
+    # The margin: the first 20,000 lines less the first line, per further line.
+    margin=$((lines < 20000 ? lines : 20000))
+    head -n "$margin" "$input" >"$build/bench-margin.epd"
+    marginal=$(collected "$build/bench-margin.epd" "$build/callgrind-margin.out")
+    echo "callgrind_margin|instructions/position|$marginal|$margin|$startup" >>"$results"
 fi
 
 # PDF, SVG and PNG (400 px boards) of the first diagrams of the same file,
@@ -121,6 +126,7 @@ function row(label, key, unit) {
   printf "%-46s %14s %14s %14s  %s\n", label " (" unit ")", fmt(lo[key]), fmt(med[key]), fmt(hi[key]), note[key]
 }
 $1 == "callgrind" { cgtotal = $3; cglines = $4; cgstart = $5; next }
+$1 == "callgrind_margin" { cgmargin = $3; cgmlines = $4; next }
 $1 ~ /^same_/ { same[substr($1, 6)] = $3; next }
 { lo[$1] = $3; med[$1] = $4; hi[$1] = $5; note[$1] = $6 }
 END {
@@ -162,6 +168,8 @@ END {
     printf "Instructions per position (callgrind): %.0f (%\047d in all for %\047d positions; %.0f without the start-up of %\047d)\n", cgtotal / cglines, cgtotal, cglines, (cgtotal - cgstart) / (cglines - 1), cgstart
     printf "  command: %s\n", cg
   }
+  if (cgmargin != "" && cgmlines > 1)
+    printf "Marginal instructions per position (callgrind, first %\047d lines less the first line): %.0f\n", cgmlines, (cgmargin - cgstart) / (cgmlines - 1)
 }' "$results"
 
 # ---- games: PGN to EPD beside pgn-extract, and perft ---------------------------

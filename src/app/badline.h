@@ -19,8 +19,13 @@ long long ErrorLineNumber(std::string_view message);
 
 // Line `line` (1-based, every line counted as the conversion counts them) of
 // `text`, with the caret at the column the reason names ("... at column
-// 45"): columns count bytes of the trimmed line from 1, as the reader
+// 45"): columns count bytes of the trimmed line from 1, as the EPD reader
 // reports them. Nothing when the text has fewer lines.
 std::optional<TTextSpot> FindBadLine(const QString& text, long long line, std::string_view reason);
+
+// The place a game's reason names ("... (line 41, column 17)"): columns
+// count characters of the line from 1, as the game reader reports them.
+// Nothing when the reason names no place in the text.
+std::optional<TTextSpot> FindBadGame(const QString& text, std::string_view reason);
 
 }  // namespace bq

@@ -3,6 +3,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QClipboard>
+#include <QColor>
 #include <QDir>
 #include <QDropEvent>
 #include <QEvent>
@@ -39,6 +40,8 @@
 #include "app/settingsdlg.h"
 #include "app/winplace.h"
 #include "fonts/fontstatus.h"
+#include "games/inputkind.h"
+#include "games/pgnepd.h"
 #include "support/atomicfile.h"
 #include "support/errors.h"
 #include "support/settings.h"
@@ -56,8 +59,11 @@ constexpr char kSplitterKey[] = "Splitter";
 constexpr int kEPDLines = 6;
 constexpr int kStatusMargin = 8;
 
-// Files that a drop loads (.pgn joins them once games are read).
-const QStringList kDropSuffixes = {QStringLiteral("epd"), QStringLiteral("txt")};
+// Files that a drop loads.
+const QStringList kDropSuffixes = {QStringLiteral("epd"), QStringLiteral("txt"),
+                                   QStringLiteral("pgn")};
+// How much of the pane's start tells EPD lines from PGN games.
+constexpr std::size_t kInputHead = std::size_t{1} << 16;
 
 QString Q(const std::string& s) {
   return QString::fromStdString(s);
@@ -144,7 +150,7 @@ void TMainForm::CreateControls() {
   OpenDialog1->setOption(QFileDialog::DontUseNativeDialog);
   OpenDialog1->setFileMode(QFileDialog::ExistingFile);
   OpenDialog1->setAcceptMode(QFileDialog::AcceptOpen);
-  OpenDialog1->setNameFilter(kEPDFilter);
+  OpenDialog1->setNameFilters({kEPDFilter, kPGNFilter});
   connect(OpenDialog1, &QFileDialog::currentChanged, this,
           [this](const QString&) { OpenDialog1SelectionChange(); });
 
@@ -269,6 +275,11 @@ void TMainForm::FormCreate() {
   layout_ = storedLayout_ = ReadLayoutSettings(ini, warnings);
   OpenDir = ReadStrSetting(kGeneral, "OpenDir", "");
   SaveDir = ReadStrSetting(kGeneral, "SaveDir", "");
+  // Which positions of a game are drawn; a value that does not fit reads as
+  // the default.
+  TDiagramPolicy policy;
+  if (ParseDiagramPolicy(ReadStrSetting(kGeneral, "GameDiagrams", "marked"), policy))
+    gameDiagrams_ = policy;
   recent_ = TRecentFiles::Read();
   UpdateRecentMenu();
   UpdateFontStatus();
@@ -488,13 +499,26 @@ std::optional<TTextSpot> TMainForm::Convert() {
   StopSelection();
   previewLayout_.Stop();
   const QString pane = Memo2->toPlainText();
-  TConvertResult result = ConvertEPDText(pane.toStdString(), settings_, *fontInfoMan_);
+  std::string text = pane.toStdString();
   Memo1->clear();
   previewDocument_.clear();
   SaveRTFAs1->setEnabled(false);
   UpdateFontStatus();
+  // Games become the EPD records of the positions chosen from them.
+  const bool games =
+      DetectInputKind(std::string_view(text).substr(0, kInputHead)) == TInputKind::Pgn;
+  if (games) {
+    TPgnEpdText records = PgnToEpdText(text, gameDiagrams_);
+    if (!records.Ok) {
+      ShowError(records.Message, records.Reason);
+      return FindBadGame(pane, records.Reason);
+    }
+    text = std::move(records.Text);
+  }
+  TConvertResult result = ConvertEPDText(text, settings_, *fontInfoMan_);
   if (!result.Ok) {
     ShowError(result.Message, result.Reason);
+    if (games) return std::nullopt;  // the records are ours, not lines of the pane
     return FindBadLine(pane, ErrorLineNumber(result.Message), result.Reason);
   }
   if (result.Document.empty()) return std::nullopt;
@@ -510,13 +534,17 @@ void TMainForm::ShowBadLine(const TTextSpot& spot) {
   line.cursor = QTextCursor(Memo2->document());
   line.cursor.setPosition(spot.LineStart);
   line.cursor.setPosition(spot.LineEnd, QTextCursor::KeepAnchor);
-  line.format.setBackground(Memo2->palette().highlight());
-  line.format.setForeground(Memo2->palette().highlightedText());
+  // A light highlight in the text's own colour keeps the cursor in view.
+  QColor shade = Memo2->palette().color(QPalette::Highlight);
+  shade.setAlpha(70);
+  line.format.setBackground(shade);
   Memo2->setExtraSelections({line});
   QTextCursor caret(Memo2->document());
   caret.setPosition(spot.Caret);
   Memo2->setTextCursor(caret);
   Memo2->centerCursor();
+  // After the message box the window may not have the keyboard back yet.
+  activateWindow();
   Memo2->setFocus();
 }
 

@@ -18,6 +18,7 @@
 #include "convert/driver.h"
 #include "convert/layout.h"
 #include "fonts/catalogue.h"
+#include "games/choice.h"
 
 class QAction;
 class QDragEnterEvent;
@@ -36,6 +37,7 @@ namespace bq {
 
 inline constexpr const char kAppTitle[] = "Boardquill";
 inline constexpr const char kEPDFilter[] = "EPD files (*.epd)";
+inline constexpr const char kPGNFilter[] = "PGN files (*.pgn)";
 inline constexpr const char kRTFFilter[] = "RTF documents (*.rtf)";
 
 // How the main window shows messages. Tests replace the functions so that
@@ -195,6 +197,7 @@ class TMainForm : public QMainWindow {
   TConvertSettings settings_;
   TLayoutSettings layout_;
   TLayoutSettings storedLayout_;  // as read at the start
+  TDiagramPolicy gameDiagrams_;   // setting GameDiagrams
   TRecentFiles recent_;
   std::string previewDocument_;
   bool destroyed_ = false;

@@ -2,9 +2,11 @@
 
 #include <algorithm>
 #include <array>
-#include <limits>
 #include <string>
 #include <unordered_map>
+#include <utility>
+
+#include "app/rtftokenizer.h"
 
 namespace bq {
 
@@ -14,20 +16,6 @@ constexpr std::array<char16_t, 32> kCp1252High = {
     0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
     0x2039, 0x0152, 0x008D, 0x017D, 0x008F, 0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
     0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178};
-
-bool IsAsciiLetter(char c) {
-  return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z');
-}
-bool IsDigit(char c) {
-  return c >= '0' && c <= '9';
-}
-
-int HexValue(char c) {
-  if (c >= '0' && c <= '9') return c - '0';
-  if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-  if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-  return -1;
-}
 
 void AppendUtf8(std::string& out, char32_t cp) {
   if (cp < 0x80) {
@@ -47,6 +35,37 @@ void AppendUtf8(std::string& out, char32_t cp) {
   }
 }
 
+// The length of the well-formed UTF-8 sequence at bytes[i], with its code
+// point in `cp`; 0 when there is none.
+std::size_t Utf8Sequence(std::string_view bytes, std::size_t i, char32_t& cp) {
+  const auto b = static_cast<unsigned char>(bytes[i]);
+  std::size_t len = 0;
+  if (b < 0x80) {
+    cp = b;
+    return 1;
+  } else if (b >= 0xC2 && b <= 0xDF) {
+    len = 2;
+    cp = b & 0x1F;
+  } else if (b >= 0xE0 && b <= 0xEF) {
+    len = 3;
+    cp = b & 0x0F;
+  } else if (b >= 0xF0 && b <= 0xF4) {
+    len = 4;
+    cp = b & 0x07;
+  } else {
+    return 0;
+  }
+  if (i + len > bytes.size()) return 0;
+  for (std::size_t k = 1; k < len; ++k) {
+    const auto cb = static_cast<unsigned char>(bytes[i + k]);
+    if ((cb & 0xC0) != 0x80) return 0;
+    cp = (cp << 6) | (cb & 0x3F);
+  }
+  const bool overlong = (len == 3 && cp < 0x800) || (len == 4 && cp < 0x10000);
+  if (overlong || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF)) return 0;
+  return len;
+}
+
 std::string Utf16ToUtf8(std::u16string_view s) {
   std::string out;
   out.reserve(s.size());
@@ -64,84 +83,88 @@ std::string Utf16ToUtf8(std::u16string_view s) {
   return out;
 }
 
-// Control words the reader acts on. The destinations listed in
-// kSkippedDestinations hold nothing to show; any other unknown control word
-// is ignored, and an unknown destination marked with \* is skipped.
-enum class TKw {
-  Skip,
-  FontTable,
-  Par,
-  Line,
-  Tab,
-  Char,
-  Plain,
-  Pard,
-  Font,
-  FontSize,
-  Bold,
-  Italic,
-  Underline,
-  UnderlineNone,
-  Hidden,
-  Unicode,
-  UnicodeSkip,
-  Charset,
-  DefaultFont,
-  AnsiCodePage,
-  Ansi,
-  Bin,
-  SpaceLine,
-  SpaceBefore,
-  SpaceAfter
-};
+// Table rows as the reader meets them: the row's definition (\trowd,
+// \trleft, \cellx), the cells ended so far, and the grouping of rows into
+// tables of one column count.
+class TTableCollector {
+ public:
+  explicit TTableCollector(TRTFDocument& doc) : doc_(doc) {}
 
-struct TKwInfo {
-  TKw Kind;
-  char16_t Value = 0;  // the character of TKw::Char
-};
-
-constexpr std::string_view kSkippedDestinations =
-    "aftncn aftnsep aftnsepc annotation atnauthor atnid atrfend atrfstart author bkmkend "
-    "bkmkstart buptim colorschememapping colortbl comment creatim datastore doccomm docvar "
-    "fchars filetbl fldinst footer footerf footerl footerr footnote ftncn ftnsep ftnsepc "
-    "generator header headerf headerl headerr hl info keywords latentstyles lchars "
-    "listoverridetable listtable mmathPr nonshppict objclass objdata object operator "
-    "passwordhash pgdsctbl pict pn pntext pntxta pntxtb printim private1 protusertbl revtbl "
-    "revtim rsidtbl rxe shpinst stylesheet subject tc template themedata title txe userprops "
-    "wgrffmtfilter xe xmlnstbl";
-
-const std::unordered_map<std::string_view, TKwInfo>& Keywords() {
-  static const std::unordered_map<std::string_view, TKwInfo> table = [] {
-    std::unordered_map<std::string_view, TKwInfo> t;
-    for (std::size_t b = 0; b < kSkippedDestinations.size();) {
-      std::size_t e = kSkippedDestinations.find(' ', b);
-      if (e == std::string_view::npos) e = kSkippedDestinations.size();
-      t.emplace(kSkippedDestinations.substr(b, e - b), TKwInfo{TKw::Skip});
-      b = e + 1;
+  void ResetRow() {
+    rights_.clear();
+    left_ = 0;
+  }
+  void SetLeft(int twips) { left_ = twips; }
+  void AddCellRight(int twips) {
+    if (rights_.size() < static_cast<std::size_t>(kMaxRTFCells)) rights_.push_back(twips);
+  }
+  // Called before a paragraph is added: a table paragraph opens a row, any
+  // other closes the open one, so that the row holds only its own paragraphs.
+  void BeforeParagraph(bool inTable) {
+    if (!inTable) {
+      CloseRow();
+    } else if (!rowOpen_) {
+      rowOpen_ = true;
+      rowStart_ = doc_.Paragraphs.size();
     }
-    // clang-format off
-    const std::pair<std::string_view, TKwInfo> words[] = {
-        {"fonttbl", {TKw::FontTable}}, {"par", {TKw::Par}}, {"sect", {TKw::Par}},
-        {"page", {TKw::Par}}, {"row", {TKw::Par}}, {"line", {TKw::Line}}, {"tab", {TKw::Tab}},
-        {"cell", {TKw::Tab}}, {"emdash", {TKw::Char, 0x2014}}, {"endash", {TKw::Char, 0x2013}},
-        {"emspace", {TKw::Char, 0x2003}}, {"enspace", {TKw::Char, 0x2002}},
-        {"qmspace", {TKw::Char, 0x2005}}, {"bullet", {TKw::Char, 0x2022}},
-        {"lquote", {TKw::Char, 0x2018}}, {"rquote", {TKw::Char, 0x2019}},
-        {"ldblquote", {TKw::Char, 0x201C}}, {"rdblquote", {TKw::Char, 0x201D}},
-        {"zwj", {TKw::Char, 0x200D}}, {"zwnj", {TKw::Char, 0x200C}},
-        {"ltrmark", {TKw::Char, 0x200E}}, {"rtlmark", {TKw::Char, 0x200F}},
-        {"plain", {TKw::Plain}}, {"pard", {TKw::Pard}}, {"f", {TKw::Font}},
-        {"fs", {TKw::FontSize}}, {"b", {TKw::Bold}}, {"i", {TKw::Italic}},
-        {"ul", {TKw::Underline}}, {"ulnone", {TKw::UnderlineNone}}, {"v", {TKw::Hidden}},
-        {"u", {TKw::Unicode}}, {"uc", {TKw::UnicodeSkip}}, {"fcharset", {TKw::Charset}},
-        {"deff", {TKw::DefaultFont}}, {"ansicpg", {TKw::AnsiCodePage}}, {"ansi", {TKw::Ansi}},
-        {"bin", {TKw::Bin}}, {"sl", {TKw::SpaceLine}}, {"sb", {TKw::SpaceBefore}},
-        {"sa", {TKw::SpaceAfter}}};
-    // clang-format on
-    for (const auto& [name, info] : words) t.emplace(name, info);
-    return t;
-  }();
-  return table;
+  }
+  // The paragraph just added ends a cell.
+  void EndCell() {
+    const std::size_t end = doc_.Paragraphs.size();
+    if (cells_.size() < static_cast<std::size_t>(kMaxRTFCells)) {
+      cells_.push_back(end);
+    } else {
+      cells_.back() = end;
+    }
+  }
+  // Ends the open row; table paragraphs after its last cell make one more.
+  void CloseRow();
+
+ private:
+  std::vector<int> Widths(std::size_t columns) const;
+
+  TRTFDocument& doc_;
+  std::vector<int> rights_;  // \cellx of the row definition
+  int left_ = 0;             // \trleft
+  bool rowOpen_ = false;
+  std::size_t rowStart_ = 0;
+  std::vector<std::size_t> cells_;
+  std::size_t filled_ = 0;   // cells of all rows so far
+  std::size_t padding_ = 0;  // empty cells added to short rows so far
+};
+
+void TTableCollector::CloseRow() {
+  if (!rowOpen_) return;
+  rowOpen_ = false;
+  if (cells_.empty() || cells_.back() < doc_.Paragraphs.size()) EndCell();
+  filled_ += cells_.size();
+  std::size_t columns = std::max(rights_.size(), cells_.size());
+  // Empty cells that pad a short row (the last of a sheet) stay fewer than
+  // the filled ones: a hostile text must not make dozens of cells out of
+  // each "\cell\row". A row refused them is a table of its own.
+  if (padding_ + (columns - cells_.size()) > filled_) columns = cells_.size();
+  padding_ += columns - cells_.size();
+  if (!doc_.Tables.empty()) {
+    TRTFTable& last = doc_.Tables.back();
+    if (last.End() == rowStart_ && last.Widths.size() == columns) {
+      last.Rows.push_back(std::move(cells_));
+      cells_.clear();
+      return;
+    }
+  }
+  doc_.Tables.push_back(TRTFTable{rowStart_, Widths(columns), {std::move(cells_)}});
+  cells_.clear();
+}
+
+std::vector<int> TTableCollector::Widths(std::size_t columns) const {
+  std::vector<int> widths(columns, 0);
+  long long left = left_;
+  for (std::size_t i = 0; i < std::min(columns, rights_.size()); ++i) {
+    // Boundaries out of order give no width rather than a negative one.
+    widths[i] = static_cast<int>(std::clamp<long long>(rights_[i] - left, 0, 1 << 20));
+    left = rights_[i];
+  }
+  return widths;
 }
 
 enum class TDest { Text, Skip, FontTable };
@@ -149,31 +172,98 @@ enum class TDest { Text, Skip, FontTable };
 struct TGroupState {
   TRTFCharFormat Chr;
   TRTFParaFormat Para;
+  bool InTable = false;  // \intbl, a paragraph property like those of Para
   int UnicodeSkip = 1;
   bool Hidden = false;
   TDest Dest = TDest::Text;
 };
 
+// What a control word brings to its action.
+struct TWordArg {
+  bool HasParam = false;
+  int Param = 0;
+  char16_t Value = 0;  // the character of a word that stands for one
+
+  int Or(int fallback) const { return HasParam ? Param : fallback; }
+  bool On() const { return !HasParam || Param != 0; }  // \b, \b1 on; \b0 off
+};
+
+class TReader;
+using TWordAction = void (TReader::*)(const TWordArg&);
+
+struct TWordInfo {
+  TWordInfo(TWordAction act, char16_t value = 0, bool inFontTable = false)
+      : Act(act), Value(value), InFontTable(inFontTable) {}
+  TWordAction Act;
+  char16_t Value;
+  bool InFontTable;  // also acts inside the font table
+};
+
+using TWordTable = std::unordered_map<std::string_view, TWordInfo>;
+
 class TReader {
  public:
-  TReader(std::string_view text, TRTFDocument& doc) : s_(text), doc_(doc) {}
+  TReader(std::string_view text, TRTFDocument& doc)
+      : text_(text), tokens_(text), doc_(doc), tables_(doc) {}
 
   bool Run(std::string& why);
 
  private:
+  static const TWordTable& Words();
+
+  // Control word actions, found through Words().
+  void SkipDestination(const TWordArg&) { stack_.back().Dest = TDest::Skip; }
+  void FontTable(const TWordArg&) { stack_.back().Dest = TDest::FontTable; }
+  void Par(const TWordArg&) { EndParagraph(stack_.back().InTable); }
+  void Char(const TWordArg& a) { TextChar(a.Value); }
+  void Plain(const TWordArg&);
+  void Pard(const TWordArg&);
+  void Font(const TWordArg& a);
+  void Charset(const TWordArg& a);
+  void FontSize(const TWordArg& a) { Chr().HalfPoints = a.Or(24); }
+  void Bold(const TWordArg& a) { Chr().Bold = a.On(); }
+  void Italic(const TWordArg& a) { Chr().Italic = a.On(); }
+  void Underline(const TWordArg& a) { Chr().Underline = a.On(); }
+  void UnderlineNone(const TWordArg&) { Chr().Underline = false; }
+  void Hidden(const TWordArg& a) { stack_.back().Hidden = a.On(); }
+  void Unicode(const TWordArg& a);
+  void UnicodeSkip(const TWordArg& a) {
+    stack_.back().UnicodeSkip = a.HasParam ? std::clamp(a.Param, 0, 16) : 1;
+  }
+  void DefaultFont(const TWordArg& a);
+  void AnsiCodePage(const TWordArg& a) { doc_.CodePage = a.Or(doc_.CodePage); }
+  void Ansi(const TWordArg&) { doc_.CodePage = 1252; }
+  void SpaceLine(const TWordArg& a) { Para().LineSpacing = a.Or(0); }
+  void SpaceBefore(const TWordArg& a) { Para().SpaceBefore = a.Or(0); }
+  void SpaceAfter(const TWordArg& a) { Para().SpaceAfter = a.Or(0); }
+  void InTable(const TWordArg&) { stack_.back().InTable = true; }
+  void RowDefaults(const TWordArg&) { tables_.ResetRow(); }
+  void RowLeft(const TWordArg& a) { tables_.SetLeft(a.Or(0)); }
+  void CellRight(const TWordArg& a) { tables_.AddCellRight(a.Or(0)); }
+  void Cell(const TWordArg&);
+  void Row(const TWordArg&);
+
+  TRTFCharFormat& Chr() { return stack_.back().Chr; }
+  TRTFParaFormat& Para() { return stack_.back().Para; }
+  bool Token(const TRTFToken& t, std::string& why);
+  void GroupStart();
+  bool GroupEnd();
+  void Text(std::string_view bytes);
   void TextChar(char16_t c);
   void Byte(unsigned char b);
-  void ControlWord(std::string_view word, bool hasParam, int param);
+  void ControlWord(const TRTFToken& t);
   void ControlSymbol(char c);
-  void EndParagraph();
+  void EndParagraph(bool inTable);
+  void Finish();
   void FinishFontEntry();
   void CountSkipped() {
     if (pendingSkip_ > 0) --pendingSkip_;
   }
 
-  std::string_view s_;
-  std::size_t pos_ = 0;
+  std::string_view text_;
+  TRTFTokenizer tokens_;
   TRTFDocument& doc_;
+  TTableCollector tables_;
   std::vector<TGroupState> stack_;
   TRTFParagraph cur_;
   int pendingSkip_ = 0;  // fallback characters still to drop after \u
@@ -185,7 +275,113 @@ class TReader {
   std::u16string fontName_;
 };
 
-void TReader::EndParagraph() {
+// The destinations listed here hold nothing to show; any other unknown
+// control word is ignored, and an unknown destination marked with \* is
+// skipped.
+constexpr std::string_view kSkippedDestinations =
+    "aftncn aftnsep aftnsepc annotation atnauthor atnid atrfend atrfstart author bkmkend "
+    "bkmkstart buptim colorschememapping colortbl comment creatim datastore doccomm docvar "
+    "fchars filetbl fldinst footer footerf footerl footerr footnote ftncn ftnsep ftnsepc "
+    "generator header headerf headerl headerr hl info keywords latentstyles lchars "
+    "listoverridetable listtable mmathPr nonshppict objclass objdata object operator "
+    "passwordhash pgdsctbl pict pn pntext pntxta pntxtb printim private1 protusertbl revtbl "
+    "revtim rsidtbl rxe shpinst stylesheet subject tc template themedata title txe userprops "
+    "wgrffmtfilter xe xmlnstbl";
+
+const TWordTable& TReader::Words() {
+  static const TWordTable table = [] {
+    TWordTable t;
+    for (std::size_t b = 0; b < kSkippedDestinations.size();) {
+      std::size_t e = kSkippedDestinations.find(' ', b);
+      if (e == std::string_view::npos) e = kSkippedDestinations.size();
+      t.emplace(kSkippedDestinations.substr(b, e - b),
+                TWordInfo{&TReader::SkipDestination, 0, true});
+      b = e + 1;
+    }
+    using R = TReader;
+    // clang-format off
+    const std::pair<std::string_view, TWordInfo> words[] = {
+        {"fonttbl", {&R::FontTable}}, {"par", {&R::Par}}, {"sect", {&R::Par}},
+        {"page", {&R::Par}}, {"line", {&R::Char, 0x2028}}, {"tab", {&R::Char, u'\t'}},
+        {"emdash", {&R::Char, 0x2014}}, {"endash", {&R::Char, 0x2013}},
+        {"emspace", {&R::Char, 0x2003}}, {"enspace", {&R::Char, 0x2002}},
+        {"qmspace", {&R::Char, 0x2005}}, {"bullet", {&R::Char, 0x2022}},
+        {"lquote", {&R::Char, 0x2018}}, {"rquote", {&R::Char, 0x2019}},
+        {"ldblquote", {&R::Char, 0x201C}}, {"rdblquote", {&R::Char, 0x201D}},
+        {"zwj", {&R::Char, 0x200D}}, {"zwnj", {&R::Char, 0x200C}},
+        {"ltrmark", {&R::Char, 0x200E}}, {"rtlmark", {&R::Char, 0x200F}},
+        {"plain", {&R::Plain}}, {"pard", {&R::Pard}}, {"f", {&R::Font, 0, true}},
+        {"fs", {&R::FontSize}}, {"b", {&R::Bold}}, {"i", {&R::Italic}},
+        {"ul", {&R::Underline}}, {"ulnone", {&R::UnderlineNone}}, {"v", {&R::Hidden}},
+        {"u", {&R::Unicode, 0, true}}, {"uc", {&R::UnicodeSkip}},
+        {"fcharset", {&R::Charset, 0, true}}, {"deff", {&R::DefaultFont}},
+        {"ansicpg", {&R::AnsiCodePage}}, {"ansi", {&R::Ansi}}, {"sl", {&R::SpaceLine}},
+        {"sb", {&R::SpaceBefore}}, {"sa", {&R::SpaceAfter}}, {"intbl", {&R::InTable}},
+        {"trowd", {&R::RowDefaults}}, {"trleft", {&R::RowLeft}}, {"cellx", {&R::CellRight}},
+        {"cell", {&R::Cell}}, {"row", {&R::Row}}};
+    // clang-format on
+    for (const auto& [name, info] : words) t.emplace(name, info);
+    return t;
+  }();
+  return table;
+}
+
+void TReader::Plain(const TWordArg&) {
+  TGroupState& st = stack_.back();
+  st.Chr = TRTFCharFormat{};
+  st.Chr.Font = defaultFont_;
+  st.Hidden = false;
+}
+
+// Paragraph properties only: the font and size are character properties
+// and stay.
+void TReader::Pard(const TWordArg&) {
+  stack_.back().Para = TRTFParaFormat{};
+  stack_.back().InTable = false;
+}
+
+void TReader::Font(const TWordArg& a) {
+  if (stack_.back().Dest != TDest::FontTable) {
+    Chr().Font = a.Or(0);
+    return;
+  }
+  FinishFontEntry();
+  fontOpen_ = true;
+  font_ = TRTFFont{};
+  font_.Number = a.Or(0);
+}
+
+void TReader::Charset(const TWordArg& a) {
+  if (stack_.back().Dest == TDest::FontTable) font_.Charset = a.Or(0);
+}
+
+void TReader::Unicode(const TWordArg& a) {
+  if (!a.HasParam) return;
+  long long v = a.Param;
+  if (v < 0) v += 65536;
+  TextChar((v >= 0 && v <= 0xFFFF) ? static_cast<char16_t>(v) : char16_t{0xFFFD});
+  pendingSkip_ = stack_.back().UnicodeSkip;
+}
+
+void TReader::DefaultFont(const TWordArg& a) {
+  defaultFont_ = a.Or(0);
+  if (Chr().Font < 0) Chr().Font = defaultFont_;
+}
+
+// \cell ends a paragraph and the cell; a \cell without \intbl or \trowd
+// still makes a cell, so no text is lost.
+void TReader::Cell(const TWordArg&) {
+  EndParagraph(true);
+  tables_.EndCell();
+}
+
+void TReader::Row(const TWordArg&) {
+  if (!cur_.Runs.empty()) EndParagraph(true);
+  tables_.CloseRow();
+}
+
+void TReader::EndParagraph(bool inTable) {
+  tables_.BeforeParagraph(inTable);
   cur_.Format = stack_.back().Para;
   cur_.EndFormat = stack_.back().Chr;
   doc_.Paragraphs.push_back(std::move(cur_));
@@ -235,6 +431,34 @@ void TReader::Byte(unsigned char b) {
   TextChar(Cp1252ToUnicode(b));
 }
 
+// Plain text bytes: line ends are not text, tabs are, other control
+// characters are dropped.
+void TReader::Text(std::string_view bytes) {
+  const TGroupState& st = stack_.back();
+  if (st.Dest == TDest::Skip) return;
+  for (std::size_t i = 0; i < bytes.size();) {
+    const auto b = static_cast<unsigned char>(bytes[i++]);
+    if (b == '\t') {
+      TextChar(u'\t');
+    } else if (b >= 0x20 && b < 0x80 && st.Dest == TDest::Text && !st.Hidden && pendingSkip_ == 0) {
+      // Fast path for runs of plain ASCII text.
+      std::size_t end = i;
+      while (end < bytes.size()) {
+        const auto e = static_cast<unsigned char>(bytes[end]);
+        if (e < 0x20 || e >= 0x80) break;
+        ++end;
+      }
+      TextChar(static_cast<char16_t>(b));
+      std::u16string& text = cur_.Runs.back().Text;
+      const std::size_t at = text.size();
+      text.resize(at + (end - i));
+      for (std::size_t k = at; i < end; ++i, ++k) text[k] = static_cast<char16_t>(bytes[i]);
+    } else if (b >= 0x20) {
+      Byte(b);
+    }
+  }
+}
+
 void TReader::ControlSymbol(char c) {
   switch (c) {
     case '\\':
@@ -248,9 +472,6 @@ void TReader::ControlSymbol(char c) {
     case '_':
       TextChar(0x2011);
       break;
-    case '-':  // optional hyphen: nothing to show
-      CountSkipped();
-      break;
     case '*':
       destPending_ = true;
       break;
@@ -259,22 +480,20 @@ void TReader::ControlSymbol(char c) {
       if (pendingSkip_ > 0) {
         --pendingSkip_;
       } else if (stack_.back().Dest == TDest::Text) {
-        EndParagraph();
+        EndParagraph(stack_.back().InTable);
       }
       break;
     case '\t':
       TextChar(u'\t');
       break;
-    default:  // \: \| and others have no text of their own
+    default:  // \- \: \| and others have no text of their own
       CountSkipped();
       break;
   }
 }
 
-void TReader::ControlWord(std::string_view word, bool hasParam, int param) {
+void TReader::ControlWord(const TRTFToken& t) {
   TGroupState& st = stack_.back();
-  const auto& table = Keywords();
-  const auto it = table.find(word);
   if (destPending_) {
     destPending_ = false;
     // An optional destination: skipped unless it is one we read, and we read
@@ -286,245 +505,97 @@ void TReader::ControlWord(std::string_view word, bool hasParam, int param) {
     --pendingSkip_;
     return;
   }
-  if (it == table.end()) return;
-  const TKwInfo& kw = it->second;
-  if (kw.Kind == TKw::Bin) return;  // handled by the caller
   if (st.Dest == TDest::Skip) return;
-  if (st.Dest == TDest::FontTable) {
-    switch (kw.Kind) {
-      case TKw::Font:
-        FinishFontEntry();
-        fontOpen_ = true;
-        font_ = TRTFFont{};
-        font_.Number = hasParam ? param : 0;
-        return;
-      case TKw::Charset:
-        font_.Charset = hasParam ? param : 0;
-        return;
-      case TKw::Skip:
-        st.Dest = TDest::Skip;
-        return;
-      case TKw::Unicode:
-        break;  // a name written with \u
-      default:
-        return;
-    }
-  }
-  switch (kw.Kind) {
-    case TKw::Skip:
-      st.Dest = TDest::Skip;
-      break;
-    case TKw::FontTable:
-      st.Dest = TDest::FontTable;
-      break;
-    case TKw::Par:
-      EndParagraph();
-      break;
-    case TKw::Line:
-      TextChar(0x2028);
-      break;
-    case TKw::Tab:
-      TextChar(u'\t');
-      break;
-    case TKw::Char:
-      TextChar(kw.Value);
-      break;
-    case TKw::Plain:
-      st.Chr = TRTFCharFormat{};
-      st.Chr.Font = defaultFont_;
-      st.Hidden = false;
-      break;
-    case TKw::Pard:
-      st.Para = TRTFParaFormat{};
-      break;
-    case TKw::Font:
-      st.Chr.Font = hasParam ? param : 0;
-      break;
-    case TKw::FontSize:
-      st.Chr.HalfPoints = hasParam ? param : 24;
-      break;
-    case TKw::Bold:
-      st.Chr.Bold = !hasParam || param != 0;
-      break;
-    case TKw::Italic:
-      st.Chr.Italic = !hasParam || param != 0;
-      break;
-    case TKw::Underline:
-      st.Chr.Underline = !hasParam || param != 0;
-      break;
-    case TKw::UnderlineNone:
-      st.Chr.Underline = false;
-      break;
-    case TKw::Hidden:
-      st.Hidden = !hasParam || param != 0;
-      break;
-    case TKw::Unicode: {
-      if (!hasParam) break;
-      long long v = param;
-      if (v < 0) v += 65536;
-      const char16_t c = (v >= 0 && v <= 0xFFFF) ? static_cast<char16_t>(v) : char16_t{0xFFFD};
-      TextChar(c);
-      pendingSkip_ = st.UnicodeSkip;
-      break;
-    }
-    case TKw::UnicodeSkip:
-      st.UnicodeSkip = hasParam ? std::clamp(param, 0, 16) : 1;
-      break;
-    case TKw::DefaultFont:
-      defaultFont_ = hasParam ? param : 0;
-      if (st.Chr.Font < 0) st.Chr.Font = defaultFont_;
-      break;
-    case TKw::AnsiCodePage:
-      if (hasParam) doc_.CodePage = param;
-      break;
-    case TKw::Ansi:
-      doc_.CodePage = 1252;
-      break;
-    case TKw::SpaceLine:
-      st.Para.LineSpacing = hasParam ? param : 0;
-      break;
-    case TKw::SpaceBefore:
-      st.Para.SpaceBefore = hasParam ? param : 0;
-      break;
-    case TKw::SpaceAfter:
-      st.Para.SpaceAfter = hasParam ? param : 0;
-      break;
-    case TKw::Charset:
-    case TKw::Bin:
-      break;
+  const auto& words = Words();
+  const auto it = words.find(t.Text);
+  if (it == words.end()) return;
+  const TWordInfo& w = it->second;
+  if (st.Dest == TDest::FontTable && !w.InFontTable) return;
+  (this->*w.Act)(TWordArg{t.HasParam, t.Param, w.Value});
+}
+
+void TReader::GroupStart() {
+  pendingSkip_ = 0;
+  if (stack_.empty()) {
+    stack_.push_back(TGroupState{});
+  } else {
+    stack_.push_back(stack_.back());
   }
 }
 
-bool TReader::Run(std::string& why) {
-  if (!LooksLikeRTF(s_)) {
-    why = "not RTF";
-    return false;
-  }
-  const std::size_t n = s_.size();
-  while (pos_ < n) {
-    const char c = s_[pos_];
-    if (c == '{') {
-      ++pos_;
-      pendingSkip_ = 0;
+// Returns false at the document's own closing brace.
+bool TReader::GroupEnd() {
+  pendingSkip_ = 0;
+  destPending_ = false;
+  if (stack_.back().Dest == TDest::FontTable) FinishFontEntry();
+  stack_.pop_back();
+  return !stack_.empty();
+}
+
+bool TReader::Token(const TRTFToken& t, std::string& why) {
+  switch (t.Kind) {
+    case TRTFTokenKind::GroupStart:
       if (stack_.size() >= static_cast<std::size_t>(kMaxRTFDepth)) {
         why = "groups nested too deeply";
         return false;
       }
-      if (stack_.empty()) {
-        stack_.push_back(TGroupState{});
-      } else {
-        stack_.push_back(stack_.back());
-      }
-      continue;
-    }
-    if (c == '}') {
-      ++pos_;
-      pendingSkip_ = 0;
+      GroupStart();
+      break;
+    case TRTFTokenKind::Word:
+      ControlWord(t);
+      break;
+    case TRTFTokenKind::Symbol:
+      ControlSymbol(static_cast<char>(t.Byte));
+      break;
+    case TRTFTokenKind::Hex:
+      Byte(t.Byte);
+      break;
+    case TRTFTokenKind::BrokenHex:  // shows nothing
+      CountSkipped();
+      break;
+    case TRTFTokenKind::Binary:  // data of no destination we show
       destPending_ = false;
-      if (stack_.back().Dest == TDest::FontTable) FinishFontEntry();
-      if (stack_.size() == 1) {
-        stack_.pop_back();
-        break;  // the document's own closing brace: anything after it is not read
-      }
-      stack_.pop_back();
-      continue;
-    }
-    if (stack_.empty()) {  // cannot happen after the "{\rtf" check, but stay safe
-      ++pos_;
-      continue;
-    }
-    if (c == '\\') {
-      ++pos_;
-      if (pos_ >= n) break;
-      const char d = s_[pos_];
-      if (d == '\'') {
-        ++pos_;
-        int hi = pos_ < n ? HexValue(s_[pos_]) : -1;
-        int lo = pos_ + 1 < n ? HexValue(s_[pos_ + 1]) : -1;
-        if (hi >= 0 && lo >= 0) {
-          pos_ += 2;
-          Byte(static_cast<unsigned char>(hi * 16 + lo));
-        } else {
-          CountSkipped();  // a broken escape shows nothing
-          if (hi >= 0) ++pos_;
-        }
-        continue;
-      }
-      if (!IsAsciiLetter(d)) {
-        ++pos_;
-        ControlSymbol(d);
-        continue;
-      }
-      const std::size_t start = pos_;
-      while (pos_ < n && IsAsciiLetter(s_[pos_])) ++pos_;
-      const std::string_view word = s_.substr(start, std::min<std::size_t>(pos_ - start, 32));
-      bool hasParam = false;
-      bool negative = false;
-      long long value = 0;
-      if (pos_ < n && s_[pos_] == '-' && pos_ + 1 < n && IsDigit(s_[pos_ + 1])) {
-        negative = true;
-        ++pos_;
-      }
-      while (pos_ < n && IsDigit(s_[pos_])) {
-        hasParam = true;
-        // Saturate: a hostile parameter must not overflow.
-        if (value < (1LL << 40)) value = value * 10 + (s_[pos_] - '0');
-        ++pos_;
-      }
-      if (negative) value = -value;
-      value = std::clamp<long long>(value, std::numeric_limits<int>::min(),
-                                    std::numeric_limits<int>::max());
-      if (pos_ < n && s_[pos_] == ' ') ++pos_;
-      if (word == "bin") {
-        if (destPending_) destPending_ = false;
-        const long long len = hasParam ? std::max<long long>(value, 0) : 0;
-        if (static_cast<unsigned long long>(len) > n - pos_) {
-          why = "binary data runs past the end";
-          return false;
-        }
-        pos_ += static_cast<std::size_t>(len);
-        continue;
-      }
-      ControlWord(word, hasParam, static_cast<int>(value));
-      continue;
-    }
-    ++pos_;
-    const TGroupState& st = stack_.back();
-    if (st.Dest == TDest::Skip) {
-      // Fast path through skipped destinations such as pictures.
-      while (pos_ < n && s_[pos_] != '{' && s_[pos_] != '}' && s_[pos_] != '\\') ++pos_;
-      continue;
-    }
-    if (c == '\r' || c == '\n') continue;
-    if (c == '\t') {
-      TextChar(u'\t');
-      continue;
-    }
-    const auto b = static_cast<unsigned char>(c);
-    if (b < 0x20) continue;
-    if (b < 0x80 && st.Dest == TDest::Text && !st.Hidden && pendingSkip_ == 0) {
-      // Fast path for runs of plain ASCII text.
-      std::size_t end = pos_;
-      while (end < n) {
-        const auto e = static_cast<unsigned char>(s_[end]);
-        if (e < 0x20 || e >= 0x80 || e == '\\' || e == '{' || e == '}') break;
-        ++end;
-      }
-      TextChar(static_cast<char16_t>(b));
-      auto& text = cur_.Runs.back().Text;
-      for (std::size_t k = pos_; k < end; ++k) text += static_cast<char16_t>(s_[k]);
-      pos_ = end;
-      continue;
-    }
-    Byte(b);
+      break;
+    case TRTFTokenKind::BadBinary:
+      why = "binary data runs past the end";
+      return false;
+    case TRTFTokenKind::Text:
+      Text(t.Text);
+      break;
+    case TRTFTokenKind::GroupEnd:
+    case TRTFTokenKind::End:
+      break;  // handled by Run
   }
+  return true;
+}
+
+void TReader::Finish() {
   if (!stack_.empty() && stack_.front().Dest == TDest::FontTable) FinishFontEntry();
   if (!cur_.Runs.empty()) {
+    const bool inTable = !stack_.empty() && stack_.back().InTable;
+    tables_.BeforeParagraph(inTable);
     cur_.Format = stack_.empty() ? TRTFParaFormat{} : stack_.back().Para;
     cur_.EndFormat = cur_.Runs.back().Format;
     doc_.Paragraphs.push_back(std::move(cur_));
     cur_ = TRTFParagraph{};
   }
+  tables_.CloseRow();
+}
+
+bool TReader::Run(std::string& why) {
+  if (!LooksLikeRTF(text_)) {
+    why = "not RTF";
+    return false;
+  }
+  for (TRTFToken t = tokens_.Next(); t.Kind != TRTFTokenKind::End; t = tokens_.Next()) {
+    if (t.Kind == TRTFTokenKind::GroupEnd) {
+      // Anything after the document's own closing brace is not read.
+      if (!GroupEnd()) break;
+    } else if (!Token(t, why)) {
+      return false;
+    }
+  }
+  Finish();
   return true;
 }
 
@@ -573,48 +644,13 @@ bool ReadRTF(std::string_view text, TRTFDocument& doc, std::string* why) {
 std::u16string DecodePlainText(std::string_view bytes) {
   std::u16string out;
   out.reserve(bytes.size());
-  const std::size_t n = bytes.size();
-  std::size_t i = 0;
-  bool utf8 = true;
-  while (i < n) {
-    const auto b = static_cast<unsigned char>(bytes[i]);
-    if (b < 0x80) {
-      out += static_cast<char16_t>(b);
-      ++i;
-      continue;
-    }
-    int len = 0;
+  for (std::size_t i = 0; i < bytes.size();) {
     char32_t cp = 0;
-    if (b >= 0xC2 && b <= 0xDF) {
-      len = 2;
-      cp = b & 0x1F;
-    } else if (b >= 0xE0 && b <= 0xEF) {
-      len = 3;
-      cp = b & 0x0F;
-    } else if (b >= 0xF0 && b <= 0xF4) {
-      len = 4;
-      cp = b & 0x07;
-    } else {
-      utf8 = false;
-      break;
-    }
-    if (i + static_cast<std::size_t>(len) > n) {
-      utf8 = false;
-      break;
-    }
-    for (int k = 1; k < len; ++k) {
-      const auto cb = static_cast<unsigned char>(bytes[i + static_cast<std::size_t>(k)]);
-      if ((cb & 0xC0) != 0x80) {
-        utf8 = false;
-        break;
-      }
-      cp = (cp << 6) | (cb & 0x3F);
-    }
-    if (!utf8) break;
-    const bool overlong = (len == 3 && cp < 0x800) || (len == 4 && cp < 0x10000);
-    if (overlong || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF)) {
-      utf8 = false;
-      break;
+    const std::size_t len = Utf8Sequence(bytes, i, cp);
+    if (len == 0) {
+      out.clear();
+      for (char c : bytes) out += Cp1252ToUnicode(static_cast<unsigned char>(c));
+      return out;
     }
     if (cp >= 0x10000) {
       cp -= 0x10000;
@@ -623,11 +659,8 @@ std::u16string DecodePlainText(std::string_view bytes) {
     } else {
       out += static_cast<char16_t>(cp);
     }
-    i += static_cast<std::size_t>(len);
+    i += len;
   }
-  if (utf8) return out;
-  out.clear();
-  for (char c : bytes) out += Cp1252ToUnicode(static_cast<unsigned char>(c));
   return out;
 }
 

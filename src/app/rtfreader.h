@@ -3,6 +3,7 @@
 // text into paragraphs of formatted runs and knows nothing of windows, so it
 // can be tested without a display. The preview builds its text document
 // from the result.
+#include <cstddef>
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -12,6 +13,9 @@ namespace bq {
 
 // Deeper nesting than this is refused (the text is then not readable RTF).
 inline constexpr int kMaxRTFDepth = 1000;
+// Cells of a table row beyond this many join the row's last cell: a hostile
+// row must not make a table thousands of columns wide.
+inline constexpr int kMaxRTFCells = 64;
 
 struct TRTFCharFormat {
   int Font = -1;        // index into TRTFDocument::Fonts; -1 when no font is set
@@ -46,10 +50,24 @@ struct TRTFParagraph {
   TRTFCharFormat EndFormat;  // the character format at the paragraph mark
 };
 
+// Consecutive table rows of the same number of columns. The paragraphs of
+// its cells stand in TRTFDocument::Paragraphs in reading order, row by row,
+// cell by cell, from First on; each filled cell has at least one.
+struct TRTFTable {
+  std::size_t First = 0;
+  std::vector<int> Widths;  // per column, in twips, from \cellx; 0 when not given
+  // Per row, the index one past each filled cell's last paragraph. A row may
+  // fill fewer cells than the table has columns.
+  std::vector<std::vector<std::size_t>> Rows;
+
+  std::size_t End() const { return Rows.back().back(); }
+};
+
 struct TRTFDocument {
   std::vector<TRTFFont> Fonts;
   int CodePage = 1252;  // \ansicpg
   std::vector<TRTFParagraph> Paragraphs;
+  std::vector<TRTFTable> Tables;  // in reading order, none overlapping
 
   // The index in Fonts of the font numbered `number`, or -1.
   int FontIndex(int number) const;

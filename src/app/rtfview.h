@@ -5,22 +5,15 @@
 #include <cstddef>
 #include <string_view>
 
-#include "app/rtfreader.h"
+#include "app/rtfbuilder.h"
 
 class QPlainTextEdit;
-class QTextDocument;
 class QTextEdit;
 
 namespace bq {
 
 // Larger texts are not loaded at all: "Failed to Load Stream".
 inline constexpr std::size_t kMaxPaneText = std::size_t{256} << 20;
-
-// Replaces the content of `doc` by the read RTF document. Fonts are sized in
-// pixels for `dpi`; every paragraph without its own line spacing gets an
-// exact line height equal to its largest font size, so diagram rows (1 em
-// glyph cells) join without gaps.
-void FillTextDocument(QTextDocument& doc, const TRTFDocument& rtf, double dpi);
 
 // Replaces the whole content of the rich-text pane by `text`, read as RTF or,
 // when it is not readable RTF, as plain text. Throws

@@ -1,8 +1,12 @@
 #pragma once
 // Character source for reading one EPD line: one character at a time with
 // one character of look-ahead, a step back, an end test and a blank
-// skipper. It knows no tokens; words are cut by the parser.
+// skipper. It knows no tokens; words are cut by the parser, which may also
+// scan the text itself from Here() and continue with MoveTo().
+#include <array>
 #include <cstddef>
+#include <cstring>
+#include <string>
 #include <string_view>
 
 namespace bq {
@@ -14,37 +18,57 @@ inline bool IsEPDBlank(char c) {
 
 class T_InputO {
  public:
-  // The line ends at its first NUL. The text is viewed, not copied: it must
-  // outlive the reading (the parser reads a line within one call).
-  void OpenString(std::string_view text);
-  void CloseInput();
+  // The text is copied and ends at its first NUL. The copy is followed by
+  // kPadding NULs, so that a reader may look 8 bytes ahead of any
+  // character and needs no end test besides the NUL.
+  static constexpr std::size_t kPadding = 8;
+  T_InputO() { small_[0] = '\0'; }
+  T_InputO(const T_InputO&) = delete;
+  T_InputO& operator=(const T_InputO&) = delete;
 
-  bool AtEnd() const { return pos_ >= text_.size(); }
+  void OpenString(std::string_view text) {
+    char* copy = small_.data();
+    if (text.size() + kPadding > small_.size()) {
+      long_.assign(text.size() + kPadding, '\0');
+      copy = long_.data();
+    }
+    if (!text.empty()) std::memcpy(copy, text.data(), text.size());
+    std::memset(copy + text.size(), 0, kPadding);
+    begin_ = p_ = copy;
+  }
+  void CloseInput() { OpenString({}); }
+
+  bool AtEnd() const { return *p_ == '\0'; }
   // At the end it gives NUL and stays there.
-  char NextChar() { return AtEnd() ? '\0' : text_[pos_++]; }
+  char NextChar() { return AtEnd() ? '\0' : *p_++; }
   // The argument is not stored: the text supplies the character again.
   void UnreadChar(char) {
-    if (pos_ > 0) --pos_;
+    if (p_ != begin_) --p_;
   }
   // The character n - 1 places ahead; NUL past the end.
   char PeekChar(int n = 1) const {
-    if (n < 1) return '\0';
-    const std::size_t at = pos_ + static_cast<std::size_t>(n - 1);
-    return at < text_.size() ? text_[at] : '\0';
+    for (const char* p = p_; n >= 1 && *p != '\0'; ++p, --n)
+      if (n == 1) return *p;
+    return '\0';
   }
   // True when at least one blank was skipped.
-  bool SkipBlanks();
+  bool SkipBlanks() {
+    const char* const from = p_;
+    while (IsEPDBlank(*p_)) ++p_;
+    return p_ != from;
+  }
 
   // Index of the next character (0-based) and the text being read.
-  std::size_t Position() const { return pos_; }
-  std::string_view Text() const { return text_; }
-  // Continues at index `pos` (at most the end), for a reader that scanned
-  // Text() itself.
-  void Seek(std::size_t pos) { pos_ = pos < text_.size() ? pos : text_.size(); }
+  std::size_t Position() const { return static_cast<std::size_t>(p_ - begin_); }
+  std::string_view Text() const { return begin_; }
+  const char* Here() const { return p_; }
+  void MoveTo(const char* p) { p_ = p; }
 
  private:
-  std::string_view text_;
-  std::size_t pos_ = 0;
+  std::array<char, 256> small_;  // most lines; longer ones go to long_
+  std::string long_;
+  const char* begin_ = small_.data();
+  const char* p_ = begin_;
 };
 
 }  // namespace bq

@@ -1,4 +1,5 @@
-// EPD operations of a position record: opcodes with their operand lists.
+// EPD operations of a position record: opcodes with their operands.
+#include <array>
 #include <cstddef>
 
 #include "chess/position.h"
@@ -10,39 +11,60 @@ namespace {
 
 // The error names the zero-based list index that was out of range, as the
 // list itself would.
-std::size_t OperationIndex(const TPosition& rec, int n) {
-  if (n < 1 || static_cast<std::size_t>(n) > rec.Opcodes.size() ||
-      rec.Operands.size() != rec.Opcodes.size())
+std::size_t OperationIndex(const TOperations& ops, int n) {
+  if (n < 1 || static_cast<std::size_t>(n) > ops.Opcodes.size())
     RaiseListIndexError(static_cast<long long>(n) - 1);
   return static_cast<std::size_t>(n - 1);
 }
 
-char FoldCase(char c) {
-  return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c;
+// The index in Words of the word after operation i's last operand.
+std::size_t OperandsEnd(const TOperations& ops, std::size_t i) {
+  return i + 1 < ops.Opcodes.size() ? ops.Opcodes[i + 1] : ops.Words.size();
 }
 
-bool SameText(std::string_view a, std::string_view b) {
-  if (a.size() != b.size()) return false;
-  for (std::size_t i = 0; i < a.size(); ++i)
-    if (FoldCase(a[i]) != FoldCase(b[i])) return false;
-  return true;
+std::string_view WordText(const TOperations& ops, TOperations::TWord word) {
+  return std::string_view(ops.Text.data() + word.At, word.Size);
 }
+
+// a..z in upper case, other bytes as they are: one table read a byte.
+constexpr auto kFolded = [] {
+  std::array<char, 256> folded{};
+  for (int b = 0; b < 256; ++b) folded[b] = static_cast<char>(b >= 'a' && b <= 'z' ? b - 32 : b);
+  return folded;
+}();
 
 }  // namespace
 
 int AddOperation(TPosition& rec, std::string_view opcode) {
-  rec.Opcodes.emplace_back(opcode);
-  rec.Operands.emplace_back();
-  return static_cast<int>(rec.Opcodes.size());
+  TOperations& ops = rec.Operations;
+  ops.Opcodes.push_back(ops.Words.size());
+  ops.Words.push_back({ops.Text.size(), opcode.size()});
+  ops.Text.append(opcode);
+  return static_cast<int>(ops.Opcodes.size());
 }
 
 void AddOperand(TPosition& rec, int n, std::string_view operand) {
-  rec.Operands[OperationIndex(rec, n)].emplace_back(operand);
+  TOperations& ops = rec.Operations;
+  const std::size_t i = OperationIndex(ops, n);
+  ops.Words.insert(ops.Words.begin() + static_cast<std::ptrdiff_t>(OperandsEnd(ops, i)),
+                   {ops.Text.size(), operand.size()});
+  for (std::size_t k = i + 1; k < ops.Opcodes.size(); ++k) ++ops.Opcodes[k];
+  ops.Text.append(operand);
 }
 
 int FindOperation(const TPosition& rec, std::string_view name) {
-  for (std::size_t i = 0; i < rec.Opcodes.size(); ++i)
-    if (SameText(rec.Opcodes[i], name)) return static_cast<int>(i + 1);
+  const TOperations& ops = rec.Operations;
+  const std::size_t size = name.size(), count = ops.Opcodes.size();
+  for (std::size_t i = 0; i < count; ++i) {
+    const TOperations::TWord& opcode = ops.Words[ops.Opcodes[i]];
+    if (opcode.Size != size) continue;
+    const char* const word = ops.Text.data() + opcode.At;
+    std::size_t k = 0;
+    while (k < size && kFolded[static_cast<unsigned char>(word[k])] ==
+                           kFolded[static_cast<unsigned char>(name[k])])
+      ++k;
+    if (k == size) return static_cast<int>(i + 1);
+  }
   return 0;
 }
 
@@ -51,27 +73,44 @@ bool HasOperation(const TPosition& rec, std::string_view name) {
 }
 
 int OperationCount(const TPosition& rec) {
-  return static_cast<int>(rec.Opcodes.size());
+  return static_cast<int>(rec.Operations.Opcodes.size());
+}
+
+std::string_view Opcode(const TPosition& rec, int n) {
+  const TOperations& ops = rec.Operations;
+  return WordText(ops, ops.Words[ops.Opcodes[OperationIndex(ops, n)]]);
+}
+
+std::span<const TOperations::TWord> OperandWords(const TPosition& rec, int n) {
+  const TOperations& ops = rec.Operations;
+  const std::size_t i = OperationIndex(ops, n);
+  return std::span(ops.Words).subspan(ops.Opcodes[i] + 1, OperandsEnd(ops, i) - ops.Opcodes[i] - 1);
 }
 
 int OperandCount(const TPosition& rec, int n) {
-  return static_cast<int>(rec.Operands[OperationIndex(rec, n)].size());
+  return static_cast<int>(OperandWords(rec, n).size());
 }
 
-const std::string& Operand(const TPosition& rec, int n, int m) {
-  const auto& list = rec.Operands[OperationIndex(rec, n)];
-  if (m < 1 || static_cast<std::size_t>(m) > list.size())
+std::string_view Operand(const TPosition& rec, int n, int m) {
+  const auto words = OperandWords(rec, n);
+  if (m < 1 || static_cast<std::size_t>(m) > words.size())
     RaiseListIndexError(static_cast<long long>(m) - 1);
-  return list[static_cast<std::size_t>(m - 1)];
+  return WordText(rec.Operations, words[static_cast<std::size_t>(m - 1)]);
 }
 
 std::string OperandText(const TPosition& rec, int n) {
   std::string result;
-  for (const std::string& operand : rec.Operands[OperationIndex(rec, n)]) {
+  for (const TOperations::TWord& word : OperandWords(rec, n)) {
     if (!result.empty()) result += ' ';
-    result += operand;
+    result += WordText(rec.Operations, word);
   }
   return result;
+}
+
+void ClearOperations(TPosition& rec) {
+  rec.Operations.Text.clear();
+  rec.Operations.Words.clear();
+  rec.Operations.Opcodes.clear();
 }
 
 }  // namespace bq

@@ -47,21 +47,18 @@ void InitPosition(TPosition& rec) {
   rec.Kings = TKingTracker{};
   rec.Saved.reset();
   rec.EditOpen = false;
-  rec.Opcodes.clear();
-  rec.Operands.clear();
+  ClearOperations(rec);
 }
 
 void FreePosition(TPosition& rec) {
   if (rec.EditOpen) EndEdit(rec, false);
-  rec.Opcodes = {};
-  rec.Operands = {};
+  rec.Operations = {};
 }
 
 void AssignPosition(TPosition& dest, const TPosition& source) {
   if (&dest == &source) return;
   dest.Core = source.Core;
-  dest.Opcodes = source.Opcodes;
-  dest.Operands = source.Operands;
+  dest.Operations = source.Operations;
 }
 
 void BeginEdit(TPosition& rec) {

@@ -5,6 +5,7 @@
 #include <array>
 #include <cstdint>
 #include <optional>
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -86,13 +87,26 @@ struct TKingTracker {
   int LastAttackDirection = 1;
 };
 
+// The EPD operations of a record in reading order: each opcode followed by
+// its operands, as ranges of one text, so that reading a line into a
+// record that was used before allocates nothing.
+struct TOperations {
+  struct TWord {
+    std::size_t At = 0, Size = 0;  // a range of Text
+    bool operator==(const TWord&) const = default;
+  };
+  std::string Text;
+  std::vector<TWord> Words;
+  std::vector<std::size_t> Opcodes;  // the index in Words of each opcode
+  bool operator==(const TOperations&) const = default;
+};
+
 struct TPosition {
   TPositionCore Core;
   TKingTracker Kings;
   std::optional<TPositionCore> Saved;  // present while an edit is open
   bool EditOpen = false;
-  std::vector<std::string> Opcodes;
-  std::vector<std::vector<std::string>> Operands;  // parallel to Opcodes
+  TOperations Operations;
 };
 
 // Life cycle and copying.
@@ -127,8 +141,13 @@ void AddOperand(TPosition& rec, int n, std::string_view operand);
 int FindOperation(const TPosition& rec, std::string_view name);  // 0 when none
 bool HasOperation(const TPosition& rec, std::string_view name);
 int OperationCount(const TPosition& rec);
+std::string_view Opcode(const TPosition& rec, int n);
+// The operands of operation n, as ranges of rec.Operations.Text.
+std::span<const TOperations::TWord> OperandWords(const TPosition& rec, int n);
 int OperandCount(const TPosition& rec, int n);
-const std::string& Operand(const TPosition& rec, int n, int m);
+std::string_view Operand(const TPosition& rec, int n, int m);
 std::string OperandText(const TPosition& rec, int n);
+// Drops every operation.
+void ClearOperations(TPosition& rec);
 
 }  // namespace bq

@@ -15,9 +15,15 @@
 #include "chess/parser.h"
 #include "chess/validation.h"
 #include "cli/documentoutput.h"
+#include "cli/pgncommands.h"
 #include "convert/driver.h"
 #include "convert/lines.h"
 #include "fonts/catalogue.h"
+#include "fonts/fontstatus.h"
+#include "fonts/installed.h"
+#include "games/inputkind.h"
+#include "games/pgnepd.h"
+#include "support/ascii.h"
 #include "support/atomicfile.h"
 #include "support/errors.h"
 #include "support/profile.h"
@@ -38,9 +44,12 @@ const char kUsage[] =
     "\n"
     "Commands:\n"
     "  check [FILE...]            report every line that is not a valid EPD record\n"
-    "                             or holds an impossible position ('-' or none: stdin)\n"
+    "                             or holds an impossible position, and every game\n"
+    "                             that cannot be read ('-' or none: stdin)\n"
     "  convert [OPTIONS] [FILE|-] write the RTF document of FILE (default: stdin)\n"
     "  fonts [OPTIONS]            list the chess diagram fonts that can be used\n"
+    "  pgn2epd [--diagrams D] [FILE|-]\n"
+    "                             print the positions chosen from PGN games as EPD\n"
     "\n"
     "Options of convert:\n"
     "  -o, --output PATH          write to PATH instead of standard output; an\n"
@@ -56,13 +65,18 @@ const char kUsage[] =
     "  --fonts-file PATH          font description file (default: ChsFonts.ini\n"
     "                             beside the program)\n"
     "  --all-fonts                use every font of the file, installed or not\n"
+    "  --input epd|pgn            what the input holds (default: PGN when its first\n"
+    "                             line that is not blank or a comment begins with\n"
+    "                             '[' or a move number, else EPD); also for check\n"
+    "  --diagrams D               positions drawn from games: marked (after moves\n"
+    "                             marked $220, $221 or [#]), final, start, every:N\n"
     "\n"
     "Options of fonts: --fonts-file PATH, --all-fonts\n"
     "\n"
     "  -h, --help                 show this help\n"
     "  --version                  show the version\n"
     "\n"
-    "Exit status: 0 success, 1 a bad EPD line, 2 usage or file errors.\n";
+    "Exit status: 0 success, 1 a bad EPD line or game, 2 usage or file errors.\n";
 
 struct UsageError : std::runtime_error {
   using std::runtime_error::runtime_error;
@@ -123,6 +137,19 @@ std::int32_t IntArg(const std::string& option, const std::string& value) {
 
 using FilePtr = TFilePtr;
 
+// "--input epd|pgn"; false when `args` is not at it.
+bool ParseInputKind(ArgList& args, std::optional<TInputKind>& kind) {
+  std::string v;
+  if (!args.Option("--input", "", v)) return false;
+  if (SameAsciiText(v, "epd"))
+    kind = TInputKind::Epd;
+  else if (SameAsciiText(v, "pgn"))
+    kind = TInputKind::Pgn;
+  else
+    throw UsageError("option --input takes epd or pgn, not " + Quoted(v));
+  return true;
+}
+
 // Standard input, or a file opened for reading; throws UsageError-like
 // failures as I/O errors naming the file.
 struct InputError : std::runtime_error {
@@ -144,7 +171,9 @@ std::string DisplayName(const std::string& name) {
 
 int RunCheck(ArgList& args) {
   std::vector<std::string> files;
+  std::optional<TInputKind> kind;
   while (!args.Done()) {
+    if (ParseInputKind(args, kind)) continue;
     const std::string& a = args.Peek();
     if (a.size() > 1 && a[0] == '-') throw UsageError("unknown option " + a + " for check");
     files.push_back(args.Take());
@@ -152,6 +181,8 @@ int RunCheck(ArgList& args) {
   if (files.empty()) files.push_back("-");
 
   long long positions = 0, errors = 0, illegal = 0;
+  TPgnCheckTotals games;
+  bool anyEpd = false;
   TPosition rec;
   InitPosition(rec);
   std::string_view line;
@@ -165,10 +196,16 @@ int RunCheck(ArgList& args) {
       return kExitUsage;
     }
     std::FILE* in = owned ? owned.get() : stdin;
-    TEPDLineReader reader(in);
     long long lineNo = 0;
     const std::string shown = DisplayName(name);
     try {
+      std::string head = ReadInputHead(in);
+      if ((kind ? *kind : DetectInputKind(head)) == TInputKind::Pgn) {
+        CheckPgnInput(in, std::move(head), shown, games);
+        continue;
+      }
+      anyEpd = true;
+      TEPDLineReader reader(in, std::move(head));
       while (reader.Next(line)) {
         ++lineNo;
         const std::string_view text = TrimEPDLine(line);
@@ -176,7 +213,7 @@ int RunCheck(ArgList& args) {
         ++positions;
         reason.clear();
         std::string why;
-        if (!ReadEPDLineChecked(rec, text, &reason, &why)) {
+        if (!ReadEPDLine(rec, text, &reason, &why)) {
           ++errors;
           std::printf("%s:%lld: error: %s\n", shown.c_str(), lineNo, reason.c_str());
         } else if (!why.empty()) {
@@ -191,8 +228,10 @@ int RunCheck(ArgList& args) {
       return kExitUsage;
     }
   }
-  std::printf("%lld positions, %lld errors, %lld illegal\n", positions, errors, illegal);
-  return errors > 0 ? kExitBadInput : kExitOk;
+  if (anyEpd || games.Games == 0)
+    std::printf("%lld positions, %lld errors, %lld illegal\n", positions, errors, illegal);
+  if (games.Games > 0) std::printf("%s\n", PgnCheckSummary(games).c_str());
+  return errors > 0 || games.Errors > 0 ? kExitBadInput : kExitOk;
 }
 
 // ---- settings ---------------------------------------------------------------
@@ -236,6 +275,8 @@ struct ConvertOptions {
   std::optional<std::int32_t> fontSize, textFontSize;
   std::optional<bool> coords;
   FontOptions fontOpts;
+  std::optional<TInputKind> kind;
+  std::optional<std::string> diagrams;
 };
 
 // Options of the conversion's settings; false when `args` is at none of them.
@@ -270,7 +311,10 @@ ConvertOptions ParseConvertOptions(ArgList& args) {
       o.output = v == "-" ? "" : v;
     } else if (args.Option("--settings", "", v)) {
       o.settingsPath = v;
-    } else if (ParseSettingOption(args, o) || o.fontOpts.Parse(args)) {
+    } else if (ParseSettingOption(args, o) || o.fontOpts.Parse(args) ||
+               ParseInputKind(args, o.kind)) {
+    } else if (args.Option("--diagrams", "", v)) {
+      o.diagrams = v;
     } else if (args.Peek().size() > 1 && args.Peek()[0] == '-') {
       throw UsageError("unknown option " + args.Peek() + " for convert");
     } else if (haveInput) {
@@ -299,48 +343,104 @@ TConvertSettings SettingsFor(const ConvertOptions& o, const TChessFontInfoMan& f
   return s;
 }
 
-void WarnAboutDiagramFont(const TConvertSettings& s, const TChessFontInfoMan& fonts) {
-  if (s.DiagFont.empty()) {
-    std::fprintf(stderr,
-                 "boardquill: warning: no diagram font chosen; the diagrams will be empty "
-                 "(choose one with --font; 'boardquill fonts' lists them)\n");
-  } else if (fonts.FontIndex(s.DiagFont) < 0) {
-    std::fprintf(stderr,
-                 "boardquill: warning: diagram font %s is not in the font catalogue; the "
-                 "diagrams will be empty ('boardquill fonts' lists the fonts)\n",
-                 Quoted(s.DiagFont).c_str());
+// The window's status line says the same. With --all-fonts a font that is
+// not installed here is asked for on purpose (a document for another
+// machine), and converts as well as any.
+void WarnAboutDiagramFont(const TConvertSettings& s, const TChessFontInfoMan& fonts,
+                          const FontOptions& fontOpts) {
+  const std::string name = Quoted(s.DiagFont);
+  const bool empty = fonts.FontIndex(s.DiagFont) < 0;
+  const char* const result = empty ? "; the diagrams will be empty" : "";
+  switch (DiagramFontState(s.DiagFont, DescribedFontNames(fontOpts.Path()), InstalledFontList())) {
+    case TFontState::NoneChosen:
+      std::fprintf(stderr,
+                   "boardquill: warning: no diagram font chosen; the diagrams will be empty "
+                   "(choose one with --font; 'boardquill fonts' lists them)\n");
+      break;
+    case TFontState::NotInstalled:
+      if (fontOpts.allFonts) break;
+      std::fprintf(stderr,
+                   "boardquill: warning: diagram font %s is not installed%s (install the free "
+                   "diagram fonts with install-fonts.sh, or choose another with --font)\n",
+                   name.c_str(), result);
+      break;
+    case TFontState::NotDescribed:
+      std::fprintf(stderr,
+                   "boardquill: warning: diagram font %s is installed, but the font description "
+                   "file does not describe its glyphs%s ('boardquill fonts' lists the fonts)\n",
+                   name.c_str(), result);
+      break;
+    case TFontState::Unknown:
+      std::fprintf(stderr,
+                   "boardquill: warning: diagram font %s is not in the font catalogue%s "
+                   "('boardquill fonts' lists the fonts)\n",
+                   name.c_str(), result);
+      break;
+    case TFontState::Ready:
+      break;
   }
 }
 
-// Hands every line of the input to `convertLine`, which converts it with
+// The records of an input: its EPD lines, or the EPD records of the
+// positions chosen from its games.
+class TRecordSource {
+ public:
+  TRecordSource(std::FILE* in, std::optional<TInputKind> kind, const TDiagramPolicy& policy) {
+    std::string head = ReadInputHead(in);
+    if ((kind ? *kind : DetectInputKind(head)) == TInputKind::Pgn)
+      games_.emplace(TPgnLexer(in, std::move(head)), policy);
+    else
+      lines_.emplace(in, std::move(head));
+  }
+  bool Next(std::string_view& line) { return games_ ? games_->Next(line) : lines_->Next(line); }
+  // After Next gave false: the game that could not be read, if any.
+  const TPgnEpdReader* FailedGame() const {
+    return games_ && games_->Failed() ? &*games_ : nullptr;
+  }
+
+ private:
+  std::optional<TEPDLineReader> lines_;
+  std::optional<TPgnEpdReader> games_;
+};
+
+// Hands every record of the input to `convertLine`, which converts it with
 // `converter` and says whether the line was a valid EPD record. At the first
-// that is not, says why and returns the exit status of a bad line.
-int ConvertInput(std::FILE* in, const std::string& input, const TEPDConverter& converter,
+// that is not, or at a game that cannot be read, says why and returns the
+// exit status of a bad input.
+int ConvertInput(std::FILE* in, const ConvertOptions& o, const TDiagramPolicy& policy,
+                 const TEPDConverter& converter,
                  const std::function<bool(std::string_view)>& convertLine) {
-  TEPDLineReader reader(in);
-  std::string_view line;
-  for (;;) {
-    try {
-      if (!reader.Next(line)) return kExitOk;
-    } catch (const std::runtime_error& e) {
-      throw InputError("cannot read " + Quoted(DisplayName(input)) + ": " + e.what());
+  const std::string shown = DisplayName(o.input);
+  try {
+    TRecordSource source(in, o.kind, policy);
+    std::string_view line;
+    while (source.Next(line)) {
+      if (!convertLine(line)) {
+        std::fprintf(stderr, "%s\n%s:%lld: error: %s\n", converter.Message().c_str(), shown.c_str(),
+                     converter.LineNumber(), converter.Reason().c_str());
+        return kExitBadInput;
+      }
     }
-    if (!convertLine(line)) {
-      std::fprintf(stderr, "%s\n%s:%lld: error: %s\n", converter.Message().c_str(),
-                   DisplayName(input).c_str(), converter.LineNumber(), converter.Reason().c_str());
+    if (const TPgnEpdReader* game = source.FailedGame()) {
+      std::fprintf(stderr, "%s\n%s: error: %s\n", game->Message().c_str(), shown.c_str(),
+                   game->Reason().c_str());
       return kExitBadInput;
     }
+    return kExitOk;
+  } catch (const std::runtime_error& e) {
+    throw InputError("cannot read " + Quoted(shown) + ": " + e.what());
   }
 }
 
-int WriteRtf(const ConvertOptions& o, const TConvertSettings& s, const TChessFontInfoMan& fonts) {
+int WriteRtf(const ConvertOptions& o, const TDiagramPolicy& policy, const TConvertSettings& s,
+             const TChessFontInfoMan& fonts) {
   FilePtr owned = OpenInput(o.input);
   TDocumentOutput out(o.output);
   TEPDConverter converter(s, fonts);
   std::string buf;
   buf.reserve(1 << 17);
   const int status =
-      ConvertInput(owned ? owned.get() : stdin, o.input, converter, [&](std::string_view line) {
+      ConvertInput(owned ? owned.get() : stdin, o, policy, converter, [&](std::string_view line) {
         if (!converter.ConvertLine(line, buf)) return false;
         if (buf.size() >= (1 << 16)) out.Write(buf);
         return true;
@@ -352,12 +452,34 @@ int WriteRtf(const ConvertOptions& o, const TConvertSettings& s, const TChessFon
   return kExitOk;
 }
 
+// Which positions of games become diagrams: --diagrams, else the setting
+// GameDiagrams (a value that does not fit is warned of and not used).
+TDiagramPolicy PolicyFor(const ConvertOptions& o) {
+  TDiagramPolicy policy;
+  std::string why;
+  if (o.diagrams) {
+    if (!ParseDiagramPolicy(*o.diagrams, policy, &why))
+      throw UsageError("option --diagrams: " + why);
+    return policy;
+  }
+  const std::string value =
+      TProfileFile::Load(o.settingsPath.empty() ? SettingsFileName() : o.settingsPath)
+          .ReadString("General", "GameDiagrams", "");
+  if (!value.empty() && !ParseDiagramPolicy(value, policy, &why)) {
+    std::fprintf(stderr, "boardquill: warning: setting GameDiagrams: %s; marked is used\n",
+                 why.c_str());
+    policy = TDiagramPolicy{};
+  }
+  return policy;
+}
+
 int RunConvert(ArgList& args) {
   const ConvertOptions o = ParseConvertOptions(args);
   const TChessFontInfoMan fonts = o.fontOpts.Load();
   const TConvertSettings s = SettingsFor(o, fonts);
-  WarnAboutDiagramFont(s, fonts);
-  return WriteRtf(o, s, fonts);
+  const TDiagramPolicy policy = PolicyFor(o);
+  WarnAboutDiagramFont(s, fonts, o.fontOpts);
+  return WriteRtf(o, policy, s, fonts);
 }
 
 // ---- fonts ------------------------------------------------------------------
@@ -380,6 +502,9 @@ int RunFonts(ArgList& args) {
   const std::size_t installed = InstalledFontList().size() - 1;
   std::printf("%d fonts in %s%s; %zu installed font names seen\n", fonts.FontCount(),
               fontOpts.Path().c_str(), fontOpts.allFonts ? " (installed or not)" : "", installed);
+  for (const std::string& name :
+       MissingDescribedFonts(DescribedFontNames(fontOpts.Path()), InstalledFontList()))
+    std::printf("not installed: %s\n", name.c_str());
   return kExitOk;
 }
 
@@ -409,6 +534,7 @@ int RunCli(int argc, char** argv) {
     if (command == "check") return RunCheck(args);
     if (command == "convert") return RunConvert(args);
     if (command == "fonts") return RunFonts(args);
+    if (command == "pgn2epd") return RunPgn2Epd(std::vector<std::string>(argv + 2, argv + argc));
     throw UsageError("unknown command " + Quoted(command));
   } catch (const UsageError& e) {
     std::fprintf(stderr, "boardquill: %s\nTry 'boardquill --help'.\n", e.what());

@@ -4,7 +4,7 @@
 #include <cstring>
 #include <stdexcept>
 
-#include "cli/outfile.h"
+#include "support/atomicfile.h"
 #include "games/pgnepd.h"
 
 namespace bq {

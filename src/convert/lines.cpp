@@ -37,6 +37,13 @@ std::size_t FindFrom(const std::string& buf, std::size_t from, char c) {
 
 }  // namespace
 
+TEPDLineReader::TEPDLineReader(std::FILE* file, std::string head)
+    : file_(file), buf_(std::move(head)) {
+  nextLF_ = FindFrom(buf_, 0, '\n');
+  nextCR_ = FindFrom(buf_, 0, '\r');
+  nextNul_ = FindFrom(buf_, 0, '\0');
+}
+
 bool TEPDLineReader::Fill() {
   buf_.resize(1 << 16);
   const std::size_t got = std::fread(buf_.data(), 1, buf_.size(), file_);

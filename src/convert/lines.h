@@ -29,6 +29,8 @@ void SplitEPDLines(std::string_view text, const std::function<bool(std::string_v
 class TEPDLineReader {
  public:
   explicit TEPDLineReader(std::FILE* file) : file_(file) {}
+  // Reads `head`, the bytes already taken from the stream, first.
+  TEPDLineReader(std::FILE* file, std::string head);
   // False at the end of input. Throws std::runtime_error on a read error.
   // The view lies in the reader's buffer and holds until the next call:
   // lines are not copied unless they straddle two chunks.

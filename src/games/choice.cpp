@@ -1,6 +1,6 @@
 #include "games/choice.h"
 
-#include "support/profile.h"
+#include "support/ascii.h"
 
 namespace bq {
 

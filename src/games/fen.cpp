@@ -10,7 +10,6 @@ namespace bq {
 
 namespace {
 
-constexpr std::string_view kStartFields = "rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR w KQkq -";
 constexpr TBitboard kBackRanks = 0x8181818181818181ull;
 
 bool Refuse(std::string* why, std::string text) {
@@ -58,13 +57,9 @@ bool ReadFEN(std::string_view fen, TGameState& state, std::string* why) {
                              ' ' + std::string(f[3]);
   TPosition rec;
   InitPosition(rec);
-  std::string reason;
-  if (!ReadEPDLine(rec, fields, &reason)) return Refuse(why, reason);
-  // The reader puts the start position in place of one that cannot stand.
-  TPositionCore start;
-  SetStartPosition(start);
-  if (rec.Core == start && fields != kStartFields)
-    return Refuse(why, "the position cannot occur in a game");
+  std::string reason, illegal;
+  if (!ReadEPDLine(rec, fields, &reason, &illegal)) return Refuse(why, reason);
+  if (!illegal.empty()) return Refuse(why, "the position cannot occur in a game (" + illegal + ")");
   TPositionCore& core = rec.Core;
   if ((core.Pieces[cWhite][pPawn] | core.Pieces[cBlack][pPawn]) & kBackRanks)
     return Refuse(why, "a pawn stands on the first or last rank");
@@ -79,39 +74,6 @@ bool ReadFEN(std::string_view fen, TGameState& state, std::string* why) {
   state.Core = core;
   state.HalfMoves = static_cast<int>(halfMoves);
   return true;
-}
-
-void AppendEPDFields(std::string& out, const TPositionCore& core) {
-  const std::string_view letters = EnglishPieceLetters();
-  for (int rank = 8; rank >= 1; --rank) {
-    int empty = 0;
-    for (int file = 1; file <= 8; ++file) {
-      const TCell cell = core.Board[static_cast<std::size_t>(CellOf(file, rank))];
-      if (cell.Piece == pNone) {
-        ++empty;
-        continue;
-      }
-      if (empty > 0) out += static_cast<char>('0' + empty);
-      empty = 0;
-      const char letter = letters[cell.Piece];
-      out += cell.Colour == cWhite ? letter : static_cast<char>(letter - 'A' + 'a');
-    }
-    if (empty > 0) out += static_cast<char>('0' + empty);
-    if (rank > 1) out += '/';
-  }
-  out += core.SideToMove == cWhite ? " w " : " b ";
-  const std::size_t before = out.size();
-  static constexpr char kRightLetters[4] = {'Q', 'K', 'q', 'k'};
-  for (const std::size_t i : {1, 0, 3, 2})
-    if (core.CastlingRights[i]) out += kRightLetters[i];
-  if (out.size() == before) out += '-';
-  out += ' ';
-  if (core.EnPassantFile == 0) {
-    out += '-';
-  } else {
-    out += static_cast<char>('a' + core.EnPassantFile - 1);
-    out += core.SideToMove == cWhite ? '6' : '3';
-  }
 }
 
 }  // namespace bq

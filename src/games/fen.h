@@ -4,6 +4,7 @@
 #include <string>
 #include <string_view>
 
+#include "chess/fen.h"
 #include "chess/position.h"
 
 namespace bq {
@@ -22,7 +23,10 @@ struct TGameState {
 bool ReadFEN(std::string_view fen, TGameState& state, std::string* why);
 
 // Placement, side to move, castling and en-passant square, as EPD and FEN
-// write them (an en-passant square only where a capture is legal).
-void AppendEPDFields(std::string& out, const TPositionCore& core);
+// write them; a game's core holds an en-passant file only where a capture
+// is legal.
+inline void AppendEPDFields(std::string& out, const TPositionCore& core) {
+  out += EPDFields(core);
+}
 
 }  // namespace bq

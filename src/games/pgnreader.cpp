@@ -3,7 +3,7 @@
 #include <limits>
 
 #include "games/san.h"
-#include "support/profile.h"
+#include "support/ascii.h"
 
 namespace bq {
 

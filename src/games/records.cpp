@@ -3,7 +3,7 @@
 #include <array>
 
 #include "games/san.h"
-#include "support/profile.h"
+#include "support/ascii.h"
 
 namespace bq {
 

@@ -16,6 +16,7 @@
 
 #include "app/mainform.h"
 #include "app/winplace.h"
+#include "games/pgnepd.h"
 #include "support/errors.h"
 #include "testsupport.h"
 
@@ -217,6 +218,28 @@ class TMainFormTest : public QObject {
     form.Memo2->setPlainText(kGood1 + "\n   8/8/8/8/8/8/8/8\n");
     form.ConvertEPD();
     QCOMPARE(form.Memo2->textCursor().position(), kGood1.size() + 1 + 3);
+  }
+
+  // Games in the pane give the diagrams of their marked moves; a bad move
+  // is shown where it stands.
+  void gamesInThePaneGiveTheirDiagrams() {
+    TMainForm& form = Create(kMeridaSettings);
+    ShowActive(form);
+    const QString pgn = "[White \"A\"]\n[Black \"B\"]\n\n1. e4 e5 2. Nf3 $220 Nc6 *\n";
+    form.Memo2->setPlainText(pgn);
+    form.ConvertEPD();
+    QVERIFY(messages_.isEmpty());
+    const TPgnEpdText records = PgnToEpdText(pgn.toStdString());
+    QVERIFY(records.Ok && !records.Text.empty());
+    QCOMPARE(form.PreviewDocument(), Expected(form, QString::fromStdString(records.Text)));
+
+    const QString bad = "[White \"A\"]\n\n1. e4 e5\n2. Qxf7+ *\n";
+    form.Memo2->setPlainText(bad);
+    form.ConvertEPD();
+    QCOMPARE(messages_.size(), 1);
+    QVERIFY2(messages_[0].startsWith("Error in game 1\n"), qPrintable(messages_[0]));
+    QCOMPARE(form.Memo2->textCursor().position(), bad.indexOf("Qxf7"));
+    QCOMPARE(form.Memo2->extraSelections().value(0).cursor.selectedText(), QString("2. Qxf7+ *"));
   }
 
   void emptyOrBlankPaneGivesNoMessage() {

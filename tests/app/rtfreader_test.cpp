@@ -6,6 +6,7 @@
 #include <QTextBlock>
 #include <QTextEdit>
 #include <QTextLayout>
+#include <QTextTable>
 #include <QtTest>
 #include <random>
 #include <string>
@@ -31,6 +32,40 @@ std::u16string Text(const std::string& rtf) {
 
 std::string Nested(int depth) {
   return "{\\rtf1 " + std::string(depth, '{') + "x" + std::string(depth, '}') + "}";
+}
+
+// A record as the writer makes it with the mover's mark: operations, then
+// the board in exact line spacing with the mark after the last rank.
+std::string MarkedRecord(const std::string& id) {
+  std::string r = "\\f0\\fs20 id: " + id + "\\par \\f2\\fs40\\sl-400\\slmult0 !\"\"\"\"\"\"\"\"#";
+  for (int i = 0; i < 8; ++i) r += "\\par $ + + + +%";
+  return r + "{\\f0  \\u9633?}\\par \\pard /(((((((()";
+}
+
+// One record alone, then a sheet of two columns (a little narrow for a
+// marked board) whose last row has one record, then the answer key.
+std::string Sheet() {
+  const std::string row = "\\trowd\\trkeep\\trgaph108\\trleft-108\\cellx4000\\cellx8108\r\n";
+  return "{\\rtf1\\ansi{\\fonttbl{\\f0\\fswiss\\fcharset0 Arial;}{\\f2\\fswiss\\fcharset0 "
+         "Chess Merida;}}\\keepn" +
+         MarkedRecord("A") + "\\par\\f0\\fs20\r\n\r\n" + row + "\\pard\\intbl" + MarkedRecord("B") +
+         "\\cell\r\n\\pard\\intbl" + MarkedRecord("C") + "\\cell\r\n\\row\r\n" + row +
+         "\\pard\\intbl" + MarkedRecord("D") +
+         "\\cell\r\n\\row\r\n\\pard\\f0\\fs20 Solutions\\par "
+         "1. id: A\\par}";
+}
+
+// The tops of the first `count` lines from `block` on, across blocks.
+QList<qreal> LineTops(QTextDocument& doc, QTextBlock block, int count) {
+  QList<qreal> tops;
+  for (; block.isValid() && tops.size() < count; block = block.next()) {
+    const qreal top = doc.documentLayout()->blockBoundingRect(block).top();
+    const QTextLayout* lines = block.layout();
+    for (int i = 0; i < lines->lineCount() && tops.size() < count; ++i) {
+      tops.append(top + lines->lineAt(i).y());
+    }
+  }
+  return tops;
 }
 
 }  // namespace
@@ -111,6 +146,83 @@ class TRTFReaderTest : public QObject {
              u"abcdef");
   }
 
+  void tablesGroupRowsOfOneWidth() {
+    const TRTFDocument doc = Read(
+        "{\\rtf1{\\fonttbl{\\f0 Arial;}{\\f2 Chess Merida;}}\\f0\\fs20 before\\par "
+        "\\trowd\\trkeep\\trgaph108\\trleft-108\\cellx4000\\cellx8000 "
+        "\\intbl a1\\par \\f2\\fs40 a2\\cell \\f0\\fs20 b\\cell \\row "
+        "\\trowd\\trkeep\\trgaph108\\trleft-108\\cellx4000\\cellx8000 \\intbl c\\cell \\row "
+        "\\trowd\\cellx3000\\cellx6000\\cellx9000 \\intbl d\\cell e\\cell f\\cell \\row "
+        "\\pard Solutions\\par 1. x}");
+    QCOMPARE(doc.PlainText(), u"before\na1\na2\nb\nc\nd\ne\nf\nSolutions\n1. x");
+    QCOMPARE(doc.Tables.size(), std::size_t{2});
+    const TRTFTable& two = doc.Tables[0];
+    QCOMPARE(two.First, std::size_t{1});
+    QCOMPARE(two.Widths, (std::vector<int>{4108, 4000}));
+    // The last row of a sheet fills fewer cells than the row defines.
+    QCOMPARE(two.Rows, (std::vector<std::vector<std::size_t>>{{3, 4}, {5}}));
+    QCOMPARE(doc.Tables[1].First, std::size_t{5});
+    QCOMPARE(doc.Tables[1].Widths.size(), std::size_t{3});
+    QCOMPARE(doc.Tables[1].End(), std::size_t{8});
+    QCOMPARE(doc.Paragraphs[2].Runs[0].Format.Font, 2);  // formatting crosses cells
+  }
+
+  void markExactSpacingAndParagraphReset() {
+    const TRTFDocument doc = Read("{\\rtf1{\\fonttbl{\\f0 Arial;}{\\f2 Chess Merida;}}\\keepn" +
+                                  MarkedRecord("A") + "\\par\\f0\\fs20 next}");
+    QCOMPARE(doc.Paragraphs.size(), std::size_t{12});
+    const TRTFParagraph& lastRank = doc.Paragraphs[9];
+    QCOMPARE(lastRank.Format.LineSpacing, -400);
+    QCOMPARE(lastRank.Runs.size(), std::size_t{2});
+    QCOMPARE(lastRank.Runs[1].Text, u" \u25A1");  // one blank, then the mark
+    QCOMPARE(lastRank.Runs[1].Format.Font, 0);
+    QCOMPARE(lastRank.Runs[1].Format.HalfPoints, 40);
+    // \pard resets the spacing but not the font and size of the board.
+    const TRTFParagraph& frame = doc.Paragraphs[10];
+    QCOMPARE(frame.Format.LineSpacing, 0);
+    QCOMPARE(frame.Runs.at(0).Text, u"/(((((((()");
+    QCOMPARE(frame.Runs[0].Format.Font, 2);
+    QCOMPARE(frame.Runs[0].Format.HalfPoints, 40);
+    QCOMPARE(doc.Paragraphs[0].Format.LineSpacing, 0);
+  }
+
+  void hostileTablesStayBounded() {
+    // \cell outside a table, \row without a row: the text stays, in a cell.
+    TRTFDocument doc = Read("{\\rtf1 a\\cell b\\par\\row\\row c\\row}");
+    QCOMPARE(doc.PlainText(), u"a\nb\nc");
+    QCOMPARE(doc.Tables.size(), std::size_t{2});
+    QCOMPARE(doc.Tables[0].Widths, std::vector<int>{0});
+    QCOMPARE(doc.Tables[1].First, std::size_t{2});
+    // Boundaries huge, negative or out of order give bounded widths.
+    doc = Read(
+        "{\\rtf1\\trowd\\trleft-99999999999\\cellx99999999999\\cellx5 \\intbl a\\cell b\\cell}");
+    QCOMPARE(doc.Tables.at(0).Widths, (std::vector<int>{1 << 20, 0}));
+    // Thousands of cells: the row is cut at kMaxRTFCells, no text is lost.
+    std::string wide = "{\\rtf1\\trowd";
+    for (int i = 1; i <= 5000; ++i) wide += "\\cellx" + std::to_string(i * 10);
+    for (int i = 0; i < 5000; ++i) wide += "\\intbl x\\cell ";
+    wide += "\\row}";
+    doc = Read(wide);
+    QCOMPARE(doc.Tables.at(0).Widths.size(), std::size_t(kMaxRTFCells));
+    QCOMPARE(doc.Tables[0].Rows.at(0).size(), std::size_t(kMaxRTFCells));
+    QCOMPARE(doc.PlainText().size(), std::size_t{2 * 5000 - 1});
+    // Short rows get empty cells only as long as there are fewer of them
+    // than filled ones.
+    std::string shortRows = "{\\rtf1\\trowd";
+    for (int i = 1; i <= 64; ++i) shortRows += "\\cellx" + std::to_string(i * 10);
+    for (int i = 0; i < 1000; ++i) shortRows += "\\cell\\row";
+    std::size_t cells = 0;
+    for (const TRTFTable& t : Read(shortRows + "}").Tables)
+      cells += t.Rows.size() * t.Widths.size();
+    QVERIFY(cells <= 2 * 1000);
+    QTextEdit pane;
+    LoadRTF(&pane, wide);
+    const QList<QTextFrame*> frames = pane.document()->rootFrame()->childFrames();
+    QCOMPARE(frames.size(), qsizetype(1));
+    QCOMPARE(qobject_cast<QTextTable*>(frames[0])->columns(), kMaxRTFCells);
+    QCOMPARE(pane.toPlainText().count(QLatin1Char('x')), 5000);
+  }
+
   void notRTFIsRefused() {
     TRTFDocument doc;
     QVERIFY(!ReadRTF("8/8/8/8/8/8/8/8 w - - id \"x\";", doc));
@@ -143,8 +255,9 @@ class TRTFReaderTest : public QObject {
   void randomInputNeverCrashes() {
     std::mt19937 rng(20240611);  // the same texts on every run
     const std::string alphabet = "{}\\\\'*abuc0123456789-; \r\n\x80\xff";
-    const char* words[] = {"\\rtf1", "\\u", "\\uc",  "\\'",    "\\bin", "\\fonttbl",
-                           "\\f",    "\\*", "\\par", "\\pict", "{",     "}"};
+    const char* words[] = {"\\rtf1", "\\u",     "\\uc",  "\\'",     "\\bin",   "\\fonttbl",
+                           "\\f",    "\\*",     "\\par", "\\pict",  "{",       "}",
+                           "\\cell", "\\cellx", "\\row", "\\intbl", "\\trowd", "\\pard"};
     for (int i = 0; i < 3000; ++i) {
       std::string s = "{\\rtf1 ";
       for (int k = static_cast<int>(rng() % 200); k > 0; --k) {
@@ -213,6 +326,79 @@ class TRTFReaderTest : public QObject {
     for (int y = y0; y < int(top(8)) + em / 2; ++y) {
       QVERIFY2(qGray(image.pixel(frameX, y)) < 128, qPrintable(QString("gap at y %1").arg(y)));
     }
+  }
+
+  void sheetTablesKeepDiagramRowsFlush() {
+    if (!QFontDatabase::families().contains("Chess Merida")) QSKIP("Chess Merida is not installed");
+    QTextEdit pane;
+    LoadRTF(&pane, Sheet());
+    QTextDocument& doc = *pane.document();
+    const double dpi = pane.logicalDpiY();
+    const QList<QTextFrame*> frames = doc.rootFrame()->childFrames();
+    QCOMPARE(frames.size(), qsizetype(1));
+    const auto* table = qobject_cast<QTextTable*>(frames[0]);
+    QVERIFY(table);
+    QCOMPARE(table->rows(), 2);
+    QCOMPARE(table->columns(), 2);
+    const QTextTableFormat format = table->format();
+    QCOMPARE(format.border(), 0.0);
+    QCOMPARE(format.cellPadding(), 0.0);
+    QCOMPARE(format.cellSpacing(), 0.0);
+    const QTextLength width(QTextLength::FixedLength, 4108 / 1440.0 * dpi);
+    QCOMPARE(format.columnWidthConstraints(), (QList<QTextLength>{width, width}));
+    auto cellText = [&](int row, int column) {
+      const QTextTableCell cell = table->cellAt(row, column);
+      QTextCursor c(&doc);
+      c.setPosition(cell.firstPosition());
+      c.setPosition(cell.lastPosition(), QTextCursor::KeepAnchor);
+      return c.selectedText();
+    };
+    QVERIFY(cellText(0, 1).startsWith("id: C\u2029!"));
+    QVERIFY(cellText(1, 0).startsWith("id: D"));
+    QCOMPARE(cellText(1, 1), QString());
+    QCOMPARE(doc.lastBlock().previous().text(), QString("Solutions"));
+
+    // Every board, alone or in a cell: ten rows one em apart, the mark in
+    // the text font at the board's size at the end of the last rank.
+    const int em = qRound(20 * dpi / 72.0);
+    const QTextBlock boards[] = {doc.findBlockByNumber(1),
+                                 doc.findBlock(table->cellAt(0, 0).firstPosition()).next(),
+                                 doc.findBlock(table->cellAt(0, 1).firstPosition()).next()};
+    for (const QTextBlock& board : boards) {
+      QVERIFY(board.text().startsWith("!\"\""));
+      const QList<qreal> tops = LineTops(doc, board, 10);
+      QCOMPARE(tops.size(), qsizetype(10));
+      for (int i = 1; i < 10; ++i) QCOMPARE(tops[i] - tops[i - 1], qreal(em));
+      const QTextBlock lastRank = board.next();
+      QCOMPARE(lastRank.text(), QString("$ + + + +% \u25A1"));
+      QCOMPARE(lastRank.layout()->lineCount(), 1);  // not wrapped
+      QTextBlock::iterator mark = lastRank.begin();
+      ++mark;
+      QCOMPARE(mark.fragment().charFormat().font().families().value(0), QString("Arial"));
+      QCOMPARE(mark.fragment().charFormat().font().pixelSize(), em);
+    }
+  }
+
+  void longTablesStackWithoutGaps() {
+    std::string rtf = "{\\rtf1\\trowd\\cellx2000\\cellx4000 ";
+    for (int i = 0; i < 40; ++i) rtf += "\\intbl a\\cell b\\cell\\row ";
+    QTextEdit pane;
+    LoadRTF(&pane, rtf + "\\pard after}");
+    QTextDocument& doc = *pane.document();
+    // Laid out in parts, the rows stand one line apart as in one table.
+    const QList<QTextFrame*> parts = doc.rootFrame()->childFrames();
+    QVERIFY(parts.size() > 1);
+    QList<qreal> tops;
+    for (QTextFrame* part : parts) {
+      const auto* table = qobject_cast<QTextTable*>(part);
+      for (int r = 0; r < table->rows(); ++r) {
+        const QTextBlock a = doc.findBlock(table->cellAt(r, 0).firstPosition());
+        tops.append(doc.documentLayout()->blockBoundingRect(a).top());
+      }
+    }
+    tops.append(doc.documentLayout()->blockBoundingRect(doc.lastBlock()).top());
+    QCOMPARE(tops.size(), qsizetype(41));
+    for (int i = 2; i < tops.size(); ++i) QCOMPARE(tops[i] - tops[i - 1], tops[1] - tops[0]);
   }
 
   void loadReplacesAndFallsBackToPlainText() {

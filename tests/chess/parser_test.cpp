@@ -20,6 +20,18 @@ bool Reads(std::string_view line, TPosition* out = nullptr) {
   return ok;
 }
 
+std::vector<std::string> Opcodes(const TPosition& rec) {
+  std::vector<std::string> out;
+  for (int n = 1; n <= OperationCount(rec); ++n) out.emplace_back(Opcode(rec, n));
+  return out;
+}
+
+std::vector<std::string> Operands(const TPosition& rec, int n) {
+  std::vector<std::string> out;
+  for (int m = 1; m <= OperandCount(rec, n); ++m) out.emplace_back(Operand(rec, n, m));
+  return out;
+}
+
 std::string Reason(std::string_view line) {
   TPosition rec;
   std::string reason;
@@ -106,7 +118,7 @@ TEST(Parser, ReadsAFullRecord) {
   EXPECT_EQ(SideToMove(rec.Core), cBlack);
   EXPECT_EQ(rec.Core.CastlingRights, (std::array<bool, 4>{true, true, true, true}));
   EXPECT_EQ(rec.Core.EnPassantFile, 5);
-  EXPECT_EQ(rec.Opcodes, (std::vector<std::string>{"bm", "id"}));
+  EXPECT_EQ(Opcodes(rec), (std::vector<std::string>{"bm", "id"}));
   EXPECT_EQ(OperandText(rec, 1), "e5");
   EXPECT_EQ(OperandText(rec, 2), "x");
 
@@ -124,15 +136,15 @@ TEST(Parser, ReadsAFullRecord) {
 TEST(Parser, SplitsOperationsAtBlanksAndSemicolons) {
   TPosition rec;
   ASSERT_TRUE(Reads(kKings + " w - - id \"a   b\" ;", &rec));
-  EXPECT_EQ(rec.Operands[0], (std::vector<std::string>{"\"a", "b\"", ""}));
+  EXPECT_EQ(Operands(rec, 1), (std::vector<std::string>{"\"a", "b\"", ""}));
   EXPECT_EQ(OperandText(rec, 1), "\"a b\" ");
 
   ASSERT_TRUE(Reads(kKings + " w - - 0 1", &rec));
-  EXPECT_EQ(rec.Opcodes, (std::vector<std::string>{"0"}));
+  EXPECT_EQ(Opcodes(rec), (std::vector<std::string>{"0"}));
   EXPECT_EQ(Operand(rec, 1, 1), "1");
 
   ASSERT_TRUE(Reads(kKings + " w - - ; bm Qb3 ;; id\tx;am", &rec));
-  EXPECT_EQ(rec.Opcodes, (std::vector<std::string>{"", "bm", "", "id\tx", "am"}));
+  EXPECT_EQ(Opcodes(rec), (std::vector<std::string>{"", "bm", "", "id\tx", "am"}));
   EXPECT_EQ(OperandCount(rec, 1), 0);
   EXPECT_EQ(OperandText(rec, 2), "Qb3 ");
   EXPECT_EQ(OperandCount(rec, 5), 0);
@@ -141,6 +153,12 @@ TEST(Parser, SplitsOperationsAtBlanksAndSemicolons) {
   EXPECT_EQ(FindOperation(rec, "bm"), 1);
   EXPECT_EQ(OperandText(rec, FindOperation(rec, "bm")), "a");
   EXPECT_EQ(OperationCount(rec), 2);
+  // Operands may be added to any operation, not only the last.
+  AddOperand(rec, 1, "c");
+  AddOperand(rec, AddOperation(rec, "ID"), "z");
+  EXPECT_EQ(Operands(rec, 1), (std::vector<std::string>{"a", "c"}));
+  EXPECT_EQ(Operands(rec, 2), (std::vector<std::string>{"b"}));
+  EXPECT_EQ(OperandText(rec, FindOperation(rec, "id")), "z");
 }
 
 TEST(Parser, OnlyASuccessfulLineReplacesTheRecord) {
@@ -150,16 +168,14 @@ TEST(Parser, OnlyASuccessfulLineReplacesTheRecord) {
   const TPosition before = rec;
   ASSERT_FALSE(ReadEPDLine(rec, kKings + " w kqKQ - id y;"));
   EXPECT_EQ(rec.Core, before.Core);
-  EXPECT_EQ(rec.Opcodes, before.Opcodes);
-  EXPECT_EQ(rec.Operands, before.Operands);
+  EXPECT_EQ(rec.Operations, before.Operations);
 
   ASSERT_TRUE(ReadEPDLine(rec, kKings + " w - - id y;"));
-  EXPECT_EQ(rec.Opcodes, (std::vector<std::string>{"id"}));
-  EXPECT_EQ(rec.Operands, (std::vector<std::vector<std::string>>{{"y"}}));
+  EXPECT_EQ(Opcodes(rec), (std::vector<std::string>{"id"}));
+  EXPECT_EQ(Operands(rec, 1), (std::vector<std::string>{"y"}));
   EXPECT_TRUE(SquareHolds(rec.Core, 1, 1, cNone, pNone));
   ASSERT_TRUE(ReadEPDLine(rec, kKings + " w - -"));
   EXPECT_EQ(OperationCount(rec), 0);
-  EXPECT_EQ(rec.Operands.size(), 0u);
 
   auto record = T_PGNParserO().ReadEPDRecord(kKings + " b - - bm Kd7;");
   ASSERT_TRUE(record.has_value());
@@ -184,6 +200,13 @@ TEST(Parser, ReasonsSayWhatAndWhere) {
             "en-passant field must be followed by a blank, found \"x\" at column 27");
   EXPECT_EQ(Reason("4k\x01"), "placement: unexpected character \"\\x01\" at column 3");
   EXPECT_EQ(Reason(kKings + " w -"), "line ends after the castling field (no en-passant field)");
+  // Rank 1 ends with the character that takes it past file h.
+  EXPECT_EQ(Reason("4k3/8/8/8/8/8/8/4K2RR w - -"),
+            "no blank after the placement at column 21 (found \"R\")");
+  EXPECT_EQ(Reason("4k3/8/8/8/8/8/8/7K1 w - -"),
+            "no blank after the placement at column 19 (found \"1\")");
+  EXPECT_EQ(Reason(kKings + "/ w - -"), "no blank after the placement at column 20 (found \"/\")");
+  EXPECT_EQ(Reason(kKings), "line ends after the placement");
 }
 
 }  // namespace

@@ -57,7 +57,7 @@ TEST(Position, CopiesAreDeepAndRebound) {
   TPosition c;
   c = a;
   AddOperand(a, 1, "c4");
-  a.Opcodes[0] = "am";
+  ClearOperations(a);
   EXPECT_EQ(OperandText(b, 1), "e4 d4");
   EXPECT_EQ(FindOperation(c, "bm"), 1);
 

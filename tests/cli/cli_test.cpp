@@ -225,6 +225,15 @@ TEST_F(CliTest, FontsListsTheCatalogue) {
   EXPECT_EQ(r.status, 0) << r.err;
   EXPECT_NE(r.out.find("1     Test Font"), std::string::npos) << r.out;
   EXPECT_NE(r.out.find("installed font names seen"), std::string::npos);
+  // Described but not on this machine: said at the end, and warned of.
+  EXPECT_NE(r.out.find("\nnot installed: Test Font\n"), std::string::npos) << r.out;
+  const CmdResult c = Exec("convert --settings '" + settings_.string() + "' --fonts-file '" +
+                               fontsFile_.string() + "' --font 'Test Font'",
+                           "4k3/8/8/8/8/8/8/4K3 w - -\n");
+  EXPECT_EQ(c.status, 0);
+  EXPECT_NE(c.err.find("diagram font \"Test Font\" is not installed; the diagrams will be empty"),
+            std::string::npos)
+      << c.err;
 }
 
 }  // namespace
@@ -277,6 +286,36 @@ TEST_F(CliTest, PublicSuitesConvertAsBefore) {
     }
   }
   EXPECT_EQ(local(Exec("check" + all).out), ReadFile(ref + "check.txt"));
+}
+
+// Games go wherever EPD goes: converted at their marked moments, checked
+// game by game, and refused whole when a move cannot be played.
+TEST_F(CliTest, GamesConvertAndCheckLikeEpd) {
+  const std::string game =
+      "[White \"Kasp\"]\n[Black \"Top\"]\n\n1. e4 e5 2. Nf3 $220 Nc6 {[#]} 3. Bb5 1-0\n";
+  Write("g.pgn", game);
+  CmdResult r = Exec(ConvertArgs() + "--operations pm,white -o out.rtf g.pgn");
+  ASSERT_EQ(r.status, 0) << r.err;
+  const std::string doc = ReadFile(dir_ / "out.rtf");
+  EXPECT_NE(doc.find("pm: Nf3\\par white: \"Kasp\""), std::string::npos) << doc;
+  EXPECT_NE(doc.find("pm: Nc6\\par "), std::string::npos);
+  EXPECT_EQ(doc.find("pm: Bb5"), std::string::npos);
+
+  Write("bad.pgn", "1. e4 e5 2. Nf3 Nf6 3. Nf3 *\n");
+  r = Exec(ConvertArgs() + "-o out.rtf bad.pgn");
+  EXPECT_EQ(r.status, 1);
+  EXPECT_EQ(r.err.substr(r.err.find("Error in game")),
+            "Error in game 1\nbad.pgn: error: move 3.Nf3: no white knight can reach f3 (line 1, "
+            "column 24)\n");
+  EXPECT_EQ(ReadFile(dir_ / "out.rtf"), doc);  // the earlier document stays
+  EXPECT_EQ(Exec(ConvertArgs() + "--input epd g.pgn").status, 1);
+  EXPECT_EQ(Exec(ConvertArgs() + "--diagrams sometimes g.pgn").status, 2);
+
+  r = Exec("check g.pgn bad.pgn");
+  EXPECT_EQ(r.status, 1);
+  EXPECT_NE(r.out.find("bad.pgn: error: game 1: move 3.Nf3"), std::string::npos) << r.out;
+  EXPECT_EQ(r.out.substr(r.out.rfind('\n', r.out.size() - 2) + 1),
+            "2 games, 2 positions, 1 errors\n");
 }
 
 }  // namespace

@@ -1,6 +1,6 @@
-// The conversion's short ways against plain reference code: the converter's
-// plain-line reading and the chunked line reader. They must give the same
-// bytes on every input.
+// The conversion's quick ways against plain reference code: the converter's
+// records written by pointer and the chunked line reader. They must give the
+// same bytes on every input.
 #include <gtest/gtest.h>
 #include <unistd.h>
 
@@ -11,17 +11,37 @@
 #include <string>
 #include <vector>
 
+#include "chess/parser.h"
+#include "convert/diagram.h"
 #include "convert/driver.h"
 #include "convert/lines.h"
+#include "fonts/rtf.h"
 
 namespace bq {
 namespace {
 
 namespace fs = std::filesystem;
 
-TEST(ConverterShortWay, WritesWhatTheGeneralWayWrites) {
-  // A doubled blank after the placement sends a line the general way; the
-  // documents must not differ.
+std::string ReferenceDocument(const std::vector<std::string>& lines, const TConvertSettings& s,
+                              const TChessFontInfoMan& fonts) {
+  std::string body;
+  for (const std::string& line : lines) {
+    TPosition rec;
+    InitPosition(rec);
+    if (!ReadEPDLine(rec, line)) return "refused: " + line;
+    std::string ops;
+    for (const std::string& item : SplitList(s.Operations, ',')) {
+      if (!HasOperation(rec, item)) continue;
+      if (!ops.empty()) ops += "\\par ";
+      ops += EscapeRTFText(item) + ": " + EscapeRTFText(OperandText(rec, FindOperation(rec, item)));
+    }
+    if (!body.empty()) body += "\r\n";
+    body += MakeRecordRTF(rec, ops, s.ShowCoords, s, fonts.FontInfoRef(s.DiagFont));
+  }
+  return RTFHeader(s.TextFont, s.TextFont, s.DiagFont, s.DiagFontCharSet) + body + "}";
+}
+
+TEST(ConverterRecords, AreWhatTheRecordFunctionsCompose) {
   const fs::path ini =
       fs::temp_directory_path() / ("bq_fast_" + std::to_string(::getpid()) + ".ini");
   std::ofstream(ini) << "[Chess Fonts]\nFonts=1\nFont1=F\n[F]\nCharset=2\n"
@@ -29,7 +49,7 @@ TEST(ConverterShortWay, WritesWhatTheGeneralWayWrites) {
                         "BlackKing_W=108\nBlackKing_B=76\nWhitePawn_W=200\nBorderNW=1\n";
   const TChessFontInfoMan fonts(ini.string(), nullptr);
   fs::remove(ini);
-  const char* const lines[] = {
+  const std::vector<std::string> lines = {
       "4k3/8/8/8/8/8/4P3/4K3 w - - bm e4; id \"plain.1\";",
       "4k3/8/8/8/8/8/4P3/4K3 b - - id \"{braces} and \\\\\"; bm Kd7;",
       "4k3/8/8/8/8/8/4P3/4K3 w - e3 ID \"caf\xc3\xa9\"; BM e4 d4; id second;",
@@ -37,79 +57,51 @@ TEST(ConverterShortWay, WritesWhatTheGeneralWayWrites) {
       "4k3/8/8/8/8/8/8/4K3 w - -",
       "4k3/8/8/8/8/8/8/4K3 w - - ;; id;",
       "4k3/8/8/8/8/8/8/4K3 w - - c0 \x01\x7f\xff; id  \"\"  x;",
-      // Operand lists the plain gathering joins, and the shapes it leaves
-      // to the general way.
-      "4k3/8/8/8/8/8/4P3/4K3 w - - bm e4 d4 c4; Id a b; iD c;",
       "4k3/8/8/8/8/8/4P3/4K3 w - - bm  e4   d4 ;   id x ;bm y;",
       "4k3/8/8/8/8/8/4P3/4K3 w - - bm e4 ; id;; ;c0 \"a  b\";",
       "4k3/8/8/8/8/8/4P3/4K3 w - - bm e4; id x",
-      "4k3/8/8/8/8/8/4P3/4K3 w - - bm e4; id",
-      "4k3/8/8/8/8/8/4P3/4K3 w - - bm e4 d4",
-      "4k3/8/8/8/8/8/4P3/4K3 w - - bm\te4; id a\tb;",
-      "4k3/8/8/8/8/8/4P3/4K3 w - - bm e4;id x; bm d4;",
+      "4k3/8/8/8/8/8/4P3/4K3 w - - bm\te4; id a\tb; c0 \xE9 \xC3 \xA9;",
       "4k3/8/8/8/8/8/4P3/4K3 w - - ; bm e4",
-      "4k3/8/8/8/8/8/4P3/4K3 w - - c0 {x}; bm e4;",
-      "4k3/8/8/8/8/8/4P3/4K3 w - - ;",
-      "4k3/8/8/8/8/8/4P3/4K3 w - - bm e4;  ",
-      // Items longer than eight bytes, and ones that share their first
-      // eight bytes or their size with an item.
-      "4k3/8/8/8/8/8/4P3/4K3 w - - Supercalifragilistic a b; supercalifragilistix c; "
-      "superCALI d; bm e4;",
-      "4k3/8/8/8/8/8/4P3/4K3 w - - supercali e; supercalifragilistic f; bmx g; b h; bm;",
+      "4k3/8/8/8/8/8/4P3/4K3 w - - Supercalifragilistic a b; superCALI d; bm " +
+          std::string(300, 'x') + ";",
   };
-  std::string many;  // more items than the masks take
+  std::string many;  // more items than fit in a machine word
   for (int k = 0; k < 70; ++k) {
     many += 'x';
     many += std::to_string(k);
     many += ',';
   }
-  many += "id,bm";
-  for (const char* const ops :
-       {"id,bm", "bm,,id,bm", "", "c0,id", "BM,Id,c0,,x",
-        "supercalifragilistic,bm,SuperCali,supercalifragilistic,b", many.c_str()}) {
+  std::mt19937 rng(3);
+  for (const std::string& ops : {std::string("id,bm"), std::string("bm,,id,bm"), std::string(),
+                                 std::string("c0,id"), std::string("BM,Id,c0,,x"),
+                                 std::string("supercalifragilistic,bm,SuperCali"), many + "id"}) {
     TConvertSettings s;
     s.DiagFont = "F";
     s.Operations = ops;
-    s.TextFontSize = 12;
-    std::string plain, general;
-    for (const char* line : lines) {
-      plain += line;
-      plain += "\n";
-      std::string bent = line;
-      bent.insert(bent.find(' '), 1, ' ');
-      general += bent + "\n";
-    }
-    const TConvertResult a = ConvertEPDText(plain, s, fonts);
-    const TConvertResult b = ConvertEPDText(general, s, fonts);
-    ASSERT_TRUE(a.Ok) << a.Message << a.Reason;
-    EXPECT_EQ(a.Document, b.Document) << ops;
+    s.TextFontSize = static_cast<std::int32_t>(rng() % 30);
+    s.ShowCoords = rng() % 2;
+    std::string text;
+    for (const std::string& line : lines) text += line + "\n";
+    const TConvertResult result = ConvertEPDText(text, s, fonts);
+    ASSERT_TRUE(result.Ok) << result.Message << result.Reason;
+    EXPECT_EQ(result.Document, ReferenceDocument(lines, s, fonts)) << ops;
   }
 }
 
-TEST(ConverterShortWay, LinesWithNulReadAsTheGeneralWayReadsThem) {
-  // ConvertLine may be handed a NUL anywhere: in the fields or the
-  // operations, the plain way must give it up to the general one.
+TEST(ConverterRecords, ALineEndsAtItsFirstNul) {
   const TChessFontInfoMan fonts(BQ_SOURCE_DIR "/data/ChsFonts.ini", nullptr);
   TConvertSettings s;
   s.DiagFont = "Chess Merida";
   using namespace std::string_literals;
-  const std::string lines[] = {
-      "4k3/8/8/8/8/8/4P3/4K3 w - - bm e4; id \"a\0b\";"s,
-      "4k3/8/8/8/8/8/4P3/4K3 w - - bm e4; id x\0;"s,
-      "4k3/8/8/8/8/8/4P3/4K3 w - - bm\0 e4; id x;"s,
-      "4k3/8/8/8/8/8/4P3/4K3 w\0 - - bm e4;"s,
-      "4k3/8/8/8/8/8/4P3/4K3 w - - bm e4; id x;\0"s,
-  };
-  for (const std::string& line : lines) {
-    std::string bent = line;
-    bent.insert(bent.find(' '), 1, ' ');
-    TEPDConverter plain(s, fonts), general(s, fonts);
+  for (const std::string& line :
+       {"4k3/8/8/8/8/8/4P3/4K3 w - - bm e4; id \"a\0b\";"s,
+        "4k3/8/8/8/8/8/4P3/4K3 w - - bm\0 e4; id x;"s, "4k3/8/8/8/8/8/4P3/4K3 w\0 - - bm e4;"s,
+        "4k3/8/8/8/8/8/4P3/4K3 w - - bm e4; id x;\0"s}) {
+    TEPDConverter whole(s, fonts), cut(s, fonts);
     std::string a, b;
-    const bool okA = plain.ConvertLine(line, a);
-    const bool okB = general.ConvertLine(bent, b);
-    EXPECT_EQ(okA, okB);
+    EXPECT_EQ(whole.ConvertLine(line, a), cut.ConvertLine(line.substr(0, line.find('\0')), b));
     EXPECT_EQ(a, b);
-    EXPECT_EQ(plain.Reason().empty(), general.Reason().empty());
+    EXPECT_EQ(whole.Reason(), cut.Reason());
   }
 }
 

@@ -87,7 +87,7 @@ TEST(PgnReader, ErrorsSayWhatAndWhere) {
       {"[Event \"x\" 1. e4 *", "tag Event: no \"]\" after the value (line 1, column 1)"},
       {"[Event x]", "tag Event: the value must stand in double quotes (line 1, column 1)"},
       {"[FEN \"8/8/8/8/8/8/8/8 w - -\"]\n*",
-       "FEN tag: the position cannot occur in a game (line 1, column 1)"},
+       "FEN tag: the position cannot occur in a game (White has no king) (line 1, column 1)"},
       {"[FEN \"4k3/8/8/8/8/8/8/4K2P w - -\"]\n*",
        "FEN tag: a pawn stands on the first or last rank (line 1, column 1)"},
       {"[FEN \"4k3/8/8/3pP3/8/8/8/4K3 w - d3\"]\n*",

@@ -36,7 +36,7 @@ std::vector<std::string> ReadBack(const std::string& line) {
   EXPECT_TRUE(ReadEPDLine(rec, line, &reason)) << line << ": " << reason;
   std::vector<std::string> ops;
   for (int n = 1; n <= OperationCount(rec); ++n)
-    ops.push_back(rec.Opcodes[static_cast<std::size_t>(n - 1)] + "=" + OperandText(rec, n));
+    ops.push_back(std::string(Opcode(rec, n)) + "=" + OperandText(rec, n));
   return ops;
 }
 

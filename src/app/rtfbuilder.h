@@ -1,0 +1,22 @@
+#pragma once
+// Builds the preview's text document from a read RTF document: paragraphs
+// as blocks, tables as borderless QTextTables, diagram rows flush.
+#include <QString>
+#include <string_view>
+
+#include "app/rtfreader.h"
+
+class QTextDocument;
+
+namespace bq {
+
+QString ToQString(std::u16string_view s);
+
+// Replaces the content of `doc` by the read RTF document. Fonts are sized in
+// pixels for `dpi`; every paragraph without its own line spacing gets an
+// exact line height equal to its largest font size, so diagram rows (1 em
+// glyph cells) join without gaps. Exact line spacing (\sl-N) is a line pitch
+// of N twips, rounded to whole pixels as the fonts are.
+void FillTextDocument(QTextDocument& doc, const TRTFDocument& rtf, double dpi);
+
+}  // namespace bq

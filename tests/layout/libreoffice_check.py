@@ -1,0 +1,103 @@
+#!/usr/bin/env python3
+"""Opens our documents in LibreOffice Writer, exports PDF and checks where
+the text lands: no diagram split across pages, two columns side by side,
+each caption under its own diagram, the answer key last.
+
+Usage: libreoffice_check.py BOARDQUILL SOURCE_DIR
+"""
+import html
+import os
+import re
+import subprocess
+import sys
+import tempfile
+
+WORD = re.compile(r'<word xMin="([\d.]+)" yMin="([\d.]+)" xMax="([\d.]+)" yMax="([\d.]+)">(.*?)</word>')
+
+
+def words_by_page(pdf):
+    text = subprocess.run(["pdftotext", "-bbox", pdf, "-"], check=True,
+                          capture_output=True, text=True).stdout
+    pages = []
+    for page in text.split("<page ")[1:]:
+        pages.append([(float(a), float(b), float(c), float(d), html.unescape(w))
+                      for a, b, c, d, w in WORD.findall(page)])
+    return pages
+
+
+def convert(binary, src, work, name, options):
+    rtf = os.path.join(work, name + ".rtf")
+    subprocess.run([binary, "convert", "--settings", os.path.join(work, "empty.ini"),
+                    "--fonts-file", os.path.join(src, "data/ChsFonts.ini"), "--all-fonts",
+                    "--font", "Chess Merida", "--coords", "-o", rtf] + options +
+                   [os.path.join(src, "examples/bk.epd")], check=True)
+    profile = tempfile.mkdtemp(prefix="bq-lo-")
+    subprocess.run(["soffice", "-env:UserInstallation=file://" + profile, "--headless",
+                    "--convert-to", "pdf", "--outdir", work, rtf], check=True,
+                   capture_output=True)
+    return words_by_page(os.path.join(work, name + ".pdf"))
+
+
+def diagram_lines(page):
+    """Lines in the diagram font (taller than text), by column and top edge."""
+    lines = {}
+    for x0, y0, x1, y1, w in page:
+        if y1 - y0 > 20:
+            key = (0 if x0 < 290 else 1, round(y0))
+            lines.setdefault(key, []).append(w)
+    return lines
+
+
+def check_whole_diagrams(pages, expected):
+    """Every page holds whole diagrams of ten lines (frame and coordinates)."""
+    total = 0
+    for number, page in enumerate(pages, 1):
+        by_column = {}
+        for column, top in diagram_lines(page):
+            by_column.setdefault(column, []).append(top)
+        for column, tops in by_column.items():
+            tops.sort()
+            starts = [t for t in tops if "".join(diagram_lines(page)[(column, t)]).startswith("!")]
+            ends = [t for t in tops if "".join(diagram_lines(page)[(column, t)]).startswith("/")]
+            assert len(tops) % 10 == 0 and len(starts) == len(ends) == len(tops) // 10, \
+                f"page {number}: a diagram is split ({len(tops)} lines, {len(starts)} tops)"
+            assert all(s < e for s, e in zip(starts, ends)), f"page {number}: lines out of order"
+            total += len(starts)
+    assert total == expected, f"{total} diagrams, expected {expected}"
+
+
+def find(pages, text):
+    for number, page in enumerate(pages):
+        for x0, y0, x1, y1, w in page:
+            if w == text:
+                return number, x0, y0
+    raise AssertionError(f"{text!r} not found")
+
+
+def main():
+    binary, src = sys.argv[1], sys.argv[2]
+    with tempfile.TemporaryDirectory() as work:
+        open(os.path.join(work, "empty.ini"), "w").close()
+        # The mend: a document with default settings keeps each diagram whole.
+        check_whole_diagrams(convert(binary, src, work, "plain", []), 24)
+
+        pages = convert(binary, src, work, "sheet",
+                        ["--columns", "2", "--caption", "Puzzle-{n}", "--solutions", "bm"])
+        check_whole_diagrams(pages, 24)
+        one, two = find(pages, '"BK.01"'), find(pages, '"BK.02"')
+        assert one[0] == two[0] and abs(one[2] - two[2]) < 1 and two[1] - one[1] > 100, \
+            f"BK.01 and BK.02 are not side by side: {one} {two}"
+        for n in range(1, 25):
+            page, x, y = find(pages, f"Puzzle-{n}")
+            ident = find(pages, f'"BK.{n:02d}"')
+            assert page == ident[0] and abs(x - ident[1]) < 1 and 200 < y - ident[2] < 260, \
+                f"caption {n} is not under its diagram: {(page, x, y)} {ident}"
+        last = [w for _, _, _, _, w in pages[-1]]
+        key = last[last.index("Solutions"):]
+        assert key[:3] == ["Solutions", "1.", "bm:"] and key[-2:] == ["24.", "bm:"] or \
+            key[-3:-1] == ["24.", "bm:"], f"the answer key is not last: {key[-6:]}"
+    print("LibreOffice: diagrams whole, columns side by side, captions under, key last")
+
+
+if __name__ == "__main__":
+    main()
