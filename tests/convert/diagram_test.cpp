@@ -121,38 +121,142 @@ TEST(DiagramWriter, SpecialAndHighCodesAreEscaped) {
   EXPECT_NE(text.find("\\par \\'FF\x7f\\'5C\\'7B\\'5C\\'7B\\'5C\\'7B\r\n"), std::string::npos);
 }
 
-// The diagram glyph by glyph, as the layout reads: no tables.
-std::string ReferenceDiagram(const TPositionCore& core, bool showCoords,
-                             const ChessFontInfoRec& g) {
-  const bool coords = showCoords && g.CoordinatesPossible, border = g.FullBorder;
-  std::string out = "H ", line;
-  const auto push = [&](std::int32_t glyph) {
-    if ((glyph & 0xFF) != 0) line += static_cast<char>(glyph & 0xFF);
+TEST(DiagramWriter, FromBlackRankOneOnTopFilesHToA) {
+  ChessFontInfoRec g = ExampleMap();
+  g.CoordBorderNW = 'N';
+  g.CoordBorderSW = 'S';
+  for (int i = 0; i < 8; ++i) {
+    g.WestCoords[i] = '1' + i;
+    g.SouthCoords[i] = 'a' + i;
+  }
+  g.CoordinatesPossible = true;
+  TPosition rec = KingsOnly();
+  SetSquare(rec.Core, 1, 2, cWhite, pKing);  // a2 is light: no glyph in this map
+  const std::string expected =
+      "H N222222223\r\n"
+      "\\par 1.+.\\'A1.+.+5\r\n"
+      "\\par 2+.+.+.+5\r\n"
+      "\\par 3.+.+.+.+5\r\n"
+      "\\par 4+.+.+.+.5\r\n"
+      "\\par 5.+.+.+.+5\r\n"
+      "\\par 6+.+.+.+.5\r\n"
+      "\\par 7.+.+.+.+5\r\n"
+      "\\par 8+.+l+.+.5\r\n"
+      "\\par Shgfedcba9\\parT\r\n";
+  for (const std::uint8_t side : {cWhite, cBlack}) {
+    SetSideToMove(rec.Core, side);
+    std::string out;
+    TDiagramWriter(g, true).Append(out, rec.Core, "H", "T", true);
+    EXPECT_EQ(out, expected);
+  }
+  const std::vector<std::string> rows = TDiagramWriter(g, true).BoardRows(rec.Core, true);
+  ASSERT_EQ(rows.size(), 10u);
+  EXPECT_EQ(rows[1], "1.+.\xA1.+.+5");
+  EXPECT_EQ(rows[2], "2+.+.+.+5");
+  EXPECT_EQ(rows[9], "Shgfedcba9");
+  // Without coordinates the west side is the plain border.
+  EXPECT_EQ(TDiagramWriter(g, false).BoardRows(rec.Core, true)[8], "4+.+l+.+.5");
+}
+
+TEST(DiagramWriter, KeepWholeAndMoverMark) {
+  TPosition rec = KingsOnly();
+  const auto draw = [&](ChessFontInfoRec g, TDiagramLayout layout, bool fromBlack,
+                        std::uint8_t side) {
+    SetSideToMove(rec.Core, side);
+    std::string out;
+    TDiagramWriter(g, layout).Append(out, rec.Core, "H", "T", fromBlack);
+    return out;
   };
-  const auto flush = [&](const char* before, const char* after) {
-    out.append(before).append(EscapeRTFGlyphs(line)).append(after);
-    line.clear();
+  const ChessFontInfoRec framed = ExampleMap();
+  ChessFontInfoRec bare = framed;
+  bare.FullBorder = false;
+  // The last line opens with \pard: the frame's, else the last rank's.
+  const TDiagramLayout keep{.Flow = TDiagramFlow::KeepWhole};
+  EXPECT_TRUE(
+      draw(framed, keep, false, cWhite).ends_with("5\r\n\\par \\pard 7888888889\\parT\r\n"));
+  EXPECT_TRUE(draw(bare, keep, true, cBlack).ends_with("\r\n\\par \\pard +.+l+.+.\r\n\\parT\r\n"));
+  EXPECT_EQ(draw(framed, {.Flow = TDiagramFlow::InCell}, false, cWhite),
+            WriteDiagram(rec, "H", "T", false, framed));
+
+  // The mark after the mover's first rank line as drawn, the exact pitch on
+  // every line, and the reset after the diagram.
+  EXPECT_EQ(draw(framed, {.Flow = TDiagramFlow::KeepWhole, .MoverMark = true, .DiagFontSize = 21},
+                 false, cWhite),
+            "H \\sl-420\\slmult0 1222222223\r\n"
+            "\\par 4.+.+l+.+5\r\n"
+            "\\par 4+.+.+.+.5\r\n"
+            "\\par 4.+.+.+.+5\r\n"
+            "\\par 4+.+.+.+.5\r\n"
+            "\\par 4.+.+.+.+5\r\n"
+            "\\par 4+.+.+.+.5\r\n"
+            "\\par 4.+.+.+.+5\r\n"
+            "\\par 4+.+.\\'A1.+.5{\\f0  \\u9633?}\r\n"
+            "\\par \\pard \\sl-420\\slmult0 7888888889\\par\\pardT\r\n");
+  const TDiagramLayout mark{.MoverMark = true};
+  EXPECT_NE(draw(framed, mark, false, cBlack).find("\\par 4.+.+l+.+5{\\f0  \\u9632?}\r\n"),
+            std::string::npos);
+  EXPECT_NE(draw(framed, mark, true, cWhite).find("\\par 4.+.\\'A1.+.+5{\\f0  \\u9633?}\r\n"),
+            std::string::npos);
+  EXPECT_NE(draw(bare, mark, true, cBlack).find("\\par +.+l+.+.{\\f0  \\u9632?}\r\n\\par"),
+            std::string::npos);
+  // In a table cell no \pard before the last line, and the reset keeps \intbl.
+  EXPECT_TRUE(draw(framed, {.Flow = TDiagramFlow::InCell, .MoverMark = true}, false, cWhite)
+                  .ends_with("\\par 7888888889\\par\\pard\\intblT\r\n"));
+
+  // Pictures: the rows carry no RTF; MarkRow names the mover's rank line.
+  const TDiagramWriter writer(framed, mark);
+  SetSideToMove(rec.Core, cWhite);
+  EXPECT_EQ(writer.BoardRows(rec.Core)[8], "4+.+.\xA1.+.5");
+  EXPECT_EQ(writer.MarkRow(rec.Core), 8);
+  EXPECT_EQ(writer.MarkRow(rec.Core, true), 1);
+  SetSideToMove(rec.Core, cBlack);
+  EXPECT_EQ(writer.MarkRow(rec.Core), 1);
+  EXPECT_EQ(TDiagramWriter(bare, mark).MarkRow(rec.Core, true), 7);
+  EXPECT_EQ(TDiagramWriter(bare, false).MarkRow(rec.Core), -1);
+}
+
+// The board's lines glyph by glyph, as the layout reads: no tables.
+std::vector<std::string> ReferenceRows(const TPositionCore& core, bool showCoords, bool fromBlack,
+                                       const ChessFontInfoRec& g) {
+  const bool coords = showCoords && g.CoordinatesPossible, border = g.FullBorder;
+  std::vector<std::string> rows(1);
+  const auto push = [&](std::int32_t glyph) {
+    if ((glyph & 0xFF) != 0) rows.back() += static_cast<char>(glyph & 0xFF);
   };
   if (border) {
     push(coords ? g.CoordBorderNW : g.BorderNW);
     for (int f = 0; f < 8; ++f) push(g.BorderN);
     push(g.BorderNE);
-    flush("", "\r\n");
+    rows.emplace_back();
   }
-  for (int rank = 8; rank >= 1; --rank) {
+  for (int row = 0; row < 8; ++row) {
+    const int rank = fromBlack ? row + 1 : 8 - row;
     push(coords ? g.WestCoords[rank - 1] : border ? g.BorderW : 0);
-    for (int file = 1; file <= 8; ++file) {
+    for (int i = 0; i < 8; ++i) {
+      const int file = fromBlack ? 8 - i : i + 1;
       const TCell c = core.Board[static_cast<std::size_t>(CellOf(file, rank))];
       push(GetSquareGlyph(c.Piece, c.Colour, file, rank, g));
     }
     push(border ? g.BorderE : 0);
-    flush("\\par ", "\r\n");
+    rows.emplace_back();
   }
   if (border) {
     push(coords ? g.CoordBorderSW : g.BorderSW);
-    for (int f = 0; f < 8; ++f) push(coords ? g.SouthCoords[f] : g.BorderS);
+    for (int i = 0; i < 8; ++i) push(coords ? g.SouthCoords[fromBlack ? 7 - i : i] : g.BorderS);
     push(g.BorderSE);
-    flush("\\par ", "");
+  } else {
+    rows.pop_back();
+  }
+  return rows;
+}
+
+// Those lines as the document holds them.
+std::string ReferenceDiagram(const std::vector<std::string>& rows, bool border) {
+  std::string out = "H ";
+  for (std::size_t i = 0; i < rows.size(); ++i) {
+    if (i > 0 || !border) out += "\\par ";
+    out += EscapeRTFGlyphs(rows[i]);
+    if (!border || i + 1 < rows.size()) out += "\r\n";
   }
   return out + "\\parT\r\n";
 }
@@ -216,9 +320,13 @@ TEST(DiagramWriter, DrawsAnyBoardWithAnyMapLikeTheLayout) {
             c = TCell{static_cast<std::uint8_t>(rng() % 5 ? rng() % 4 : rng()),
                       static_cast<std::uint8_t>(rng() % 5 ? rng() % 9 : rng())};
         }
-        std::string out = "x";
-        writer.Append(out, rec.Core, "H", "T");
-        ASSERT_EQ(out.substr(1), ReferenceDiagram(rec.Core, coords, g)) << g.Name << " " << i;
+        for (const bool fromBlack : {false, true}) {
+          std::string out = "x";
+          writer.Append(out, rec.Core, "H", "T", fromBlack);
+          const std::vector<std::string> rows = ReferenceRows(rec.Core, coords, fromBlack, g);
+          ASSERT_EQ(out.substr(1), ReferenceDiagram(rows, g.FullBorder)) << g.Name << " " << i;
+          ASSERT_EQ(writer.BoardRows(rec.Core, fromBlack), rows) << g.Name << " " << i;
+        }
       }
     }
   }
