@@ -45,8 +45,11 @@ TEST_F(DriverTest, WorkedExample) {
   ASSERT_EQ(d.rfind(kHeader, 0), 0u) << d;
   const std::string body = d.substr(sizeof kHeader - 1);
   // The operations stand in the order of the setting, not of the line.
-  EXPECT_EQ(body.rfind("\\f0\\fs20 id: A\\par bm: Kd2\\par \\f2\\fs40 \\par ", 0), 0u) << body;
-  const std::size_t second = body.find("\\par\\f0\\fs20\r\n\r\n\\f2\\fs40 \\par ");
+  // Each record keeps with its next lines up to the last, so that no page
+  // break splits a diagram.
+  EXPECT_EQ(body.rfind("\\keepn\\f0\\fs20 id: A\\par bm: Kd2\\par \\f2\\fs40 \\par ", 0), 0u) << body;
+  EXPECT_NE(body.find("\\par \\pard +.+.K.+.\r\n\\par\\f0\\fs20\r\n"), std::string::npos);
+  const std::size_t second = body.find("\\par\\f0\\fs20\r\n\r\n\\keepn\\f2\\fs40 \\par ");
   ASSERT_NE(second, std::string::npos);
   EXPECT_EQ(body.substr(body.size() - 15), "\\par\\f0\\fs20\r\n}");
   // Eight rows per diagram.
@@ -69,7 +72,7 @@ TEST_F(DriverTest, OperationsSettingRules) {
 
   settings_.Operations = "";
   const TConvertResult bare = Convert("4k3/8/8/8/8/8/8/4K3 w - - id x;");
-  EXPECT_EQ(bare.Document.substr(sizeof kHeader - 1, 9), "\\f2\\fs40 ");
+  EXPECT_EQ(bare.Document.substr(sizeof kHeader - 1, 15), "\\keepn\\f2\\fs40 ");
   settings_.Operations = "am";
   EXPECT_EQ(Convert("4k3/8/8/8/8/8/8/4K3 w - - id x;").Document, bare.Document);
 }
@@ -164,7 +167,7 @@ TEST_F(DriverTest, CaptionsColumnsAndAnswerKey) {
   settings_.Layout.Caption = "{n}: {id} {{{tomove}}}";
   std::string d = Convert(kLines).Document;
   // The caption's line ends the chain of lines kept together.
-  EXPECT_NE(d.find("\\par \\pard\\f0\\fs20 2: B {Black to move}\\par\\f0\\fs20\r\n\r\n\\keepn"),
+  EXPECT_NE(d.find("\\par \\pard\\f0\\fs20 2: B \\{Black to move\\}\\par\\f0\\fs20\r\n\r\n\\keepn"),
             std::string::npos)
       << d;
   EXPECT_EQ(d.find("\\par \\pard \\par"), std::string::npos);
