@@ -269,10 +269,10 @@ void TMainForm::FormCreate() {
   fontInfoMan_ = std::make_unique<TChessFontInfoMan>(fontsFile);
   describedFonts_ = DescribedFontNames(fontsFile);
   const TProfileFile ini = TProfileFile::Load(SettingsFileName());
+  // A layout value that does not fit reads as the default, as for the
+  // command line.
   settings_ = ReadConvertSettings(ini);
-  // A value that does not fit reads as the default, as for the command line.
-  std::vector<std::string> warnings;
-  layout_ = storedLayout_ = ReadLayoutSettings(ini, warnings);
+  storedLayout_ = settings_.Layout;
   OpenDir = ReadStrSetting(kGeneral, "OpenDir", "");
   SaveDir = ReadStrSetting(kGeneral, "SaveDir", "");
   // Which positions of a game are drawn; a value that does not fit reads as
@@ -314,9 +314,9 @@ void TMainForm::FormDestroy() {
   // The later settings are written only when used: a settings file of a
   // run that never touched them stays as it was.
   if (!SaveDir.empty()) WriteStrSetting(kGeneral, "SaveDir", SaveDir);
-  if (layout_ != storedLayout_) {
+  if (s.Layout != storedLayout_) {
     TProfileFile ini = TProfileFile::LoadForUpdate(SettingsFileName());
-    WriteLayoutSettings(ini, layout_);
+    WriteLayoutSettings(ini, s.Layout);
     ini.Save(SettingsFileName());
   }
 }

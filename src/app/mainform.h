@@ -69,8 +69,8 @@ class TMainForm : public QMainWindow {
 
   // How the diagrams are laid out (orientation, mark, caption, columns,
   // answer key); written at the end only when changed.
-  const TLayoutSettings& LayoutSettings() const { return layout_; }
-  void SetLayoutSettings(const TLayoutSettings& layout) { layout_ = layout; }
+  const TLayoutSettings& LayoutSettings() const { return settings_.Layout; }
+  void SetLayoutSettings(const TLayoutSettings& layout) { settings_.Layout = layout; }
   // The folder of Save RTF As..., kept once used.
   std::string SaveDir;
 
@@ -195,7 +195,6 @@ class TMainForm : public QMainWindow {
   std::unique_ptr<TChessFontInfoMan> fontInfoMan_;
   std::vector<std::string> describedFonts_;  // every font ChsFonts.ini lists
   TConvertSettings settings_;
-  TLayoutSettings layout_;
   TLayoutSettings storedLayout_;  // as read at the start
   TDiagramPolicy gameDiagrams_;   // setting GameDiagrams
   TRecentFiles recent_;

@@ -348,8 +348,11 @@ bool TSettingsDlg::OKBtnClick() {
                    : RTFGameTextFontNameCmb->currentText().toStdString();
   if (ParseProfileInt(RTFGameFontSizeEd->text().toStdString(), size)) s.TextFontSize = size;
   s.Operations = JoinOperationLines(OperationLines());
+  s.Layout = layout;
   form.SetConvertSettings(s);
-  form.SetLayoutSettings(layout);
+  // Columns wider than the page are written as asked, with a word of warning.
+  const std::string wide = ColumnsWidthWarning(s, form.FontInfoMan().FontInfoRef(s.DiagFont));
+  if (!wide.empty() && form.Presenter.ShowMessage) form.Presenter.ShowMessage(this, Q(wide));
   return true;
 }
 

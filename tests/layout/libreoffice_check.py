@@ -39,12 +39,14 @@ def convert(binary, src, work, name, options):
 
 
 def diagram_lines(page):
-    """Lines in the diagram font (taller than text), by column and top edge."""
+    """Lines in the diagram font (taller than text), by column and top edge;
+    a column begins where a record's "id:" stands."""
+    starts = sorted({round(x0) for x0, _, _, _, w in page if w == "id:"}) or [0]
     lines = {}
     for x0, y0, x1, y1, w in page:
         if y1 - y0 > 20:
-            key = (0 if x0 < 290 else 1, round(y0))
-            lines.setdefault(key, []).append(w)
+            column = max(0, sum(1 for s in starts if s <= x0 + 1) - 1)
+            lines.setdefault((column, round(y0)), []).append(w)
     return lines
 
 
@@ -90,12 +92,12 @@ def main():
         for n in range(1, 25):
             page, x, y = find(pages, f"Puzzle-{n}")
             ident = find(pages, f'"BK.{n:02d}"')
-            assert page == ident[0] and abs(x - ident[1]) < 1 and 200 < y - ident[2] < 260, \
+            assert page == ident[0] and abs(x - ident[1]) < 20 and 200 < y - ident[2] < 260, \
                 f"caption {n} is not under its diagram: {(page, x, y)} {ident}"
-        last = [w for _, _, _, _, w in pages[-1]]
-        key = last[last.index("Solutions"):]
-        assert key[:3] == ["Solutions", "1.", "bm:"] and key[-2:] == ["24.", "bm:"] or \
-            key[-3:-1] == ["24.", "bm:"], f"the answer key is not last: {key[-6:]}"
+        words = [w for page in pages for _, _, _, _, w in page]
+        key = words.index("Solutions")
+        assert key > words.index("Puzzle-24") and words[key + 1:key + 4] == ["1.", "bm:", "Qd1+"] \
+            and words[-3:] == ["24.", "bm:", "f4"], f"the answer key is not last: {words[key:][:6]}"
     print("LibreOffice: diagrams whole, columns side by side, captions under, key last")
 
 
