@@ -49,16 +49,25 @@ TPieceCounts CountPieces(const TPositionCore& core) {
   return counts;
 }
 
-bool AtMost(TBitboard bits, int n) {
-  for (int i = 0; i < n && bits != 0; ++i) bits &= bits - 1;
-  return bits == 0;
+constexpr bool AtMostOne(TBitboard bits) {
+  return (bits & (bits - 1)) == 0;
+}
+
+// Bits set, by adding neighbouring fields: the machine may lack a
+// population-count instruction.
+constexpr int CountBits(TBitboard x) {
+  x -= (x >> 1) & 0x5555555555555555ull;
+  x = (x & 0x3333333333333333ull) + ((x >> 2) & 0x3333333333333333ull);
+  x = (x + (x >> 4)) & 0x0F0F0F0F0F0F0F0Full;
+  return static_cast<int>((x * 0x0101010101010101ull) >> 56);
 }
 
 // One king, at most one queen, two of each minor piece and rook, and eight
 // pawns: such a side passes the material rules without counting.
 bool UsualArmy(const std::array<TBitboard, 7>& a) {
-  return a[pKing] != 0 && AtMost(a[pKing], 1) && AtMost(a[pQueen], 1) && AtMost(a[pRook], 2) &&
-         AtMost(a[pBishop], 2) && AtMost(a[pKnight], 2) && AtMost(a[pPawn], 8);
+  return a[pKing] != 0 && AtMostOne(a[pKing]) && AtMostOne(a[pQueen]) &&
+         AtMostOne(a[pRook] & (a[pRook] - 1)) && AtMostOne(a[pBishop] & (a[pBishop] - 1)) &&
+         AtMostOne(a[pKnight] & (a[pKnight] - 1)) && CountBits(a[pPawn]) <= 8;
 }
 
 bool MaterialStands(std::uint8_t colour, const TPieceCounts& n, std::string* why) {
@@ -83,12 +92,13 @@ bool CastlingStands(std::uint8_t colour, const TPositionCore& core, std::string*
   for (int wing = 0; wing <= 1; ++wing) {  // queen side first
     if (!core.CastlingRights[static_cast<std::size_t>(colour * 2 + wing)]) continue;
     const int rookFile = wing == 0 ? 1 : 8;
+    const bool king = CellAt(core, 5, home) == TCell{colour, pKing};
+    if (king && CellAt(core, rookFile, home) == TCell{colour, pRook}) continue;
+    if (why == nullptr) return false;  // the words only when asked for
     const std::string may = std::string(ColourName(colour)) + " may castle" +
                             (wing == 0 ? " queen side" : " king side");
-    if (CellAt(core, 5, home) != TCell{colour, pKing})
-      return Fails(why, may + " but its king is not on " + CellName(CellOf(5, home)));
-    if (CellAt(core, rookFile, home) != TCell{colour, pRook})
-      return Fails(why, may + " but has no rook on " + CellName(CellOf(rookFile, home)));
+    return Fails(why, may + (king ? " but has no rook on " + CellName(CellOf(rookFile, home))
+                                  : " but its king is not on " + CellName(CellOf(5, home))));
   }
   return true;
 }

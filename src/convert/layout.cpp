@@ -112,9 +112,12 @@ std::string ExpandTemplate(std::string_view tmpl, const TPosition& rec, TRecordN
 }
 
 bool DrawnFromBlack(const TPosition& rec, TOrientation orientation) {
-  const std::string view = Unquoted(OperationText(rec, "view"));
-  if (SameAsciiText(view, "black")) return true;
-  if (SameAsciiText(view, "white")) return false;
+  // Asked for every record: no text is made unless it has a view.
+  if (FindOperation(rec, "view") != 0) {
+    const std::string view = Unquoted(OperationText(rec, "view"));
+    if (SameAsciiText(view, "black")) return true;
+    if (SameAsciiText(view, "white")) return false;
+  }
   return orientation == TOrientation::Black ||
          (orientation == TOrientation::ToMove && rec.Core.SideToMove == cBlack);
 }
