@@ -158,7 +158,16 @@ void TMainForm::CreateControls() {
   SaveDialog1->setObjectName("SaveDialog1");
   SaveDialog1->setOption(QFileDialog::DontUseNativeDialog);
   SaveDialog1->setAcceptMode(QFileDialog::AcceptSave);
+#ifdef BOARDQUILL_PICTURES
+  SaveDialog1->setNameFilters({kRTFFilter, kPDFFilter});
+  // A name typed without an extension takes the chosen format's.
+  connect(SaveDialog1, &QFileDialog::filterSelected, this, [this](const QString& filter) {
+    SaveDialog1->setDefaultSuffix(filter == QLatin1String(kPDFFilter) ? QStringLiteral("pdf")
+                                                                      : QStringLiteral("rtf"));
+  });
+#else
   SaveDialog1->setNameFilter(kRTFFilter);
+#endif
   SaveDialog1->setDefaultSuffix(QStringLiteral("rtf"));
 }
 
@@ -225,9 +234,15 @@ void TMainForm::CreateMenus() {
               &TMainForm::Open1Click);
   OpenRecent1 = File1->addMenu(tr("Open &Recent"));
   OpenRecent1->setObjectName("OpenRecent1");
-  SaveRTFAs1 = add(File1, tr("Save RTF &As..."), "SaveRTFAs1", QKeySequence(Qt::CTRL | Qt::Key_S),
-                   &TMainForm::SaveRTFAs1Click);
-  SaveRTFAs1->setEnabled(false);  // until there is a document
+  SaveAs1 = add(File1, tr("Save &As..."), "SaveAs1", QKeySequence(Qt::CTRL | Qt::Key_S),
+                &TMainForm::SaveAs1Click);
+  SaveAs1->setEnabled(false);  // until there is a document
+  ExportPictures1 = nullptr;
+#ifdef BOARDQUILL_PICTURES
+  ExportPictures1 = add(File1, tr("&Export Pictures..."), "ExportPictures1", QKeySequence(),
+                        &TMainForm::ExportPictures1Click);
+  ExportPictures1->setEnabled(false);
+#endif
   File1->addSeparator();
   Settings1 = add(File1, tr("&Settings..."), "Settings1", QKeySequence(Qt::Key_F2),
                   &TMainForm::Settings1Click);
@@ -239,6 +254,11 @@ void TMainForm::CreateMenus() {
                  &TMainForm::CopyFEN1Click);
   Pa1 =
       add(Edit1, tr("&Copy RTF"), "Pa1", QKeySequence(Qt::CTRL | Qt::Key_C), &TMainForm::Pa1Click);
+  CopyPicture1 = nullptr;
+#ifdef BOARDQUILL_PICTURES
+  CopyPicture1 = add(Edit1, tr("Copy &Diagram as Picture"), "CopyPicture1",
+                     QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_C), &TMainForm::CopyPicture1Click);
+#endif
   ConvertEPDtoRTF1 = add(Edit1, tr("Convert EPD to RTF"), "ConvertEPDtoRTF1",
                          QKeySequence(Qt::Key_F9), &TMainForm::ConvertEPDtoRTF1Click);
   Edit1->addSeparator();
@@ -384,8 +404,8 @@ bool TMainForm::eventFilter(QObject* watched, QEvent* event) {
     case QEvent::ShortcutOverride: {
       auto* key = static_cast<QKeyEvent*>(event);
       const QKeySequence pressed(key->keyCombination());
-      for (const QAction* a : {Open1, Settings1, CopyFEN1, Pa1, ConvertEPDtoRTF1}) {
-        if (a->isEnabled() && a->shortcut().matches(pressed) == QKeySequence::ExactMatch) {
+      for (const QAction* a : {Open1, Settings1, CopyFEN1, Pa1, CopyPicture1, ConvertEPDtoRTF1}) {
+        if (a && a->isEnabled() && a->shortcut().matches(pressed) == QKeySequence::ExactMatch) {
           // Not accepting the override lets the shortcut map run the menu's action.
           event->ignore();
           return true;
@@ -502,7 +522,9 @@ std::optional<TTextSpot> TMainForm::Convert() {
   std::string text = pane.toStdString();
   Memo1->clear();
   previewDocument_.clear();
-  SaveRTFAs1->setEnabled(false);
+  previewEPD_.clear();
+  SaveAs1->setEnabled(false);
+  if (ExportPictures1) ExportPictures1->setEnabled(false);
   UpdateFontStatus();
   // Games become the EPD records of the positions chosen from them.
   const bool games =
@@ -524,7 +546,9 @@ std::optional<TTextSpot> TMainForm::Convert() {
   if (result.Document.empty()) return std::nullopt;
   LoadRTF(Memo1, result.Document);
   previewDocument_ = std::move(result.Document);
-  SaveRTFAs1->setEnabled(true);
+  previewEPD_ = std::move(text);
+  SaveAs1->setEnabled(true);
+  if (ExportPictures1) ExportPictures1->setEnabled(true);
   previewLayout_.Start(*Memo1, PreviewPacing);
   return std::nullopt;
 }
@@ -624,12 +648,23 @@ void TMainForm::Open1Click() {
   OpenFile(files.front());
 }
 
-void TMainForm::SaveRTFAs1Click() {
+void TMainForm::SaveAs1Click() {
   if (previewDocument_.empty()) return;
   SaveDialog1->setDirectory(Q(SaveDir.empty() ? OpenDir : SaveDir));
   if (SaveDialog1->exec() != QDialog::Accepted) return;
   const QStringList files = SaveDialog1->selectedFiles();
-  if (!files.isEmpty()) SaveRTF(files.front());
+  if (files.isEmpty()) return;
+  SaveDocument(files.front());
+}
+
+void TMainForm::SaveDocument(const QString& path) {
+#ifdef BOARDQUILL_PICTURES
+  if (path.endsWith(QStringLiteral(".pdf"), Qt::CaseInsensitive)) {
+    SavePDF(path);
+    return;
+  }
+#endif
+  SaveRTF(path);
 }
 
 void TMainForm::SaveRTF(const QString& path) {

@@ -39,6 +39,7 @@ inline constexpr const char kAppTitle[] = "Boardquill";
 inline constexpr const char kEPDFilter[] = "EPD files (*.epd)";
 inline constexpr const char kPGNFilter[] = "PGN files (*.pgn)";
 inline constexpr const char kRTFFilter[] = "RTF documents (*.rtf)";
+inline constexpr const char kPDFFilter[] = "PDF documents (*.pdf)";
 
 // How the main window shows messages. Tests replace the functions so that
 // no modal dialog waits for a user.
@@ -71,7 +72,7 @@ class TMainForm : public QMainWindow {
   // answer key); written at the end only when changed.
   const TLayoutSettings& LayoutSettings() const { return settings_.Layout; }
   void SetLayoutSettings(const TLayoutSettings& layout) { settings_.Layout = layout; }
-  // The folder of Save RTF As..., kept once used.
+  // The folder of Save As... and Export Pictures..., kept once used.
   std::string SaveDir;
 
   const TChessFontInfoMan& FontInfoMan() const { return *fontInfoMan_; }
@@ -88,13 +89,26 @@ class TMainForm : public QMainWindow {
   // goes to the top of the recent files.
   void OpenFile(const QString& path);
   void OpenFiles(const QStringList& paths);
-  // Save RTF As... after the dialog: the preview's document as a file that
-  // appears whole or not at all; sets SaveDir. Throws TRunError("Unable to
-  // write to <path>").
+  // Save As... after the dialog: the preview's document as a file that
+  // appears whole or not at all, as PDF when the name ends in ".pdf", else
+  // as RTF; sets SaveDir. Throws TRunError("Unable to write to <path>").
+  void SaveDocument(const QString& path);
   void SaveRTF(const QString& path);
+#ifdef BOARDQUILL_PICTURES
+  // Export Pictures... after the dialog: one picture per record of the
+  // preview in `folder`, which must be new or empty; sets SaveDir. False
+  // when the user cancelled: then the folder is as it was.
+  bool ExportPictures(const QString& folder, bool svg, int squarePx);
+  // The square size of the last export, also that of copied pictures.
+  int PictureSquare = 40;
+  // How long the export works before it shows its progress; tests make it 0.
+  int ExportProgressDelayMs = 1000;
+#endif
   // File > Open Recent: a file that is gone leaves the list with a message.
   void OpenRecent(const QString& path);
-  const TRecentFiles& RecentFiles() const { return recent_; }
+  const TRecentFiles& RecentFiles() const {
+    return recent_;
+  }
   // Files and text dropped on the window: files as Open... loads them, text
   // as Paste EPD puts it in; then, with Auto Convert and Copy checked,
   // converted and copied as after a paste. False when the data holds
@@ -103,7 +117,9 @@ class TMainForm : public QMainWindow {
   static bool CanDrop(const QMimeData& data);
   // The document shown in the preview, as the driver made it; empty when the
   // preview is empty.
-  const std::string& PreviewDocument() const { return previewDocument_; }
+  const std::string& PreviewDocument() const {
+    return previewDocument_;
+  }
   bool AutoCopy() const;
 
   // How the preview is laid out between events; tests make the slices small.
@@ -111,11 +127,15 @@ class TMainForm : public QMainWindow {
   // True while Copy RTF waits for the preview's layout to select all of it:
   // selecting makes Qt lay out at once what is left, seconds for a large
   // preview.
-  bool SelectionPending() const { return selectionPending_; }
+  bool SelectionPending() const {
+    return selectionPending_;
+  }
 
   // Command handlers (menu order).
   void Open1Click();
-  void SaveRTFAs1Click();
+  void SaveAs1Click();
+  void ExportPictures1Click();
+  void CopyPicture1Click();
   void Settings1Click();
   void Exit1Click();
   void CopyFEN1Click();
@@ -140,7 +160,9 @@ class TMainForm : public QMainWindow {
   QMenu* Help1;
   QAction* Open1;
   QMenu* OpenRecent1;
-  QAction* SaveRTFAs1;
+  QAction* SaveAs1;
+  QAction* ExportPictures1;  // null in builds without pictures
+  QAction* CopyPicture1;     // null in builds without pictures
   QAction* Settings1;
   QAction* Exit1;
   QAction* CopyFEN1;
@@ -189,6 +211,11 @@ class TMainForm : public QMainWindow {
   void SelectWholePreview();
   void PreviewLaidOut();
   void StopSelection();
+  void SavePDF(const QString& path);
+  // Copy Diagram as Picture: the record at the EPD pane's cursor line, or
+  // at the preview's cursor.
+  void CopyPaneRecordPicture();
+  void CopyPreviewRecordPicture();
   // Runs a command; errors end in the general error report.
   void Guarded(const std::function<void()>& command);
 
@@ -199,6 +226,7 @@ class TMainForm : public QMainWindow {
   TDiagramPolicy gameDiagrams_;   // setting GameDiagrams
   TRecentFiles recent_;
   std::string previewDocument_;
+  std::string previewEPD_;  // the EPD records the preview was made of
   bool destroyed_ = false;
 
   TSlicedLayout previewLayout_;

@@ -622,10 +622,10 @@ class TMainFormTest : public QObject {
 
   void saveRTFWritesTheDocumentWholeOrNotAtAll() {
     TMainForm& form = Create(kMeridaSettings);
-    QVERIFY(!form.SaveRTFAs1->isEnabled());
+    QVERIFY(!form.SaveAs1->isEnabled());
     form.Memo2->setPlainText(kGood1);
     form.ConvertEPD();
-    QVERIFY(form.SaveRTFAs1->isEnabled());
+    QVERIFY(form.SaveAs1->isEnabled());
     form.SaveRTF(prog_->Path("out.rtf"));
     QCOMPARE(prog_->Read("out.rtf"), QByteArray::fromStdString(form.PreviewDocument()));
     QCOMPARE(form.SaveDir, QFileInfo(prog_->Path("out.rtf")).path().toStdString() + "/");

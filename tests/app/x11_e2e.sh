@@ -7,8 +7,10 @@
 # Puts the EPD file on the clipboard, presses Ctrl+V in the window (real
 # XTEST key events), checks that the clipboard then offers the document as
 # rich text equal to what "PROGRAM convert" makes of the same file and
-# settings, saves a screenshot of the window and ends the program through
-# its menu. Exit code 77 (skipped) when Xvfb, xdotool, xclip or import is
+# settings, saves a screenshot of the window, copies the first diagram as
+# a picture (Ctrl+Shift+C) and compares the clipboard's PNG with the one
+# "PROGRAM convert --format png" writes, then ends the program through its
+# menu. Exit code 77 (skipped) when Xvfb, xdotool, xclip or import is
 # missing.
 set -eu
 
@@ -128,6 +130,19 @@ xdotool key F9
 sleep 1
 import -window "$win" "$out/x11_e2e_screenshot.png" || fail "no screenshot"
 
+# Copy Diagram as Picture in the preview, its cursor on the first record
+# after F9: the clipboard's PNG is the file convert writes for that record.
+xdotool key ctrl+shift+c
+has_png() { xclip -selection clipboard -t TARGETS -o | grep -qx 'image/png'; }
+retry has_png || fail "the clipboard offers no image/png after Ctrl+Shift+C"
+xclip -selection clipboard -t TARGETS -o | grep -qx 'image/svg+xml' ||
+  fail "clipboard target image/svg+xml missing"
+xclip -selection clipboard -t image/png -o >"$work/clipboard.png"
+"$work/bin/boardquill" convert --settings "$settings" --format png -o "$work/pictures" "$epd" ||
+  fail "boardquill convert --format png failed"
+cmp "$work/clipboard.png" "$work/pictures/0001.png" ||
+  fail "the clipboard's PNG differs from boardquill convert's picture"
+
 # Exit through the menu: the program writes its settings on the way out.
 xdotool key alt+f
 sleep 0.3
@@ -143,4 +158,4 @@ app_pid=
 grep -q '^AutoCopy=1' "$settings" || fail "AutoCopy was not written"
 grep -q '^OpenDir=' "$settings" || fail "the settings were not written at exit"
 grep -q '^Splitter=' "$settings" || fail "the splitter was not written with the placement"
-echo "PASS: clipboard matches boardquill convert; screenshot in $out/x11_e2e_screenshot.png"
+echo "PASS: clipboard (RTF and PNG) matches boardquill convert; screenshot in $out/x11_e2e_screenshot.png"
