@@ -12,8 +12,9 @@ fi
 packages="$packages libcairo2-dev libpango1.0-dev libfreetype-dev zlib1g-dev"
 # Running the program needs only the build packages ("deps.sh --run").
 if [ "${1:-}" != "--run" ]; then
-    # The picture tests read our files back with these.
-    packages="$packages librsvg2-bin poppler-utils"
+    # The picture tests read our files back with these; the printed layout
+    # is checked in LibreOffice.
+    packages="$packages librsvg2-bin poppler-utils libreoffice-writer-nogui python3"
     # Fuzzing (scripts/fuzz.sh) and the memory check of scripts/hugefile.sh;
     # the games reader's differential test (tests/games).
     packages="$packages clang-14 libclang-rt-14-dev llvm-14 time pgn-extract"
