@@ -35,7 +35,6 @@ cmake -S "$root" -B "$build" -DCMAKE_BUILD_TYPE=Release -DBOARDQUILL_BENCH=ON \
     -DBOARDQUILL_GUI="$gui" >/dev/null
 targets="boardquill bq_bench"
 [ "$gui" = ON ] && targets="$targets bq_bench_preview"
-skipped pictures || targets="$targets bq_picture_bench"
 # shellcheck disable=SC2086
 cmake --build "$build" -j2 --target $targets >/dev/null
 
@@ -94,15 +93,25 @@ if ! skipped callgrind; then
 fi
 
 # PDF, SVG and PNG (400 px boards) of the first diagrams of the same file,
-# each through the command line's picture output; the output goes when
-# measured (100,000 SVG files take 7 GB).
+# each as a user makes them: `boardquill convert --format`, timed whole
+# (start-up included) with its peak memory; the output goes when measured
+# (100,000 SVG files take 7 GB).
 if ! skipped pictures; then
+    count=${BENCH_PICTURES:-100000}
+    head -n "$count" "$input" >"$build/bench-pictures.epd"
+    count=$(grep -c . "$build/bench-pictures.epd")
     for format in pdf svg png; do
         pictures="$build/bench-pictures-$format"
         rm -rf "$pictures"
-        run "$build/tests/bq_picture_bench" "$format" "$input" "$pictures" \
-            --lines "${BENCH_PICTURES:-100000}" --fonts-file "$fonts"
+        # shellcheck disable=SC2086
+        /usr/bin/time -f "%e %M" -o "$build/bench-pictures.time" "$build/boardquill" convert \
+            $convert_args "Chess Merida" --format "$format" -o "$pictures" "$build/bench-pictures.epd"
         rm -rf "$pictures"
+        read -r seconds kb <"$build/bench-pictures.time"
+        awk -v f="$format" -v n="$count" -v s="$seconds" -v kb="$kb" 'BEGIN {
+            r = n / (s > 0 ? s : 0.01); m = kb / 1024
+            printf "picture_%s|diagrams/s|%.6g|%.6g|%.6g|%d diagrams\n", f, r, r, r, n
+            printf "picture_%s_maxrss|MB|%.6g|%.6g|%.6g|\n", f, m, m, m }' | tee -a "$results"
     done
 fi
 

@@ -9,6 +9,7 @@
 #include <stdexcept>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include "chess/input.h"
@@ -16,6 +17,8 @@
 #include "chess/validation.h"
 #include "cli/documentoutput.h"
 #include "cli/pgncommands.h"
+#include "cli/picturefolder.h"
+#include "cli/picturesink.h"
 #include "convert/driver.h"
 #include "convert/lines.h"
 #include "fonts/catalogue.h"
@@ -46,7 +49,8 @@ const char kUsage[] =
     "  check [FILE...]            report every line that is not a valid EPD record\n"
     "                             or holds an impossible position, and every game\n"
     "                             that cannot be read ('-' or none: stdin)\n"
-    "  convert [OPTIONS] [FILE|-] write the RTF document of FILE (default: stdin)\n"
+    "  convert [OPTIONS] [FILE|-] write the RTF document of FILE (default: stdin),\n"
+    "                             or a PDF document or pictures of its diagrams\n"
     "  fonts [OPTIONS]            list the chess diagram fonts that can be used\n"
     "  pgn2epd [--diagrams D] [FILE|-]\n"
     "                             print the positions chosen from PGN games as EPD\n"
@@ -79,6 +83,15 @@ const char kUsage[] =
     "                             instead of above the diagrams (e.g. bm)\n"
     "  --diagrams D               positions drawn from games: marked (after moves\n"
     "                             marked $220, $221 or [#]), final, start, every:N\n"
+    "  --format rtf|pdf|svg|png   what to write (default rtf, or pdf for an -o\n"
+    "                             ending in .pdf); svg and png write one picture\n"
+    "                             per diagram into the new or empty folder -o DIR\n"
+    "  --paper a4|letter          PDF page size (default a4; 2 cm margins)\n"
+    "  --square PX                picture square size in pixels, 1 to 400\n"
+    "                             (default 40: a framed board 400 px wide)\n"
+    "  --transparent              pictures without a white background\n"
+    "  --name TEMPLATE            picture file names, with the fields of --caption\n"
+    "                             (default {n}: 0001, 0002, ...)\n"
     "\n"
     "Options of fonts: --fonts-file PATH, --all-fonts\n"
     "\n"
@@ -276,6 +289,15 @@ struct FontOptions {
 
 // ---- convert ----------------------------------------------------------------
 
+// What the document or pictures look like beyond the conversion settings.
+struct PictureOptions {
+  std::optional<TOutputFormat> format;  // none: from the output's name
+  bool letter = false;
+  int squarePx = 40;
+  bool transparent = false;
+  std::string nameTemplate = "{n}";
+};
+
 struct ConvertOptions {
   std::string output;  // empty: standard output
   std::string settingsPath;
@@ -288,6 +310,7 @@ struct ConvertOptions {
   FontOptions fontOpts;
   std::optional<TInputKind> kind;
   std::optional<std::string> diagrams;
+  PictureOptions pictures;
 };
 
 // A value that does not fit is a usage error naming the option.
@@ -342,6 +365,37 @@ bool ParseSettingOption(ArgList& args, ConvertOptions& o) {
   return true;
 }
 
+// Options of the picture output; false when `args` is at none of them.
+bool ParsePictureOption(ArgList& args, PictureOptions& p) {
+  std::string v;
+  if (args.Option("--format", "", v)) {
+    static const std::pair<const char*, TOutputFormat> kFormats[] = {{"rtf", TOutputFormat::Rtf},
+                                                                     {"pdf", TOutputFormat::Pdf},
+                                                                     {"svg", TOutputFormat::Svg},
+                                                                     {"png", TOutputFormat::Png}};
+    for (const auto& [name, format] : kFormats)
+      if (SameAsciiText(v, name)) p.format = format;
+    if (!p.format) throw UsageError("option --format takes rtf, pdf, svg or png, not " + Quoted(v));
+  } else if (args.Option("--paper", "", v)) {
+    if (!SameAsciiText(v, "a4") && !SameAsciiText(v, "letter"))
+      throw UsageError("option --paper takes a4 or letter, not " + Quoted(v));
+    p.letter = SameAsciiText(v, "letter");
+  } else if (args.Option("--square", "", v)) {
+    p.squarePx = IntArg("--square", v);
+    if (p.squarePx < 1 || p.squarePx > 400)
+      throw UsageError("option --square takes 1 to 400 pixels, not " + Quoted(v));
+  } else if (args.Flag("--transparent")) {
+    p.transparent = true;
+  } else if (args.Option("--name", "", v)) {
+    if (const std::string why = TemplateError(v); !why.empty())
+      throw UsageError("option --name: " + why);
+    p.nameTemplate = v;
+  } else {
+    return false;
+  }
+  return true;
+}
+
 ConvertOptions ParseConvertOptions(ArgList& args) {
   ConvertOptions o;
   std::string v;
@@ -352,7 +406,7 @@ ConvertOptions ParseConvertOptions(ArgList& args) {
     } else if (args.Option("--settings", "", v)) {
       o.settingsPath = v;
     } else if (ParseSettingOption(args, o) || o.fontOpts.Parse(args) ||
-               ParseInputKind(args, o.kind)) {
+               ParseInputKind(args, o.kind) || ParsePictureOption(args, o.pictures)) {
     } else if (args.Option("--diagrams", "", v)) {
       o.diagrams = v;
     } else if (args.Peek().size() > 1 && args.Peek()[0] == '-') {
@@ -454,6 +508,25 @@ class TRecordSource {
   std::optional<TPgnEpdReader> games_;
 };
 
+// The next record of `source`; a failure to read names the input, while
+// what the output throws passes as it is.
+bool NextRecord(TRecordSource& source, std::string_view& line, const std::string& shown) {
+  try {
+    return source.Next(line);
+  } catch (const std::runtime_error& e) {
+    throw InputError("cannot read " + Quoted(shown) + ": " + e.what());
+  }
+}
+
+TRecordSource OpenRecords(std::FILE* in, const ConvertOptions& o, const TDiagramPolicy& policy,
+                          const std::string& shown) {
+  try {
+    return TRecordSource(in, o.kind, policy);
+  } catch (const std::runtime_error& e) {
+    throw InputError("cannot read " + Quoted(shown) + ": " + e.what());
+  }
+}
+
 // Hands every record of the input to `convertLine`, which converts it with
 // `converter` and says whether the line was a valid EPD record. At the first
 // that is not, or at a game that cannot be read, says why and returns the
@@ -462,25 +535,21 @@ int ConvertInput(std::FILE* in, const ConvertOptions& o, const TDiagramPolicy& p
                  const TEPDConverter& converter,
                  const std::function<bool(std::string_view)>& convertLine) {
   const std::string shown = DisplayName(o.input);
-  try {
-    TRecordSource source(in, o.kind, policy);
-    std::string_view line;
-    while (source.Next(line)) {
-      if (!convertLine(line)) {
-        std::fprintf(stderr, "%s\n%s:%lld: error: %s\n", converter.Message().c_str(), shown.c_str(),
-                     converter.LineNumber(), converter.Reason().c_str());
-        return kExitBadInput;
-      }
-    }
-    if (const TPgnEpdReader* game = source.FailedGame()) {
-      std::fprintf(stderr, "%s\n%s: error: %s\n", game->Message().c_str(), shown.c_str(),
-                   game->Reason().c_str());
+  TRecordSource source = OpenRecords(in, o, policy, shown);
+  std::string_view line;
+  while (NextRecord(source, line, shown)) {
+    if (!convertLine(line)) {
+      std::fprintf(stderr, "%s\n%s:%lld: error: %s\n", converter.Message().c_str(), shown.c_str(),
+                   converter.LineNumber(), converter.Reason().c_str());
       return kExitBadInput;
     }
-    return kExitOk;
-  } catch (const std::runtime_error& e) {
-    throw InputError("cannot read " + Quoted(shown) + ": " + e.what());
   }
+  if (const TPgnEpdReader* game = source.FailedGame()) {
+    std::fprintf(stderr, "%s\n%s: error: %s\n", game->Message().c_str(), shown.c_str(),
+                 game->Reason().c_str());
+    return kExitBadInput;
+  }
+  return kExitOk;
 }
 
 int WriteRtf(const ConvertOptions& o, const TDiagramPolicy& policy, const TConvertSettings& s,
@@ -524,12 +593,87 @@ TDiagramPolicy PolicyFor(const ConvertOptions& o) {
   return policy;
 }
 
+// The format asked for, else PDF for an output named *.pdf, else RTF.
+TOutputFormat FormatOf(const ConvertOptions& o) {
+  if (o.pictures.format) return *o.pictures.format;
+  const std::string_view out = o.output;
+  const bool pdf = out.size() > 4 && SameAsciiText(out.substr(out.size() - 4), ".pdf");
+  return pdf ? TOutputFormat::Pdf : TOutputFormat::Rtf;
+}
+
+// Refusals before any input is read. A diagram font the catalogue does not
+// describe would draw empty boards, which a picture has no use for.
+void CheckPictureOutput([[maybe_unused]] const ConvertOptions& o,
+                        [[maybe_unused]] TOutputFormat format,
+                        [[maybe_unused]] const TConvertSettings& s,
+                        [[maybe_unused]] const TChessFontInfoMan& fonts) {
+#ifndef BOARDQUILL_PICTURES
+  throw InputError("this build has no picture output");
+#else
+  if (format != TOutputFormat::Pdf) {
+    if (o.output.empty()) throw UsageError("--format svg and png need -o FOLDER");
+    if (!IsNewOrEmptyFolder(o.output))
+      throw InputError("output folder " + Quoted(o.output) +
+                       " must be new or empty: pictures never replace files");
+  }
+  if (s.DiagFont.empty())
+    throw UsageError(
+        "pictures need a diagram font (choose one with --font; "
+        "'boardquill fonts' lists them)");
+  if (fonts.FontIndex(s.DiagFont) < 0)
+    throw UsageError("diagram font " + Quoted(s.DiagFont) +
+                     " is not in the font catalogue, so it cannot be drawn "
+                     "('boardquill fonts' lists the fonts)");
+#endif
+}
+
+#ifdef BOARDQUILL_PICTURES
+TPictureStyle PictureStyleFor(const TConvertSettings& s, const PictureOptions& p) {
+  TPictureStyle style;
+  style.DiagFont = s.DiagFont;
+  style.DiagSymbolCharset = s.DiagFontCharSet == 2;
+  style.DiagFontSize = s.DiagFontSize;
+  style.TextFont = s.TextFont;
+  style.TextFontSize = s.TextFontSize;
+  style.SquarePx = p.squarePx;
+  style.Transparent = p.transparent;
+  style.Paper = p.letter ? TPaper::Letter : TPaper::A4;
+  style.Columns = s.Layout.Columns;
+  return style;
+}
+
+// The PDF document or the folder of pictures; all or nothing, as the RTF.
+int WritePictures(const ConvertOptions& o, TOutputFormat format, const TDiagramPolicy& policy,
+                  const TConvertSettings& s, const TChessFontInfoMan& fonts) {
+  FilePtr owned = OpenInput(o.input);
+  const std::unique_ptr<TPictureSink> sink =
+      MakePictureSink(format, o.output, o.pictures.nameTemplate, PictureStyleFor(s, o.pictures));
+  TEPDConverter converter(s, fonts);
+  TRecordParts parts;
+  bool isRecord = false;
+  const int status =
+      ConvertInput(owned ? owned.get() : stdin, o, policy, converter, [&](std::string_view line) {
+        if (!converter.ConvertLineParts(line, parts, isRecord)) return false;
+        if (isRecord) sink->Add(parts, converter.Record(), converter.LineNumber());
+        return true;
+      });
+  if (status != kExitOk) return status;
+  sink->Commit(converter.SolutionLines());
+  return kExitOk;
+}
+#endif
+
 int RunConvert(ArgList& args) {
   const ConvertOptions o = ParseConvertOptions(args);
+  const TOutputFormat format = FormatOf(o);
   const TChessFontInfoMan fonts = o.fontOpts.Load();
   const TConvertSettings s = SettingsFor(o, fonts);
   const TDiagramPolicy policy = PolicyFor(o);
+  if (format != TOutputFormat::Rtf) CheckPictureOutput(o, format, s, fonts);
   WarnAboutDiagramFont(s, fonts, o.fontOpts);
+#ifdef BOARDQUILL_PICTURES
+  if (format != TOutputFormat::Rtf) return WritePictures(o, format, policy, s, fonts);
+#endif
   return WriteRtf(o, policy, s, fonts);
 }
 

@@ -4,22 +4,20 @@
 #include <string>
 #include <vector>
 
+#include "convert/driver.h"
+
 namespace bq {
 
-struct TPictureRecord {
-  // Text lines above the board (operations as printed, e.g. `bm: Qd1+`),
-  // bytes as read: well-formed UTF-8 sequences are read as such, any other
-  // byte as Windows-1252, as the RTF document shows them.
-  std::vector<std::string> Above;
-  // Board lines from top to bottom, frame and coordinates included; each
-  // byte is one glyph code of the diagram font (0 draws nothing).
-  std::vector<std::string> Rows;
-  // The row that carries the side-to-move mark after its last glyph, or -1.
-  int MarkRow = -1;
-  bool MarkBlack = false;
-  // A line under the board in the text font; empty for none.
-  std::string Caption;
-};
+// The converter's parts of a record are what the pictures draw:
+// Above: text lines above the board (operations as printed, e.g.
+// `bm: Qd1+`), bytes as read: well-formed UTF-8 sequences are read as such,
+// any other byte as Windows-1252, as the RTF document shows them.
+// Rows: board lines from top to bottom, frame and coordinates included;
+// each byte is one glyph code of the diagram font (0 draws nothing).
+// MarkRow: the row that carries the side-to-move mark after its last
+// glyph, or -1. Caption: a line under the board in the text font; empty
+// for none.
+using TPictureRecord = TRecordParts;
 
 enum class TPaper { A4, Letter };
 
