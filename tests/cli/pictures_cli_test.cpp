@@ -100,6 +100,11 @@ TEST_F(PicturesCliTest, PdfHoldsTheRecordsInOrderAndTheAnswerKeyLast) {
   fs::rename(dir_ / "out.txt", dir_ / "letter.pdf");
   ASSERT_EQ(Sh("pdfinfo letter.pdf"), 0) << err_;
   EXPECT_NE(Slurp(dir_ / "out.txt").find("612 x 792"), std::string::npos);
+  // Columns side by side: the first two records share their lines.
+  ASSERT_EQ(Convert("--columns 2 -o cols.pdf in.epd"), 0) << err_;
+  ASSERT_EQ(Sh("pdftotext -layout cols.pdf -"), 0) << err_;
+  const std::string cols = Slurp(dir_ / "out.txt");
+  EXPECT_NE(cols.find("id: \"first\"   id: \"second\""), std::string::npos) << cols;
   ASSERT_EQ(Convert("in.epd"), 0);
   EXPECT_EQ(Slurp(dir_ / "out.txt").substr(0, 5), "{\\rtf");
 }
