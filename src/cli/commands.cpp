@@ -455,11 +455,17 @@ void WarnAboutDiagramFont(const TConvertSettings& s, const TChessFontInfoMan& fo
                           const FontOptions& fontOpts) {
   const std::string name = Quoted(s.DiagFont);
   const bool empty = fonts.FontIndex(s.DiagFont) < 0;
-  // With --all-fonts a catalogued font draws whether installed or not:
-  // asking the system for its fonts would cost the run 20 M instructions.
+  // With --all-fonts the catalogue holds every described font, installed or
+  // not, so the system is not asked for its fonts (20 M instructions, and
+  // on Windows a helper process that would hold our standard streams).
   if (fontOpts.allFonts && !empty) return;
   const char* const result = empty ? "; the diagrams will be empty" : "";
-  switch (DiagramFontState(s.DiagFont, DescribedFontNames(fontOpts.Path()), InstalledFontList())) {
+  const TFontState state =
+      !fontOpts.allFonts
+          ? DiagramFontState(s.DiagFont, DescribedFontNames(fontOpts.Path()), InstalledFontList())
+      : s.DiagFont.empty() ? TFontState::NoneChosen
+                           : TFontState::Unknown;
+  switch (state) {
     case TFontState::NoneChosen:
       std::fprintf(stderr,
                    "boardquill: warning: no diagram font chosen; the diagrams will be empty "

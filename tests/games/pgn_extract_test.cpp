@@ -18,7 +18,11 @@ namespace {
 namespace fs = std::filesystem;
 using TGames = std::vector<std::vector<std::string>>;  // per game, the fields of each position
 
+// A Linux program: a Windows build under Wine sees its file but cannot run it.
 std::string Tool() {
+#ifdef _WIN32
+  return {};
+#endif
   for (const char* path : {"/usr/games/pgn-extract", "/usr/bin/pgn-extract"})
     if (fs::exists(path)) return path;
   return {};
