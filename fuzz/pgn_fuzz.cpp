@@ -8,6 +8,7 @@
 #include <string>
 #include <string_view>
 
+#include "chess/fen.h"
 #include "chess/parser.h"
 #include "fuzz_util.h"
 #include "games/inputkind.h"
@@ -24,7 +25,7 @@ void CheckRecord(std::string_view line) {
   std::string reason;
   Check(ReadEPDLine(rec, line, &reason), "a record reads as EPD");
   std::string fields;
-  AppendEPDFields(fields, rec.Core);
+  fields += EPDFields(rec.Core);
   Check(line.substr(0, fields.size() + 1) == fields + ' ', "a record's position reads back");
   std::size_t semicolons = 0;
   for (const char c : line) semicolons += c == ';';

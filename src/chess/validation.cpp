@@ -41,18 +41,6 @@ bool Fails(std::string* why, std::string text) {
   return false;
 }
 
-TPieceCounts CountPieces(const TPositionCore& core) {
-  TPieceCounts counts{};
-  for (std::size_t c = 0; c <= 1; ++c)
-    for (std::size_t p = pPawn; p <= pKing; ++p)
-      counts[c][p] = static_cast<std::uint8_t>(std::popcount(core.Pieces[c][p]));
-  return counts;
-}
-
-constexpr bool AtMostOne(TBitboard bits) {
-  return (bits & (bits - 1)) == 0;
-}
-
 // Bits set, by adding neighbouring fields: the machine may lack a
 // population-count instruction.
 constexpr int CountBits(TBitboard x) {
@@ -60,6 +48,18 @@ constexpr int CountBits(TBitboard x) {
   x = (x & 0x3333333333333333ull) + ((x >> 2) & 0x3333333333333333ull);
   x = (x + (x >> 4)) & 0x0F0F0F0F0F0F0F0Full;
   return static_cast<int>((x * 0x0101010101010101ull) >> 56);
+}
+
+TPieceCounts CountPieces(const TPositionCore& core) {
+  TPieceCounts counts{};
+  for (std::size_t c = 0; c <= 1; ++c)
+    for (std::size_t p = pPawn; p <= pKing; ++p)
+      counts[c][p] = static_cast<std::uint8_t>(CountBits(core.Pieces[c][p]));
+  return counts;
+}
+
+constexpr bool AtMostOne(TBitboard bits) {
+  return (bits & (bits - 1)) == 0;
 }
 
 // One king, at most one queen, two of each minor piece and rook, and eight

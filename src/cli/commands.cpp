@@ -422,10 +422,10 @@ ConvertOptions ParseConvertOptions(ArgList& args) {
 }
 
 // The settings file's conversion settings with the options over them.
-TConvertSettings SettingsFor(const ConvertOptions& o, const TChessFontInfoMan& fonts) {
+TConvertSettings SettingsFor(const ConvertOptions& o, const TProfileFile& ini,
+                             const TChessFontInfoMan& fonts) {
   std::vector<std::string> warnings;
-  TConvertSettings s = ReadConvertSettings(
-      TProfileFile::Load(o.settingsPath.empty() ? SettingsFileName() : o.settingsPath), &warnings);
+  TConvertSettings s = ReadConvertSettings(ini, &warnings);
   for (const std::string& warning : warnings)
     std::fprintf(stderr, "boardquill: warning: %s\n", warning.c_str());
   if (o.font) {
@@ -582,7 +582,7 @@ int WriteRtf(const ConvertOptions& o, const TDiagramPolicy& policy, const TConve
 
 // Which positions of games become diagrams: --diagrams, else the setting
 // GameDiagrams (a value that does not fit is warned of and not used).
-TDiagramPolicy PolicyFor(const ConvertOptions& o) {
+TDiagramPolicy PolicyFor(const ConvertOptions& o, const TProfileFile& ini) {
   TDiagramPolicy policy;
   std::string why;
   if (o.diagrams) {
@@ -590,9 +590,7 @@ TDiagramPolicy PolicyFor(const ConvertOptions& o) {
       throw UsageError("option --diagrams: " + why);
     return policy;
   }
-  const std::string value =
-      TProfileFile::Load(o.settingsPath.empty() ? SettingsFileName() : o.settingsPath)
-          .ReadString("General", "GameDiagrams", "");
+  const std::string value = ini.ReadString("General", "GameDiagrams", "");
   if (!value.empty() && !ParseDiagramPolicy(value, policy, &why)) {
     std::fprintf(stderr, "boardquill: warning: setting GameDiagrams: %s; marked is used\n",
                  why.c_str());
@@ -675,8 +673,11 @@ int RunConvert(ArgList& args) {
   const ConvertOptions o = ParseConvertOptions(args);
   const TOutputFormat format = FormatOf(o);
   const TChessFontInfoMan fonts = o.fontOpts.Load();
-  const TConvertSettings s = SettingsFor(o, fonts);
-  const TDiagramPolicy policy = PolicyFor(o);
+  // The settings file is read once, for the conversion and for games.
+  const TProfileFile ini =
+      TProfileFile::Load(o.settingsPath.empty() ? SettingsFileName() : o.settingsPath);
+  const TConvertSettings s = SettingsFor(o, ini, fonts);
+  const TDiagramPolicy policy = PolicyFor(o, ini);
   if (format != TOutputFormat::Rtf) CheckPictureOutput(o, format, s, fonts);
   WarnAboutDiagramFont(s, fonts, o.fontOpts);
 #ifdef BOARDQUILL_PICTURES

@@ -113,8 +113,8 @@ std::string ExpandTemplate(std::string_view tmpl, const TPosition& rec, TRecordN
 
 bool DrawnFromBlack(const TPosition& rec, TOrientation orientation) {
   // Asked for every record: no text is made unless it has a view.
-  if (FindOperation(rec, "view") != 0) {
-    const std::string view = Unquoted(OperationText(rec, "view"));
+  if (const int n = FindOperation(rec, "view"); n != 0) {
+    const std::string view = Unquoted(OperandText(rec, n));
     if (SameAsciiText(view, "black")) return true;
     if (SameAsciiText(view, "white")) return false;
   }

@@ -4,7 +4,6 @@
 #include <string>
 #include <string_view>
 
-#include "chess/fen.h"
 #include "chess/position.h"
 
 namespace bq {
@@ -21,12 +20,5 @@ struct TGameState {
 // and an en-passant square fits the side to move (it is dropped when no
 // capture there is legal). False with `why` in words otherwise.
 bool ReadFEN(std::string_view fen, TGameState& state, std::string* why);
-
-// Placement, side to move, castling and en-passant square, as EPD and FEN
-// write them; a game's core holds an en-passant file only where a capture
-// is legal.
-inline void AppendEPDFields(std::string& out, const TPositionCore& core) {
-  out += EPDFields(core);
-}
 
 }  // namespace bq

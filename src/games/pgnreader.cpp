@@ -10,7 +10,7 @@ namespace bq {
 namespace {
 
 bool IsFENTag(std::string_view name) {
-  return name.size() == 3 && AsciiLower(name) == "fen";
+  return SameAsciiText(name, "fen");
 }
 
 void Apply(TGameState& state, TMove move) {

@@ -2,6 +2,7 @@
 
 #include <array>
 
+#include "chess/fen.h"
 #include "games/san.h"
 #include "support/ascii.h"
 
@@ -87,7 +88,7 @@ std::string Moment(const TPgnGameReader& game, const TLetterSet& letters) {
 
 void AppendGameRecord(std::string& out, const TPgnGameReader& game, bool blackView,
                       const TLetterSet& letters) {
-  AppendEPDFields(out, game.Current().Core);
+  out += EPDFields(game.Current().Core);
   const std::string id = GameId(game);
   if (!id.empty()) AppendOperation(out, "id", id, true);
   if (game.Ply() > 0) {

@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "chess/fen.h"
 #include "games/fen.h"
 #include "games/pgnreader.h"
 
@@ -68,7 +69,7 @@ TGames OurGames(const std::string& pgn) {
     if (e == TPgnEvent::GameEnd) games.emplace_back();
     if (e != TPgnEvent::Position) continue;
     std::string fields;
-    AppendEPDFields(fields, reader.Current().Core);
+    fields += EPDFields(reader.Current().Core);
     games.back().push_back(fields);
   }
   std::fclose(file);
@@ -94,7 +95,7 @@ TEST(PgnExtract, SamePositionAfterEveryMove) {
         TGameState state;
         std::string why, byOurRule;
         ASSERT_TRUE(ReadFEN(theirs[g][i], state, &why)) << theirs[g][i] << ": " << why;
-        AppendEPDFields(byOurRule, state.Core);
+        byOurRule += EPDFields(state.Core);
         ASSERT_EQ(ours[g][i], byOurRule) << pgn << ", game " << g + 1 << ", position " << i;
         const bool passant = theirs[g][i].back() != '-';
         passantKept += passant && byOurRule == theirs[g][i];

@@ -7,6 +7,7 @@
 #include <fstream>
 #include <string>
 
+#include "chess/fen.h"
 #include "games/pgnreader.h"
 
 namespace bq {
@@ -28,7 +29,7 @@ std::string Transcript(TPgnGameReader reader, std::string* last = nullptr) {
     t += ' ';
     if (last) {
       last->clear();
-      AppendEPDFields(*last, reader.Current().Core);
+      *last += EPDFields(reader.Current().Core);
       for (const int n : {reader.Current().HalfMoves, int{reader.Current().Core.MoveNumber}})
         last->append(" ").append(std::to_string(n));
     }

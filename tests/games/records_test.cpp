@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "chess/fen.h"
 #include "chess/letters.h"
 #include "chess/parser.h"
 #include "games/inputkind.h"
@@ -69,7 +70,7 @@ TEST(GameRecords, EveryRecordReadsBackToItsPosition) {
       InitPosition(rec);
       ASSERT_TRUE(ReadEPDLine(rec, line, nullptr)) << line;
       std::string fields;
-      AppendEPDFields(fields, rec.Core);
+      fields += EPDFields(rec.Core);
       EXPECT_EQ(line.compare(0, fields.size() + 1, fields + ' '), 0) << line;
       EXPECT_EQ(static_cast<std::size_t>(OperationCount(rec)),
                 static_cast<std::size_t>(std::count(line.begin(), line.end(), ';')))
