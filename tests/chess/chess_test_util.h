@@ -23,6 +23,14 @@ inline TPositionCore FieldsOf(std::string_view epd) {
   return rec.Core;
 }
 
+// A record read from a line that must read.
+inline TPosition Read(std::string_view line) {
+  TPosition rec;
+  InitPosition(rec);
+  EXPECT_TRUE(ReadEPDLine(rec, line)) << line;
+  return rec;
+}
+
 // IsLegalPosition, checked against DescribeIllegality on the way.
 inline bool Legal(const TPositionCore& core) {
   TPosition rec;

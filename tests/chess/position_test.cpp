@@ -2,17 +2,13 @@
 
 #include "chess/parser.h"
 #include "chess/position.h"
+#include "chess_test_util.h"
 #include "support/errors.h"
 
 namespace bq {
 namespace {
 
-TPosition Read(std::string_view line) {
-  TPosition rec;
-  InitPosition(rec);
-  EXPECT_TRUE(ReadEPDLine(rec, line)) << line;
-  return rec;
-}
+using test::Read;
 
 TEST(Position, InitGivesStartPosition) {
   TPosition rec;

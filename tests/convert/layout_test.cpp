@@ -2,17 +2,13 @@
 
 #include <gtest/gtest.h>
 
+#include "../chess/chess_test_util.h"
 #include "chess/parser.h"
 
 namespace bq {
 namespace {
 
-TPosition Read(std::string_view line) {
-  TPosition rec;
-  InitPosition(rec);
-  EXPECT_TRUE(ReadEPDLine(rec, line)) << line;
-  return rec;
-}
+using test::Read;
 
 TEST(Layout, CaptionFields) {
   const TPosition rec = Read(
