@@ -89,11 +89,12 @@ bool MaterialStands(std::uint8_t colour, const TPieceCounts& n, std::string* why
 
 bool CastlingStands(std::uint8_t colour, const TPositionCore& core, std::string* why) {
   const int home = HomeRank(colour);
+  const auto& a = core.Pieces[colour];
   for (int wing = 0; wing <= 1; ++wing) {  // queen side first
     if (!core.CastlingRights[static_cast<std::size_t>(colour * 2 + wing)]) continue;
     const int rookFile = wing == 0 ? 1 : 8;
-    const bool king = CellAt(core, 5, home) == TCell{colour, pKing};
-    if (king && CellAt(core, rookFile, home) == TCell{colour, pRook}) continue;
+    const bool king = (a[pKing] & CellBit(CellOf(5, home))) != 0;
+    if (king && (a[pRook] & CellBit(CellOf(rookFile, home))) != 0) continue;
     if (why == nullptr) return false;  // the words only when asked for
     const std::string may = std::string(ColourName(colour)) + " may castle" +
                             (wing == 0 ? " queen side" : " king side");
@@ -104,13 +105,28 @@ bool CastlingStands(std::uint8_t colour, const TPositionCore& core, std::string*
 }
 
 bool SideStands(std::uint8_t colour, const TPositionCore& core, std::string* why) {
-  if (why != nullptr || !UsualArmy(core.Pieces[colour])) {
-    if (!MaterialStands(colour, CountPieces(core), why)) return false;
+  return MaterialStands(colour, CountPieces(core), why) && CastlingStands(colour, core, why);
+}
+
+// The usual position, which passes the material and castling rules without
+// counting or words: valid cells, usual armies, and every castling right
+// backed by its king and rook at home.
+bool PlainlyStands(const TPositionCore& core) {
+  static constexpr std::array<TBitboard, 4> kHome = {CellBit(CellOf(1, 1)), CellBit(CellOf(8, 1)),
+                                                     CellBit(CellOf(1, 8)), CellBit(CellOf(8, 8))};
+  if (core.Odd != 0 || !UsualArmy(core.Pieces[cWhite]) || !UsualArmy(core.Pieces[cBlack]))
+    return false;
+  for (std::size_t right = 0; right < 4; ++right) {
+    const auto& a = core.Pieces[right / 2];
+    const TBitboard king = CellBit(CellOf(5, right < 2 ? 1 : 8));
+    if (core.CastlingRights[right] && ((a[pKing] & king) == 0 || (a[pRook] & kHome[right]) == 0))
+      return false;
   }
-  return CastlingStands(colour, core, why);
+  return true;
 }
 
 bool MaterialWhy(const TPositionCore& core, std::string* why) {
+  if (why == nullptr && PlainlyStands(core)) return true;
   if (core.Odd != 0) {
     const int cell = LowestCell(core.Odd);
     const TCell odd = core.Board[static_cast<std::size_t>(cell)];

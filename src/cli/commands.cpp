@@ -565,17 +565,19 @@ int WriteRtf(const ConvertOptions& o, const TDiagramPolicy& policy, const TConve
   FilePtr owned = OpenInput(o.input);
   TDocumentOutput out(o.output);
   TEPDConverter converter(s, fonts);
-  std::string buf;
-  buf.reserve(1 << 17);
   const int status =
       ConvertInput(owned ? owned.get() : stdin, o, policy, converter, [&](std::string_view line) {
-        if (!converter.ConvertLine(line, buf)) return false;
-        if (buf.size() >= (1 << 16)) out.Write(buf);
+        if (!converter.ConvertLine(line)) return false;
+        if (converter.Pending().size() >= (1 << 16)) {
+          out.Write(converter.Pending());
+          converter.ClearPending();
+        }
         return true;
       });
   if (status != kExitOk) return status;
-  converter.Finish(buf);
-  out.Write(buf);
+  std::string rest;
+  converter.Finish(rest);
+  out.Write(rest);
   out.Commit();
   return kExitOk;
 }

@@ -35,11 +35,10 @@ std::string TDocumentOutput::Where() const {
   return target_.empty() ? "a temporary file" : Quoted(target_);
 }
 
-void TDocumentOutput::Write(std::string& buf) {
-  if (!buf.empty() && std::fwrite(buf.data(), 1, buf.size(), file_) != buf.size())
+void TDocumentOutput::Write(std::string_view text) {
+  if (!text.empty() && std::fwrite(text.data(), 1, text.size(), file_) != text.size())
     Fail("cannot write " + Where());
-  unsynced_ += buf.size();
-  buf.clear();
+  unsynced_ += text.size();
   // The disk works on the document while the rest is converted.
   if (replacing_ && unsynced_ >= kWritebackStep) {
     replacing_->StartWriteback();

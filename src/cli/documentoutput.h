@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <optional>
 #include <string>
+#include <string_view>
 
 #include "support/atomicfile.h"
 
@@ -15,8 +16,7 @@ class TDocumentOutput {
   // `target` empty: standard output. Throws TFileError.
   explicit TDocumentOutput(const std::string& target);
 
-  // Writes and empties `buf`.
-  void Write(std::string& buf);
+  void Write(std::string_view text);
   // Moves the finished document to its place.
   void Commit();
 

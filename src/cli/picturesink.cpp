@@ -15,7 +15,9 @@ class TPdfSink : public TPictureSink {
   TPdfSink(const std::string& output, const TPictureStyle& style)
       : out_(output), pdf_(style, [this](const char* data, std::size_t size) {
           buf_.append(data, size);
-          if (buf_.size() >= (1 << 16)) out_.Write(buf_);
+          if (buf_.size() < (1 << 16)) return;
+          out_.Write(buf_);
+          buf_.clear();
         }) {}
 
   void Add(const TPictureRecord& rec, const TPosition&, long long) override { pdf_.AddRecord(rec); }
@@ -24,6 +26,7 @@ class TPdfSink : public TPictureSink {
     for (const std::string& line : closing) pdf_.AddTextLine(line);
     pdf_.Finish();
     out_.Write(buf_);
+    buf_.clear();
     out_.Commit();
   }
 

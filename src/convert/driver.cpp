@@ -166,11 +166,11 @@ char* TEPDConverter::Put(char* p, TPiece piece, std::size_t from) const {
 }
 
 char* TEPDConverter::Room(char* p, std::size_t more) {
-  const auto used = static_cast<std::size_t>(p - record_.data());
-  if (used + more + fixedRoom_ <= record_.size()) [[likely]]
+  const auto used = static_cast<std::size_t>(p - text_.data());
+  if (used + more + fixedRoom_ <= text_.size()) [[likely]]
     return p;
-  record_.resize(std::max(used + more + fixedRoom_, 2 * record_.size()));
-  return record_.data() + used;
+  text_.resize(std::max(used + more + fixedRoom_, 2 * text_.size()));
+  return text_.data() + used;
 }
 
 namespace {
@@ -232,17 +232,17 @@ char* TEPDConverter::PutOperands(char* p, int n) {
 }
 
 // The record as MakeRecordRTF makes it, with the CR LF before it, written
-// by pointer into scratch memory that nothing fills beforehand (growing
-// `out` by the room would clear it every time), then appended.
-void TEPDConverter::AppendRecord(std::string& out) {
-  char* p = Room(record_.data(), 0);
+// by pointer after the pending text (growing a string by the room would
+// clear it every time).
+void TEPDConverter::AppendRecord() {
+  char* p = Room(text_.data() + pending_, 0);
   if (InTable()) {
     if (cellsInRow_ == 0) p = Put(p, rowHead_);
   } else if (records_ > 1) {
     std::memcpy(p, "\r\n", 2);
     p += 2;
   }
-  const auto opsAt = static_cast<std::size_t>(p - record_.data());
+  const auto opsAt = static_cast<std::size_t>(p - text_.data());
   p = Put(p, opsHead_);
   bool any = false;
   for (std::size_t k = 0; k < items_.size(); ++k) {
@@ -252,7 +252,7 @@ void TEPDConverter::AppendRecord(std::string& out) {
     any = true;
     p = PutOperands(p, n);
   }
-  p = any ? Put(p, boardHeadAfterOps_) : Put(record_.data() + opsAt, boardHead_);
+  p = any ? Put(p, boardHeadAfterOps_) : Put(text_.data() + opsAt, boardHead_);
   p = writer_.WriteBoard(p, rec_.Core, DrawnFromBlack(rec_, settings_.Layout.Orientation));
   p = PutRecordEnd(p);
   if (InTable() && ++cellsInRow_ == settings_.Layout.Columns) {
@@ -261,7 +261,7 @@ void TEPDConverter::AppendRecord(std::string& out) {
     p += 6;
     cellsInRow_ = 0;
   }
-  out.append(record_.data(), static_cast<std::size_t>(p - record_.data()));
+  pending_ = static_cast<std::size_t>(p - text_.data());
   if (!keyItems_.empty()) AppendKeyLine();
 }
 
@@ -318,15 +318,26 @@ bool TEPDConverter::ReadLine(std::string_view line, bool& isRecord) {
   return true;
 }
 
-bool TEPDConverter::ConvertLine(std::string_view line, std::string& out) {
+bool TEPDConverter::ConvertLine(std::string_view line) {
   bool isRecord = false;
   if (!ReadLine(line, isRecord)) return false;
   if (!isRecord) return true;
-  if (records_ == 1)
-    out.append(RTFHeader(settings_.TextFont, settings_.TextFont, settings_.DiagFont,
-                         settings_.DiagFontCharSet));
-  AppendRecord(out);
+  if (records_ == 1) {
+    const std::string header = RTFHeader(settings_.TextFont, settings_.TextFont, settings_.DiagFont,
+                                         settings_.DiagFontCharSet);
+    char* const p = Room(text_.data() + pending_, header.size());
+    std::memcpy(p, header.data(), header.size());
+    pending_ += header.size();
+  }
+  AppendRecord();
   return true;
+}
+
+bool TEPDConverter::ConvertLine(std::string_view line, std::string& out) {
+  const bool ok = ConvertLine(line);
+  out.append(Pending());
+  ClearPending();
+  return ok;
 }
 
 bool TEPDConverter::ConvertLineParts(std::string_view line, TRecordParts& parts, bool& isRecord) {
@@ -346,6 +357,8 @@ bool TEPDConverter::ConvertLineParts(std::string_view line, TRecordParts& parts,
 }
 
 void TEPDConverter::Finish(std::string& out) {
+  out.append(Pending());
+  ClearPending();
   if (records_ == 0) return;
   if (InTable()) {
     // A short last row is filled with empty cells; then the table ends.

@@ -62,12 +62,19 @@ class TEPDConverter {
   TEPDConverter(const TConvertSettings& settings, const TChessFontInfoMan& fonts);
 
   // Converts the next line of the EPD text (line numbers count every line,
-  // blank and comment lines included). Appends to `out`: the header before
-  // the first record, CR LF between records. Returns false when the line is
-  // not a valid EPD record; Message() and Reason() then tell why, and the
-  // caller must stop.
+  // blank and comment lines included) into the document's pending text:
+  // the header before the first record, CR LF between records. Returns
+  // false when the line is not a valid EPD record; Message() and Reason()
+  // then tell why, and the caller must stop.
+  bool ConvertLine(std::string_view line);
+  // The text converted since the last ClearPending(), which a caller that
+  // streams the document writes out from time to time.
+  std::string_view Pending() const { return {text_.data(), pending_}; }
+  void ClearPending() { pending_ = 0; }
+  // ConvertLine, then the pending text moved to the end of `out`.
   bool ConvertLine(std::string_view line, std::string& out);
-  // Appends the footer when at least one record was written.
+  // Moves the pending text to `out` and appends the footer when at least
+  // one record was written.
   void Finish(std::string& out);
   // ConvertLine for pictures: the record's parts instead of its RTF;
   // `isRecord` is false for a line that holds none (blank or comment).
@@ -97,7 +104,7 @@ class TEPDConverter {
   // after p besides the room of the fixed parts.
   char* Room(char* p, std::size_t more);
   char* PutOperands(char* p, int n);
-  void AppendRecord(std::string& out);
+  void AppendRecord();
   char* PutRecordEnd(char* p);
   void AppendKeyLine();
   bool ReadLine(std::string_view line, bool& isRecord);
@@ -115,8 +122,11 @@ class TEPDConverter {
   std::vector<TPiece> itemHeads_;  // "\par ", the item escaped, ": "
   TPiece opsHead_, boardHead_, boardHeadAfterOps_, recordEnd_, captionHead_, captionEnd_, rowHead_;
   std::size_t fixedRoom_ = 0;  // what a record needs besides its operands
-  std::string record_;         // scratch: written by pointer, then appended
-  std::string escaped_;        // scratch for an operand that needs escaping
+  // The pending text, written by pointer: its first pending_ bytes; the
+  // rest is room that nothing fills beforehand.
+  std::string text_;
+  std::size_t pending_ = 0;
+  std::string escaped_;  // scratch for an operand that needs escaping
   TPosition rec_;
   long long line_ = 0;
   long long records_ = 0;

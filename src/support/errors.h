@@ -14,15 +14,18 @@ inline constexpr const char kRangeCheckError[] = "Range check error";
 inline constexpr const char kIntegerOverflow[] = "Integer overflow";
 inline constexpr const char kFailedToLoadStream[] = "Failed to Load Stream";
 
-[[noreturn]] inline void RaiseRangeError() { throw TRunError(kRangeCheckError); }
+// Out of line, so that the callers' usual way needs no room for the message.
+[[noreturn, gnu::cold, gnu::noinline]] inline void RaiseRangeError() {
+  throw TRunError(kRangeCheckError);
+}
 
 // "List index out of bounds (%d)"
-[[noreturn]] inline void RaiseListIndexError(long long index) {
+[[noreturn, gnu::cold, gnu::noinline]] inline void RaiseListIndexError(long long index) {
   throw TRunError("List index out of bounds (" + std::to_string(index) + ")");
 }
 
 // "Unable to write to %s"
-[[noreturn]] inline void RaiseWriteError(const std::string& path) {
+[[noreturn, gnu::cold, gnu::noinline]] inline void RaiseWriteError(const std::string& path) {
   throw TRunError("Unable to write to " + path);
 }
 
