@@ -81,12 +81,6 @@ std::string_view Opcode(const TPosition& rec, int n) {
   return WordText(ops, ops.Words[ops.Opcodes[OperationIndex(ops, n)]]);
 }
 
-std::span<const TOperations::TWord> OperandWords(const TPosition& rec, int n) {
-  const TOperations& ops = rec.Operations;
-  const std::size_t i = OperationIndex(ops, n);
-  return std::span(ops.Words).subspan(ops.Opcodes[i] + 1, OperandsEnd(ops, i) - ops.Opcodes[i] - 1);
-}
-
 int OperandCount(const TPosition& rec, int n) {
   return static_cast<int>(OperandWords(rec, n).size());
 }

@@ -10,6 +10,8 @@
 #include <string_view>
 #include <vector>
 
+#include "support/errors.h"
+
 namespace bq {
 
 // Colour codes.
@@ -142,8 +144,16 @@ int FindOperation(const TPosition& rec, std::string_view name);  // 0 when none
 bool HasOperation(const TPosition& rec, std::string_view name);
 int OperationCount(const TPosition& rec);
 std::string_view Opcode(const TPosition& rec, int n);
-// The operands of operation n, as ranges of rec.Operations.Text.
-std::span<const TOperations::TWord> OperandWords(const TPosition& rec, int n);
+// The operands of operation n, as ranges of rec.Operations.Text. Inline:
+// the converter asks for them for every record.
+inline std::span<const TOperations::TWord> OperandWords(const TPosition& rec, int n) {
+  const TOperations& ops = rec.Operations;
+  const std::size_t count = ops.Opcodes.size();
+  if (n < 1 || static_cast<std::size_t>(n) > count) RaiseListIndexError(n - 1LL);
+  const auto i = static_cast<std::size_t>(n - 1);
+  const std::size_t end = i + 1 < count ? ops.Opcodes[i + 1] : ops.Words.size();
+  return std::span(ops.Words).subspan(ops.Opcodes[i] + 1, end - ops.Opcodes[i] - 1);
+}
 int OperandCount(const TPosition& rec, int n);
 std::string_view Operand(const TPosition& rec, int n, int m);
 std::string OperandText(const TPosition& rec, int n);
