@@ -218,7 +218,9 @@ function convert(text, outPath, boardOf, glyphs, font) {
     const keys = boardOf(`${m[1]} ${m[2]} ${m[3]} ${m[4]} 0 1`);
     const ops = operationsText(readOperations(m[5]), wanted);
 
-    let rec = records === 0 ? header : '\r\n';
+    // Each diagram kept whole on its page: \keepn from the record's start,
+    // \pard on its last line.
+    let rec = (records === 0 ? header : '\r\n') + '\\keepn';
     if (ops) rec += `\\f0\\fs20 ${ops}\\par `;
     rec += '\\f2\\fs40 ';
     if (glyphs.border) rec += glyphs.top + '\r\n';
@@ -229,9 +231,10 @@ function convert(text, outPath, boardOf, glyphs, font) {
         const key = keys[r * 8 + f];
         row += key ? glyphs.squares[key][dark] : glyphs.blank[dark];
       }
-      rec += '\\par ' + row + glyphs.east + '\r\n';
+      const last = r === 7 && !glyphs.border ? '\\pard ' : '';
+      rec += '\\par ' + last + row + glyphs.east + '\r\n';
     }
-    if (glyphs.border) rec += '\\par ' + glyphs.bottom;
+    if (glyphs.border) rec += '\\par \\pard ' + glyphs.bottom;
     rec += '\\par\\f0\\fs20\r\n';
     parts.push(rec);
     ++records;
