@@ -116,9 +116,11 @@ std::string Quoted(std::string_view s) {
 // Arguments of one command, with "--name value" and "--name=value" forms.
 class ArgList {
  public:
-  ArgList(int argc, char** argv, int first) {
+  ArgList(int argc, char** argv, int first) : argv_(argv) {
     for (int i = first; i < argc; ++i) args_.emplace_back(argv[i]);
   }
+  // The program's arguments as it was given them, to pass on.
+  char** Argv() const { return argv_; }
   bool Done() const { return i_ >= args_.size(); }
   const std::string& Peek() const { return args_[i_]; }
   std::string Take() { return args_[i_++]; }
@@ -147,6 +149,7 @@ class ArgList {
 
  private:
   std::vector<std::string> args_;
+  char** argv_;
   std::size_t i_ = 0;
 };
 
@@ -674,6 +677,13 @@ int WritePictures(const ConvertOptions& o, TOutputFormat format, const TDiagramP
 int RunConvert(ArgList& args) {
   const ConvertOptions o = ParseConvertOptions(args);
   const TOutputFormat format = FormatOf(o);
+#if defined(BOARDQUILL_PICTURE_PROGRAM) && !defined(BOARDQUILL_PICTURES)
+  // Pictures are drawn by the program beside this one: only it loads Cairo
+  // and Pango, which would double the start-up of every RTF conversion.
+  if (format != TOutputFormat::Rtf)
+    return StartProgramBeside(BOARDQUILL_PICTURE_PROGRAM, args.Argv(), "the picture program",
+                              kExitUsage);
+#endif
   const TChessFontInfoMan fonts = o.fontOpts.Load();
   // The settings file is read once, for the conversion and for games.
   const TProfileFile ini =

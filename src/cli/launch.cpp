@@ -14,8 +14,8 @@
 
 namespace bq {
 
-int StartDesktopProgram(const char* name, char** argv) {
-  // From the program folder, not the search path: the window must be the
+int StartProgramBeside(const char* name, char** argv, const char* what, int status) {
+  // From the program folder, not the search path: the program must be the
   // one installed with this command line.
   const std::string path = ProgramFolder() + name;
 #ifdef _WIN32
@@ -23,9 +23,9 @@ int StartDesktopProgram(const char* name, char** argv) {
 #else
   ::execv(path.c_str(), argv);
 #endif
-  std::fprintf(stderr, "boardquill: cannot start the desktop window %s: %s\n", path.c_str(),
+  std::fprintf(stderr, "boardquill: cannot start %s %s: %s\n", what, path.c_str(),
                std::strerror(errno));
-  return 1;
+  return status;
 }
 
 }  // namespace bq

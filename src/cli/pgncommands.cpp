@@ -4,8 +4,8 @@
 #include <cstring>
 #include <stdexcept>
 
-#include "support/atomicfile.h"
 #include "games/pgnepd.h"
+#include "support/atomicfile.h"
 
 namespace bq {
 

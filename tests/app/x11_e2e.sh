@@ -71,9 +71,10 @@ chmod 700 "$XDG_RUNTIME_DIR"
 # folder of its own.
 mkdir "$work/bin"
 cp "$program" "$work/bin/boardquill"
-# The window program that boardquill starts from its own folder.
-desktop="$(dirname "$program")/boardquill-desktop"
-[ -x "$desktop" ] && cp "$desktop" "$work/bin/boardquill-desktop"
+# The window and picture programs that boardquill starts from its own folder.
+for sibling in boardquill-desktop boardquill-pictures; do
+  if [ -x "$(dirname "$program")/$sibling" ]; then cp "$(dirname "$program")/$sibling" "$work/bin/"; fi
+done
 cp "$fonts_ini" "$work/bin/ChsFonts.ini"
 settings="$work/bin/boardquill.ini"
 cat >"$settings" <<'EOF'
