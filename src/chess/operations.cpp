@@ -9,19 +9,6 @@ namespace bq {
 
 namespace {
 
-// The error names the zero-based list index that was out of range, as the
-// list itself would.
-std::size_t OperationIndex(const TOperations& ops, int n) {
-  if (n < 1 || static_cast<std::size_t>(n) > ops.Opcodes.size())
-    RaiseListIndexError(static_cast<long long>(n) - 1);
-  return static_cast<std::size_t>(n - 1);
-}
-
-// The index in Words of the word after operation i's last operand.
-std::size_t OperandsEnd(const TOperations& ops, std::size_t i) {
-  return i + 1 < ops.Opcodes.size() ? ops.Opcodes[i + 1] : ops.Words.size();
-}
-
 std::string_view WordText(const TOperations& ops, TOperations::TWord word) {
   return std::string_view(ops.Text.data() + word.At, word.Size);
 }

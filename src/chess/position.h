@@ -144,15 +144,23 @@ int FindOperation(const TPosition& rec, std::string_view name);  // 0 when none
 bool HasOperation(const TPosition& rec, std::string_view name);
 int OperationCount(const TPosition& rec);
 std::string_view Opcode(const TPosition& rec, int n);
+// The index in Opcodes of operation n. The error names the zero-based
+// list index that was out of range, as the list itself would.
+inline std::size_t OperationIndex(const TOperations& ops, int n) {
+  if (n < 1 || static_cast<std::size_t>(n) > ops.Opcodes.size())
+    RaiseListIndexError(static_cast<long long>(n) - 1);
+  return static_cast<std::size_t>(n - 1);
+}
+// The index in Words of the word after operation i's last operand.
+inline std::size_t OperandsEnd(const TOperations& ops, std::size_t i) {
+  return i + 1 < ops.Opcodes.size() ? ops.Opcodes[i + 1] : ops.Words.size();
+}
 // The operands of operation n, as ranges of rec.Operations.Text. Inline:
 // the converter asks for them for every record.
 inline std::span<const TOperations::TWord> OperandWords(const TPosition& rec, int n) {
   const TOperations& ops = rec.Operations;
-  const std::size_t count = ops.Opcodes.size();
-  if (n < 1 || static_cast<std::size_t>(n) > count) RaiseListIndexError(n - 1LL);
-  const auto i = static_cast<std::size_t>(n - 1);
-  const std::size_t end = i + 1 < count ? ops.Opcodes[i + 1] : ops.Words.size();
-  return std::span(ops.Words).subspan(ops.Opcodes[i] + 1, end - ops.Opcodes[i] - 1);
+  const std::size_t i = OperationIndex(ops, n);
+  return std::span(ops.Words).subspan(ops.Opcodes[i] + 1, OperandsEnd(ops, i) - ops.Opcodes[i] - 1);
 }
 int OperandCount(const TPosition& rec, int n);
 std::string_view Operand(const TPosition& rec, int n, int m);

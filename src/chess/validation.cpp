@@ -87,15 +87,23 @@ bool MaterialStands(std::uint8_t colour, const TPieceCounts& n, std::string* why
   return true;
 }
 
+// Whether the castling right of colour (0..1) on wing (0 queen side, 1 king
+// side) has its king and rook on their home squares.
+bool CastlingBacked(const TPositionCore& core, std::uint8_t colour, int wing) {
+  const auto& a = core.Pieces[colour];
+  const int home = HomeRank(colour);
+  return (a[pKing] & CellBit(CellOf(5, home))) != 0 &&
+         (a[pRook] & CellBit(CellOf(wing == 0 ? 1 : 8, home))) != 0;
+}
+
 bool CastlingStands(std::uint8_t colour, const TPositionCore& core, std::string* why) {
   const int home = HomeRank(colour);
-  const auto& a = core.Pieces[colour];
   for (int wing = 0; wing <= 1; ++wing) {  // queen side first
     if (!core.CastlingRights[static_cast<std::size_t>(colour * 2 + wing)]) continue;
-    const int rookFile = wing == 0 ? 1 : 8;
-    const bool king = (a[pKing] & CellBit(CellOf(5, home))) != 0;
-    if (king && (a[pRook] & CellBit(CellOf(rookFile, home))) != 0) continue;
+    if (CastlingBacked(core, colour, wing)) continue;
     if (why == nullptr) return false;  // the words only when asked for
+    const int rookFile = wing == 0 ? 1 : 8;
+    const bool king = (core.Pieces[colour][pKing] & CellBit(CellOf(5, home))) != 0;
     const std::string may = std::string(ColourName(colour)) + " may castle" +
                             (wing == 0 ? " queen side" : " king side");
     return Fails(why, may + (king ? " but has no rook on " + CellName(CellOf(rookFile, home))
@@ -112,14 +120,11 @@ bool SideStands(std::uint8_t colour, const TPositionCore& core, std::string* why
 // counting or words: valid cells, usual armies, and every castling right
 // backed by its king and rook at home.
 bool PlainlyStands(const TPositionCore& core) {
-  static constexpr std::array<TBitboard, 4> kHome = {CellBit(CellOf(1, 1)), CellBit(CellOf(8, 1)),
-                                                     CellBit(CellOf(1, 8)), CellBit(CellOf(8, 8))};
   if (core.Odd != 0 || !UsualArmy(core.Pieces[cWhite]) || !UsualArmy(core.Pieces[cBlack]))
     return false;
   for (std::size_t right = 0; right < 4; ++right) {
-    const auto& a = core.Pieces[right / 2];
-    const TBitboard king = CellBit(CellOf(5, right < 2 ? 1 : 8));
-    if (core.CastlingRights[right] && ((a[pKing] & king) == 0 || (a[pRook] & kHome[right]) == 0))
+    const auto colour = static_cast<std::uint8_t>(right / 2);
+    if (core.CastlingRights[right] && !CastlingBacked(core, colour, static_cast<int>(right % 2)))
       return false;
   }
   return true;
