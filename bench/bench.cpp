@@ -29,6 +29,7 @@
 #include "chess/position.h"
 #include "convert/driver.h"
 #include "convert/lines.h"
+#include "convert/rtfwriter.h"
 #include "fonts/catalogue.h"
 #include "support/settings.h"
 
@@ -136,25 +137,18 @@ int RunDriver(const Options& o) {
   TConvertSettings settings;
   settings.DiagFont = o.font;
   settings.DiagFontCharSet = fonts.FontCharset(o.font);
+  const TConvertJob job = MakeConvertJob(settings, fonts);
   std::vector<double> rates, bytes;
-  std::string out;
-  out.reserve(1 << 17);
   for (int run = 0; run < o.runs; ++run) {
-    TEPDConverter converter(settings, fonts);
+    TEPDConverter converter(job);
     double written = 0;
+    TRtfWriter writer(
+        job, [&](std::string_view piece) { written += static_cast<double>(piece.size()); });
     bool ok = true;
     const auto start = Clock::now();
-    SplitEPDLines(text, [&](std::string_view line) {
-      ok = converter.ConvertLine(line, out);
-      if (out.size() >= (1 << 16)) {
-        written += static_cast<double>(out.size());
-        out.clear();
-      }
-      return ok;
-    });
-    converter.Finish(out);
-    written += static_cast<double>(out.size());
-    out.clear();
+    SplitEPDLines(text,
+                  [&](std::string_view line) { return ok = converter.ConvertLine(line, writer); });
+    converter.Finish(writer);
     const double s = Seconds(start);
     if (!ok) throw std::runtime_error(converter.Message() + ": " + converter.Reason());
     rates.push_back(static_cast<double>(converter.Records()) / s);

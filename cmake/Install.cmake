@@ -2,9 +2,7 @@
 # folder, so the executable and the file are installed together:
 #
 #   Linux    lib/boardquill/boardquill, lib/boardquill/boardquill-desktop
-#            (the window, started by boardquill), lib/boardquill/
-#            boardquill-pictures (PDF, SVG and PNG, started by boardquill
-#            convert), lib/boardquill/ChsFonts.ini,
+#            (the window, started by boardquill), lib/boardquill/ChsFonts.ini,
 #            bin/boardquill -> ../lib/boardquill/boardquill (the link is
 #            resolved through /proc/self/exe), the desktop file, the icons,
 #            the AppStream metainfo and the manual page
@@ -20,11 +18,9 @@ endif()
 
 set(BQ_INSTALL_PROGRAM_DIR lib/boardquill)
 install(TARGETS boardquill RUNTIME DESTINATION ${BQ_INSTALL_PROGRAM_DIR})
-foreach(_bq_sibling boardquill-desktop boardquill-pictures)
-  if(TARGET ${_bq_sibling})
-    install(TARGETS ${_bq_sibling} RUNTIME DESTINATION ${BQ_INSTALL_PROGRAM_DIR})
-  endif()
-endforeach()
+if(TARGET boardquill-desktop)
+  install(TARGETS boardquill-desktop RUNTIME DESTINATION ${BQ_INSTALL_PROGRAM_DIR})
+endif()
 install(FILES ${BQ_FONTS_INI} DESTINATION ${BQ_INSTALL_PROGRAM_DIR})
 
 # A relative link, so that the tree can be moved (staging, packages).

@@ -116,7 +116,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     }
   }
 
-  const TConvertResult result = ConvertEPDText(epd, settings, *fonts);
+  const TConvertJob job = MakeConvertJob(settings, *fonts);
+  const TRtfResult result = ConvertEPDText(epd, job);
   if (!result.Ok) {
     Check(result.Document.empty(), "a failed conversion gives no document");
     Check(result.Message.rfind("Error in EPD string ", 0) == 0, "the message names the line");

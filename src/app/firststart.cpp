@@ -45,9 +45,10 @@ std::string SampleLine(const std::string& operations) {
 QSize OneDiagramSize(const QTextEdit& preview, const TConvertSettings& settings,
                      const TChessFontInfoMan& fonts) {
   const TConvertSettings s = SampleSettings(settings, fonts);
-  TConvertResult sample = ConvertEPDText(SampleLine(s.Operations), s, fonts);
+  const TConvertJob job = MakeConvertJob(s, fonts);
+  TRtfResult sample = ConvertEPDText(SampleLine(s.Operations), job);
   // An item that is no opcode spoils the line; the diagram alone still counts.
-  if (!sample.Ok) sample = ConvertEPDText(kStartPosition, s, fonts);
+  if (!sample.Ok) sample = ConvertEPDText(kStartPosition, job);
   TRTFDocument rtf;
   if (!ReadRTF(sample.Document, rtf)) return QSize();
   QTextDocument doc;

@@ -508,6 +508,10 @@ void TMainForm::SetConvertSettings(const TConvertSettings& settings) {
   UpdateFontStatus();
 }
 
+TConvertJob TMainForm::Job(TOutputFormat format, const TPictureOptions& pictures) const {
+  return MakeConvertJob(settings_, *fontInfoMan_, format, pictures);
+}
+
 void TMainForm::ConvertEPD() {
   if (const std::optional<TTextSpot> bad = Convert()) ShowBadLine(*bad);
 }
@@ -537,7 +541,7 @@ std::optional<TTextSpot> TMainForm::Convert() {
     }
     text = std::move(records.Text);
   }
-  TConvertResult result = ConvertEPDText(text, settings_, *fontInfoMan_);
+  TRtfResult result = ConvertEPDText(text, Job());
   if (!result.Ok) {
     ShowError(result.Message, result.Reason);
     if (games) return std::nullopt;  // the records are ours, not lines of the pane

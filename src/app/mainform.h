@@ -64,6 +64,10 @@ class TMainForm : public QMainWindow {
   // the conversion settings.
   std::string OpenDir;
   const TConvertSettings& ConvertSettings() const { return settings_; }
+  // The conversion job of the current settings, for the preview and the
+  // picture commands alike.
+  TConvertJob Job(TOutputFormat format = TOutputFormat::Rtf,
+                  const TPictureOptions& pictures = {}) const;
   // Takes the settings (the settings dialog's OK) and tells in the status
   // line whether the diagram font can draw.
   void SetConvertSettings(const TConvertSettings& settings);

@@ -18,9 +18,7 @@
 #include "app/exportdlg.h"
 #include "app/previewrecord.h"
 #include "app/recordpictures.h"
-#include "cli/picturefolder.h"
-#include "render/picturenames.h"
-#include "render/picturewriter.h"
+#include "render/picturefolder.h"
 #include "support/atomicfile.h"
 #endif
 
@@ -38,8 +36,7 @@ QByteArray Bytes(const std::string& s) {
 
 void TMainForm::SavePDF(const QString& path) {
   SaveDir = IncludeTrailingSeparator(QFileInfo(path).path().toStdString());
-  const TPictureRecords records = ReadPictureRecords(previewEPD_, settings_, *fontInfoMan_);
-  const std::string pdf = PdfDocument(records, PictureStyleOf(settings_));
+  const std::string pdf = PdfDocument(previewEPD_, Job(TOutputFormat::Pdf));
   try {
     TReplacingFile::Replace(path.toStdString(), pdf);
   } catch (const TFileError&) {
@@ -64,30 +61,21 @@ bool TMainForm::ExportPictures(const QString& folder, bool svg, int squarePx) {
   PictureSquare = squarePx;
   SaveDir =
       IncludeTrailingSeparator(QFileInfo(QString::fromStdString(target)).path().toStdString());
-  const TPictureRecords records = ReadPictureRecords(previewEPD_, settings_, *fontInfoMan_);
-  TPictureWriter writer(PictureStyleOf(settings_, squarePx),
-                        svg ? TPictureFormat::Svg : TPictureFormat::Png);
-  TPictureNames names("{n}");
-  const char* extension = svg ? ".svg" : ".png";
-  const int count = static_cast<int>(records.Records.size());
+  const TConvertJob job =
+      Job(svg ? TOutputFormat::Svg : TOutputFormat::Png, {.SquarePx = squarePx});
+  const auto count = static_cast<int>(CountRecords(previewEPD_));
   QProgressDialog progress(tr("Exporting pictures..."), tr("Cancel"), 0, count, this);
   progress.setObjectName("ExportProgress");
   progress.setWindowModality(Qt::WindowModal);
   progress.setMinimumDuration(ExportProgressDelayMs);
   // The folder appears only when every picture is in it; leaving early
   // removes what was written.
-  TPictureFolder out(target);
-  std::string bytes;
-  for (int i = 0; i < count; ++i) {
-    progress.setValue(i);
-    if (progress.wasCanceled()) return false;
-    const auto n = static_cast<std::size_t>(i);
-    writer.Write(records.Records[n], bytes);
-    out.Write(names.Next(records.Positions[n], i + 1, records.Lines[n], extension), bytes);
-  }
-  out.Commit();
-  progress.setValue(count);
-  return true;
+  const bool done = ExportPictureFolder(previewEPD_, job, target, [&](long long number) {
+    progress.setValue(static_cast<int>(number - 1));
+    return !progress.wasCanceled();
+  });
+  if (done) progress.setValue(count);
+  return done;
 }
 
 void TMainForm::CopyPicture1Click() {
@@ -99,13 +87,10 @@ void TMainForm::CopyPicture1Click() {
 
 namespace {
 
-void PutPictureOnClipboard(const TPictureRecord& rec, const TPictureStyle& style) {
-  std::string png, svg;
-  TPictureWriter(style, TPictureFormat::Png).Write(rec, png);
-  TPictureWriter(style, TPictureFormat::Svg).Write(rec, svg);
+void PutPictureOnClipboard(const TRecordPicture& picture) {
   auto mime = std::make_unique<QMimeData>();
-  mime->setData(QStringLiteral("image/png"), Bytes(png));
-  mime->setData(QStringLiteral("image/svg+xml"), Bytes(svg));
+  mime->setData(QStringLiteral("image/png"), Bytes(picture.Png));
+  mime->setData(QStringLiteral("image/svg+xml"), Bytes(picture.Svg));
   QGuiApplication::clipboard()->setMimeData(mime.release());
 }
 
@@ -114,31 +99,30 @@ void PutPictureOnClipboard(const TPictureRecord& rec, const TPictureStyle& style
 void TMainForm::CopyPaneRecordPicture() {
   const std::string text = Memo2->toPlainText().toStdString();
   const long long line = Memo2->textCursor().blockNumber() + 1;
-  const TPictureRecords records = ReadPictureRecords(text, settings_, *fontInfoMan_, line);
-  if (!records.Ok) {
-    ShowError(records.Message, records.Reason);
+  const TRecordPicture picture =
+      PictureOfLine(text, Job(TOutputFormat::Png, {.SquarePx = PictureSquare}), line);
+  if (!picture.Result.Ok) {
+    ShowError(picture.Result.Message, picture.Result.Reason);
     return;
   }
   // A blank or comment line under the cursor holds no diagram.
-  if (records.Lines.empty() || records.Lines.back() != line) {
+  if (!picture.Found) {
     QApplication::beep();
     return;
   }
-  PutPictureOnClipboard(records.Records.back(), PictureStyleOf(settings_, PictureSquare));
+  PutPictureOnClipboard(picture);
 }
 
 void TMainForm::CopyPreviewRecordPicture() {
-  const TPictureRecords records = ReadPictureRecords(previewEPD_, settings_, *fontInfoMan_);
-  std::vector<int> captionLines;
-  for (const TPictureRecord& rec : records.Records) captionLines.push_back(!rec.Caption.empty());
-  const int at = RecordAtPosition(*Memo1->document(), Memo1->textCursor().position(),
-                                  QString::fromStdString(settings_.DiagFont), captionLines);
+  const TConvertJob job = Job(TOutputFormat::Png, {.SquarePx = PictureSquare});
+  const int at =
+      RecordAtPosition(*Memo1->document(), Memo1->textCursor().position(),
+                       QString::fromStdString(settings_.DiagFont), CaptionLines(previewEPD_, job));
   if (at < 0) {
     QApplication::beep();
     return;
   }
-  PutPictureOnClipboard(records.Records[static_cast<std::size_t>(at)],
-                        PictureStyleOf(settings_, PictureSquare));
+  PutPictureOnClipboard(PictureOfRecord(previewEPD_, job, at + 1));
 }
 
 #else

@@ -2,72 +2,104 @@
 
 #ifdef BOARDQUILL_PICTURES
 #include "convert/lines.h"
-#include "render/bytesink.h"
-#include "render/pdfwriter.h"
+#include "render/picturesink.h"
+#include "render/picturewriter.h"
 
 namespace bq {
 
 namespace {
 
-// The RTF charset of symbol fonts.
-constexpr std::int32_t kSymbolCharset = 2;
+// Passes records on to `inner` while `onRecord` agrees; a stop leaves the
+// inner sink unfinished.
+class TStoppableSink : public TRecordSink {
+ public:
+  TStoppableSink(TRecordSink& inner, const std::function<bool(long long)>& onRecord)
+      : inner_(inner), onRecord_(onRecord) {}
+  void Add(const TRecord& rec) override {
+    if (stopped_ || !(stopped_ = !onRecord_(rec.Number))) inner_.Add(rec);
+  }
+  void Finish(const std::vector<std::string>& key) override {
+    if (!stopped_) inner_.Finish(key);
+  }
+  bool Stopped() const { return stopped_; }
 
-TPictureRecord PictureRecordOf(TRecordParts&& parts) {
-  TPictureRecord rec;
-  rec.Above = std::move(parts.Above);
-  rec.Rows = std::move(parts.Rows);
-  rec.MarkRow = parts.MarkRow;
-  rec.MarkBlack = parts.MarkBlack;
-  rec.Caption = std::move(parts.Caption);
-  return rec;
+ private:
+  TRecordSink& inner_;
+  const std::function<bool(long long)>& onRecord_;
+  bool stopped_ = false;
+};
+
+// Draws the first record that `chosen` picks.
+class TPickSink : public TRecordSink {
+ public:
+  TPickSink(const TConvertJob& job, std::function<bool(const TRecord&)> chosen)
+      : job_(job), chosen_(std::move(chosen)) {}
+  void Add(const TRecord& rec) override {
+    if (picture_.Found || !chosen_(rec)) return;
+    picture_.Found = true;
+    TPictureWriter(job_, TPictureFormat::Png).Write(rec, picture_.Png);
+    TPictureWriter(job_, TPictureFormat::Svg).Write(rec, picture_.Svg);
+  }
+  void Finish(const std::vector<std::string>&) override {}
+  TRecordPicture& Picture() { return picture_; }
+
+ private:
+  const TConvertJob& job_;
+  std::function<bool(const TRecord&)> chosen_;
+  TRecordPicture picture_;
+};
+
+TRecordPicture Pick(std::string_view text, const TConvertJob& job, long long lastLine,
+                    std::function<bool(const TRecord&)> chosen) {
+  TPickSink sink(job, std::move(chosen));
+  TConvertResult result = ConvertEPDText(text, job, sink, lastLine);
+  TRecordPicture picture = std::move(sink.Picture());
+  picture.Result = std::move(result);
+  return picture;
 }
 
 }  // namespace
 
-TPictureStyle PictureStyleOf(const TConvertSettings& settings, int squarePx) {
-  TPictureStyle style;
-  style.DiagFont = settings.DiagFont;
-  style.DiagSymbolCharset = settings.DiagFontCharSet == kSymbolCharset;
-  style.DiagFontSize = settings.DiagFontSize;
-  style.TextFont = settings.TextFont;
-  style.TextFontSize = settings.TextFontSize;
-  style.SquarePx = squarePx;
-  style.Columns = settings.Layout.Columns;
-  return style;
+std::string PdfDocument(std::string_view text, const TConvertJob& job) {
+  std::string bytes;
+  const auto sink = MakePictureSink(job, "", AppendTo(bytes));
+  ConvertEPDText(text, job, *sink);
+  return bytes;
 }
 
-TPictureRecords ReadPictureRecords(std::string_view text, const TConvertSettings& settings,
-                                   const TChessFontInfoMan& fonts, long long lastLine) {
-  TPictureRecords out;
-  TEPDConverter converter(settings, fonts);
-  TRecordParts parts;
+long long CountRecords(std::string_view text) {
+  long long records = 0;
   SplitEPDLines(text, [&](std::string_view line) {
-    if (lastLine > 0 && converter.LineNumber() >= lastLine) return false;
-    bool isRecord = false;
-    if (!converter.ConvertLineParts(line, parts, isRecord)) {
-      out.Ok = false;
-      out.Message = converter.Message();
-      out.Reason = converter.Reason();
-      return false;
-    }
-    if (isRecord) {
-      out.Records.push_back(PictureRecordOf(std::move(parts)));
-      out.Positions.push_back(converter.Record());
-      out.Lines.push_back(converter.LineNumber());
-    }
+    records += !IsSkippedEPDLine(TrimEPDLine(line));
     return true;
   });
-  if (out.Ok) out.Closing = converter.SolutionLines();
-  return out;
+  return records;
 }
 
-std::string PdfDocument(const TPictureRecords& records, const TPictureStyle& style) {
-  std::string bytes;
-  TPdfWriter pdf(style, AppendTo(bytes));
-  for (const TPictureRecord& rec : records.Records) pdf.AddRecord(rec);
-  for (const std::string& line : records.Closing) pdf.AddTextLine(line);
-  pdf.Finish();
-  return bytes;
+bool ExportPictureFolder(std::string_view text, const TConvertJob& job, const std::string& folder,
+                         const std::function<bool(long long)>& onRecord) {
+  const auto pictures = MakePictureSink(job, folder, {});
+  TStoppableSink sink(*pictures, onRecord);
+  return ConvertEPDText(text, job, sink).Ok && !sink.Stopped();
+}
+
+TRecordPicture PictureOfLine(std::string_view text, const TConvertJob& job, long long line) {
+  return Pick(text, job, line, [line](const TRecord& rec) { return rec.Line == line; });
+}
+
+TRecordPicture PictureOfRecord(std::string_view text, const TConvertJob& job, long long number) {
+  return Pick(text, job, 0, [number](const TRecord& rec) { return rec.Number == number; });
+}
+
+std::vector<int> CaptionLines(std::string_view text, const TConvertJob& job) {
+  class TCaptions : public TRecordSink {
+   public:
+    void Add(const TRecord& rec) override { Lines.push_back(!rec.Caption.empty()); }
+    void Finish(const std::vector<std::string>&) override {}
+    std::vector<int> Lines;
+  } captions;
+  ConvertEPDText(text, job, captions);
+  return captions.Lines;
 }
 
 }  // namespace bq

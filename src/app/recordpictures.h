@@ -1,38 +1,44 @@
 #pragma once
-// The records of the desktop window's document as the picture writers
-// take them: for Save As PDF, Export Pictures and Copy Diagram as Picture.
+// The desktop window's picture outputs, through the record sinks that
+// `convert` writes with: Save As PDF, Export Pictures and Copy Diagram as
+// Picture.
 #ifdef BOARDQUILL_PICTURES
+#include <functional>
 #include <string>
 #include <string_view>
 #include <vector>
 
-#include "chess/position.h"
 #include "convert/driver.h"
-#include "fonts/catalogue.h"
-#include "render/record.h"
+#include "convert/job.h"
 
 namespace bq {
 
-// The style that `convert` derives from the same settings, so that a
-// picture made here has the bytes the command line writes.
-TPictureStyle PictureStyleOf(const TConvertSettings& settings, int squarePx = 40);
+// The PDF document of the EPD text; throws TRenderError.
+std::string PdfDocument(std::string_view text, const TConvertJob& job);
 
-struct TPictureRecords {
-  bool Ok = true;
-  std::string Message, Reason;  // when a line failed
-  std::vector<TPictureRecord> Records;
-  std::vector<TPosition> Positions;  // as read, for the file names
-  std::vector<long long> Lines;      // each record's EPD line (from 1)
-  std::vector<std::string> Closing;  // the answer key, for a document
+// How many records the EPD text holds (lines with content).
+long long CountRecords(std::string_view text);
+
+// The pictures of the EPD text into the new or empty `folder`, which
+// appears whole only when every picture is in it. `onRecord` is told each
+// record's number before it is drawn and returns false to stop (the folder
+// then never appears). False when stopped.
+bool ExportPictureFolder(std::string_view text, const TConvertJob& job, const std::string& folder,
+                         const std::function<bool(long long)>& onRecord);
+
+// The picture of one record of the EPD text as PNG and SVG: the record
+// read from line `line` (from 1), or with number `number` (from 1).
+struct TRecordPicture {
+  TConvertResult Result;  // a line before it that is not a record
+  bool Found = false;
+  std::string Png, Svg;
 };
+TRecordPicture PictureOfLine(std::string_view text, const TConvertJob& job, long long line);
+TRecordPicture PictureOfRecord(std::string_view text, const TConvertJob& job, long long number);
 
-// The records of the EPD text, at most up to line `lastLine` (from 1;
-// 0: all lines).
-TPictureRecords ReadPictureRecords(std::string_view text, const TConvertSettings& settings,
-                                   const TChessFontInfoMan& fonts, long long lastLine = 0);
-
-// The whole document as PDF; throws TRenderError.
-std::string PdfDocument(const TPictureRecords& records, const TPictureStyle& style);
+// For each record of the EPD text, the text lines under its board (1 for
+// a caption, else 0).
+std::vector<int> CaptionLines(std::string_view text, const TConvertJob& job);
 
 }  // namespace bq
 #endif

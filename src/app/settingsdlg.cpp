@@ -351,7 +351,7 @@ bool TSettingsDlg::OKBtnClick() {
   s.Layout = layout;
   form.SetConvertSettings(s);
   // Columns wider than the page are written as asked, with a word of warning.
-  const std::string wide = ColumnsWidthWarning(s, form.FontInfoMan().FontInfoRef(s.DiagFont));
+  const std::string wide = ColumnsWidthWarning(form.Job());
   if (!wide.empty() && form.Presenter.ShowMessage) form.Presenter.ShowMessage(this, Q(wide));
   return true;
 }

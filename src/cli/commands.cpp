@@ -17,10 +17,10 @@
 #include "chess/validation.h"
 #include "cli/documentoutput.h"
 #include "cli/pgncommands.h"
-#include "cli/picturefolder.h"
-#include "cli/picturesink.h"
 #include "convert/driver.h"
+#include "convert/job.h"
 #include "convert/lines.h"
+#include "convert/rtfwriter.h"
 #include "fonts/catalogue.h"
 #include "fonts/fontstatus.h"
 #include "fonts/installed.h"
@@ -31,6 +31,11 @@
 #include "support/errors.h"
 #include "support/profile.h"
 #include "support/settings.h"
+
+#ifdef BOARDQUILL_PICTURES
+#include "render/picturefolder.h"
+#include "render/picturesink.h"
+#endif
 
 namespace bq {
 
@@ -158,6 +163,14 @@ std::int32_t IntArg(const std::string& option, const std::string& value) {
   if (!ParseProfileInt(value, n))
     throw UsageError("option " + option + " needs an integer, not " + Quoted(value));
   return n;
+}
+
+// A font size in points; one that does not fit is a usage error that
+// names the option and the range.
+std::int32_t FontSizeArg(const std::string& option, const std::string& value) {
+  std::string why;
+  if (const auto size = ParseFontSize(value, &why)) return *size;
+  throw UsageError(option + " " + why);
 }
 
 using FilePtr = TFilePtr;
@@ -292,15 +305,6 @@ struct FontOptions {
 
 // ---- convert ----------------------------------------------------------------
 
-// What the document or pictures look like beyond the conversion settings.
-struct PictureOptions {
-  std::optional<TOutputFormat> format;  // none: from the output's name
-  bool letter = false;
-  int squarePx = 40;
-  bool transparent = false;
-  std::string nameTemplate = "{n}";
-};
-
 struct ConvertOptions {
   std::string output;  // empty: standard output
   std::string settingsPath;
@@ -313,7 +317,8 @@ struct ConvertOptions {
   FontOptions fontOpts;
   std::optional<TInputKind> kind;
   std::optional<std::string> diagrams;
-  PictureOptions pictures;
+  std::optional<TOutputFormat> format;  // none: from the output's name
+  TPictureOptions pictures;
 };
 
 // A value that does not fit is a usage error naming the option.
@@ -351,7 +356,7 @@ bool ParseSettingOption(ArgList& args, ConvertOptions& o) {
   if (args.Option("--font", "", v)) {
     o.font = v;
   } else if (args.Option("--font-size", "", v)) {
-    o.fontSize = IntArg("--font-size", v);
+    o.fontSize = FontSizeArg("--font-size", v);
   } else if (args.Flag("--coords")) {
     o.coords = true;
   } else if (args.Flag("--no-coords")) {
@@ -359,7 +364,7 @@ bool ParseSettingOption(ArgList& args, ConvertOptions& o) {
   } else if (args.Option("--text-font", "", v)) {
     o.textFont = v;
   } else if (args.Option("--text-font-size", "", v)) {
-    o.textFontSize = IntArg("--text-font-size", v);
+    o.textFontSize = FontSizeArg("--text-font-size", v);
   } else if (args.Option("--operations", "", v)) {
     o.operations = v;
   } else {
@@ -369,7 +374,8 @@ bool ParseSettingOption(ArgList& args, ConvertOptions& o) {
 }
 
 // Options of the picture output; false when `args` is at none of them.
-bool ParsePictureOption(ArgList& args, PictureOptions& p) {
+bool ParsePictureOption(ArgList& args, ConvertOptions& o) {
+  TPictureOptions& p = o.pictures;
   std::string v;
   if (args.Option("--format", "", v)) {
     static const std::pair<const char*, TOutputFormat> kFormats[] = {{"rtf", TOutputFormat::Rtf},
@@ -377,22 +383,22 @@ bool ParsePictureOption(ArgList& args, PictureOptions& p) {
                                                                      {"svg", TOutputFormat::Svg},
                                                                      {"png", TOutputFormat::Png}};
     for (const auto& [name, format] : kFormats)
-      if (SameAsciiText(v, name)) p.format = format;
-    if (!p.format) throw UsageError("option --format takes rtf, pdf, svg or png, not " + Quoted(v));
+      if (SameAsciiText(v, name)) o.format = format;
+    if (!o.format) throw UsageError("option --format takes rtf, pdf, svg or png, not " + Quoted(v));
   } else if (args.Option("--paper", "", v)) {
     if (!SameAsciiText(v, "a4") && !SameAsciiText(v, "letter"))
       throw UsageError("option --paper takes a4 or letter, not " + Quoted(v));
-    p.letter = SameAsciiText(v, "letter");
+    p.Paper = SameAsciiText(v, "letter") ? TPaper::Letter : TPaper::A4;
   } else if (args.Option("--square", "", v)) {
-    p.squarePx = IntArg("--square", v);
-    if (p.squarePx < 1 || p.squarePx > 400)
+    p.SquarePx = IntArg("--square", v);
+    if (p.SquarePx < 1 || p.SquarePx > 400)
       throw UsageError("option --square takes 1 to 400 pixels, not " + Quoted(v));
   } else if (args.Flag("--transparent")) {
-    p.transparent = true;
+    p.Transparent = true;
   } else if (args.Option("--name", "", v)) {
     if (const std::string why = TemplateError(v); !why.empty())
       throw UsageError("option --name: " + why);
-    p.nameTemplate = v;
+    p.NameTemplate = v;
   } else {
     return false;
   }
@@ -409,7 +415,7 @@ ConvertOptions ParseConvertOptions(ArgList& args) {
     } else if (args.Option("--settings", "", v)) {
       o.settingsPath = v;
     } else if (ParseSettingOption(args, o) || o.fontOpts.Parse(args) ||
-               ParseInputKind(args, o.kind) || ParsePictureOption(args, o.pictures)) {
+               ParseInputKind(args, o.kind) || ParsePictureOption(args, o)) {
     } else if (args.Option("--diagrams", "", v)) {
       o.diagrams = v;
     } else if (args.Peek().size() > 1 && args.Peek()[0] == '-') {
@@ -424,17 +430,23 @@ ConvertOptions ParseConvertOptions(ArgList& args) {
   return o;
 }
 
-// The settings file's conversion settings with the options over them.
-TConvertSettings SettingsFor(const ConvertOptions& o, const TProfileFile& ini,
-                             const TChessFontInfoMan& fonts) {
+// The format asked for, else PDF for an output named *.pdf, else RTF.
+TOutputFormat FormatOf(const ConvertOptions& o) {
+  if (o.format) return *o.format;
+  const std::string_view out = o.output;
+  const bool pdf = out.size() > 4 && SameAsciiText(out.substr(out.size() - 4), ".pdf");
+  return pdf ? TOutputFormat::Pdf : TOutputFormat::Rtf;
+}
+
+// The one job of the run: the settings file's conversion settings with the
+// options over them, the diagram font looked up once, what to write.
+TConvertJob JobFor(const ConvertOptions& o, const TProfileFile& ini,
+                   const TChessFontInfoMan& fonts) {
   std::vector<std::string> warnings;
   TConvertSettings s = ReadConvertSettings(ini, &warnings);
   for (const std::string& warning : warnings)
     std::fprintf(stderr, "boardquill: warning: %s\n", warning.c_str());
-  if (o.font) {
-    s.DiagFont = *o.font;
-    s.DiagFontCharSet = fonts.FontCharset(*o.font);
-  }
+  if (o.font) s.DiagFont = *o.font;
   if (o.fontSize) s.DiagFontSize = *o.fontSize;
   if (o.coords) s.ShowCoords = *o.coords;
   if (o.textFont) s.TextFont = *o.textFont;
@@ -446,18 +458,22 @@ TConvertSettings SettingsFor(const ConvertOptions& o, const TProfileFile& ini,
   l.Caption = o.caption.value_or(l.Caption);
   l.Columns = o.columns.value_or(l.Columns);
   l.Solutions = o.solutions.value_or(l.Solutions);
-  if (const std::string wide = ColumnsWidthWarning(s, fonts.FontInfoRef(s.DiagFont)); !wide.empty())
+  TConvertJob job = MakeConvertJob(s, fonts, FormatOf(o), o.pictures);
+  // A font named here brings its own charset; the settings file's goes
+  // with the font it names.
+  if (o.font) job.Settings.DiagFontCharSet = job.Glyphs.Charset;
+  if (const std::string wide = ColumnsWidthWarning(job); !wide.empty())
     std::fprintf(stderr, "boardquill: warning: %s\n", wide.c_str());
-  return s;
+  return job;
 }
 
 // The window's status line says the same. With --all-fonts a font that is
 // not installed here is asked for on purpose (a document for another
 // machine), and converts as well as any.
-void WarnAboutDiagramFont(const TConvertSettings& s, const TChessFontInfoMan& fonts,
-                          const FontOptions& fontOpts) {
+void WarnAboutDiagramFont(const TConvertJob& job, const FontOptions& fontOpts) {
+  const TConvertSettings& s = job.Settings;
   const std::string name = Quoted(s.DiagFont);
-  const bool empty = fonts.FontIndex(s.DiagFont) < 0;
+  const bool empty = !job.FontDescribed;
   // With --all-fonts the catalogue holds every described font, installed or
   // not, so the system is not asked for its fonts (20 M instructions, and
   // on Windows a helper process that would hold our standard streams).
@@ -538,18 +554,17 @@ TRecordSource OpenRecords(std::FILE* in, const ConvertOptions& o, const TDiagram
   }
 }
 
-// Hands every record of the input to `convertLine`, which converts it with
-// `converter` and says whether the line was a valid EPD record. At the first
-// that is not, or at a game that cannot be read, says why and returns the
-// exit status of a bad input.
+// Converts every record of the input into `sink`. At the first line that
+// is not a valid record, or at a game that cannot be read, says why and
+// returns the exit status of a bad input; the sink is then not finished.
 int ConvertInput(std::FILE* in, const ConvertOptions& o, const TDiagramPolicy& policy,
-                 const TEPDConverter& converter,
-                 const std::function<bool(std::string_view)>& convertLine) {
+                 const TConvertJob& job, TRecordSink& sink) {
   const std::string shown = DisplayName(o.input);
   TRecordSource source = OpenRecords(in, o, policy, shown);
+  TEPDConverter converter(job);
   std::string_view line;
   while (NextRecord(source, line, shown)) {
-    if (!convertLine(line)) {
+    if (!converter.ConvertLine(line, sink)) {
       std::fprintf(stderr, "%s\n%s:%lld: error: %s\n", converter.Message().c_str(), shown.c_str(),
                    converter.LineNumber(), converter.Reason().c_str());
       return kExitBadInput;
@@ -560,29 +575,35 @@ int ConvertInput(std::FILE* in, const ConvertOptions& o, const TDiagramPolicy& p
                  game->Reason().c_str());
     return kExitBadInput;
   }
+  converter.Finish(sink);
   return kExitOk;
 }
 
-int WriteRtf(const ConvertOptions& o, const TDiagramPolicy& policy, const TConvertSettings& s,
-             const TChessFontInfoMan& fonts) {
+// The sink of the job's format: documents go to `write`, pictures into
+// the folder -o names.
+std::unique_ptr<TRecordSink> MakeSink(const TConvertJob& job, const ConvertOptions& o,
+                                      const TRtfWriter::TWrite& write) {
+  if (job.Format == TOutputFormat::Rtf) return std::make_unique<TRtfWriter>(job, write);
+#ifdef BOARDQUILL_PICTURES
+  return MakePictureSink(job, o.output, [write](const char* data, std::size_t size) {
+    write(std::string_view(data, size));
+  });
+#else
+  (void)o;
+  throw InputError("this build has no picture output");
+#endif
+}
+
+// The document or the folder of pictures; all or nothing.
+int WriteOutput(const ConvertOptions& o, const TDiagramPolicy& policy, const TConvertJob& job) {
   FilePtr owned = OpenInput(o.input);
-  TDocumentOutput out(o.output);
-  TEPDConverter converter(s, fonts);
-  const int status =
-      ConvertInput(owned ? owned.get() : stdin, o, policy, converter, [&](std::string_view line) {
-        if (!converter.ConvertLine(line)) return false;
-        if (converter.Pending().size() >= (1 << 16)) {
-          out.Write(converter.Pending());
-          converter.ClearPending();
-        }
-        return true;
-      });
-  if (status != kExitOk) return status;
-  std::string rest;
-  converter.Finish(rest);
-  out.Write(rest);
-  out.Commit();
-  return kExitOk;
+  std::optional<TDocumentOutput> out;
+  if (job.Format == TOutputFormat::Rtf || job.Format == TOutputFormat::Pdf) out.emplace(o.output);
+  const std::unique_ptr<TRecordSink> sink =
+      MakeSink(job, o, [&out](std::string_view text) { out->Write(text); });
+  const int status = ConvertInput(owned ? owned.get() : stdin, o, policy, job, *sink);
+  if (status == kExitOk && out) out->Commit();
+  return status;
 }
 
 // Which positions of games become diagrams: --diagrams, else the setting
@@ -604,24 +625,15 @@ TDiagramPolicy PolicyFor(const ConvertOptions& o, const TProfileFile& ini) {
   return policy;
 }
 
-// The format asked for, else PDF for an output named *.pdf, else RTF.
-TOutputFormat FormatOf(const ConvertOptions& o) {
-  if (o.pictures.format) return *o.pictures.format;
-  const std::string_view out = o.output;
-  const bool pdf = out.size() > 4 && SameAsciiText(out.substr(out.size() - 4), ".pdf");
-  return pdf ? TOutputFormat::Pdf : TOutputFormat::Rtf;
-}
-
 // Refusals before any input is read. A diagram font the catalogue does not
 // describe would draw empty boards, which a picture has no use for.
 void CheckPictureOutput([[maybe_unused]] const ConvertOptions& o,
-                        [[maybe_unused]] TOutputFormat format,
-                        [[maybe_unused]] const TConvertSettings& s,
-                        [[maybe_unused]] const TChessFontInfoMan& fonts) {
+                        [[maybe_unused]] const TConvertJob& job) {
 #ifndef BOARDQUILL_PICTURES
   throw InputError("this build has no picture output");
 #else
-  if (format != TOutputFormat::Pdf) {
+  const TConvertSettings& s = job.Settings;
+  if (job.Format != TOutputFormat::Pdf) {
     if (o.output.empty()) throw UsageError("--format svg and png need -o FOLDER");
     if (!IsNewOrEmptyFolder(o.output))
       throw InputError("output folder " + Quoted(o.output) +
@@ -631,71 +643,24 @@ void CheckPictureOutput([[maybe_unused]] const ConvertOptions& o,
     throw UsageError(
         "pictures need a diagram font (choose one with --font; "
         "'boardquill fonts' lists them)");
-  if (fonts.FontIndex(s.DiagFont) < 0)
+  if (!job.FontDescribed)
     throw UsageError("diagram font " + Quoted(s.DiagFont) +
                      " is not in the font catalogue, so it cannot be drawn "
                      "('boardquill fonts' lists the fonts)");
 #endif
 }
 
-#ifdef BOARDQUILL_PICTURES
-TPictureStyle PictureStyleFor(const TConvertSettings& s, const PictureOptions& p) {
-  TPictureStyle style;
-  style.DiagFont = s.DiagFont;
-  style.DiagSymbolCharset = s.DiagFontCharSet == 2;
-  style.DiagFontSize = s.DiagFontSize;
-  style.TextFont = s.TextFont;
-  style.TextFontSize = s.TextFontSize;
-  style.SquarePx = p.squarePx;
-  style.Transparent = p.transparent;
-  style.Paper = p.letter ? TPaper::Letter : TPaper::A4;
-  style.Columns = s.Layout.Columns;
-  return style;
-}
-
-// The PDF document or the folder of pictures; all or nothing, as the RTF.
-int WritePictures(const ConvertOptions& o, TOutputFormat format, const TDiagramPolicy& policy,
-                  const TConvertSettings& s, const TChessFontInfoMan& fonts) {
-  FilePtr owned = OpenInput(o.input);
-  const std::unique_ptr<TPictureSink> sink =
-      MakePictureSink(format, o.output, o.pictures.nameTemplate, PictureStyleFor(s, o.pictures));
-  TEPDConverter converter(s, fonts);
-  TRecordParts parts;
-  bool isRecord = false;
-  const int status =
-      ConvertInput(owned ? owned.get() : stdin, o, policy, converter, [&](std::string_view line) {
-        if (!converter.ConvertLineParts(line, parts, isRecord)) return false;
-        if (isRecord) sink->Add(parts, converter.Record(), converter.LineNumber());
-        return true;
-      });
-  if (status != kExitOk) return status;
-  sink->Commit(converter.SolutionLines());
-  return kExitOk;
-}
-#endif
-
 int RunConvert(ArgList& args) {
   const ConvertOptions o = ParseConvertOptions(args);
-  const TOutputFormat format = FormatOf(o);
-#if defined(BOARDQUILL_PICTURE_PROGRAM) && !defined(BOARDQUILL_PICTURES)
-  // Pictures are drawn by the program beside this one: only it loads Cairo
-  // and Pango, which would double the start-up of every RTF conversion.
-  if (format != TOutputFormat::Rtf)
-    return StartProgramBeside(BOARDQUILL_PICTURE_PROGRAM, args.Argv(), "the picture program",
-                              kExitUsage);
-#endif
   const TChessFontInfoMan fonts = o.fontOpts.Load();
   // The settings file is read once, for the conversion and for games.
   const TProfileFile ini =
       TProfileFile::Load(o.settingsPath.empty() ? SettingsFileName() : o.settingsPath);
-  const TConvertSettings s = SettingsFor(o, ini, fonts);
+  const TConvertJob job = JobFor(o, ini, fonts);
   const TDiagramPolicy policy = PolicyFor(o, ini);
-  if (format != TOutputFormat::Rtf) CheckPictureOutput(o, format, s, fonts);
-  WarnAboutDiagramFont(s, fonts, o.fontOpts);
-#ifdef BOARDQUILL_PICTURES
-  if (format != TOutputFormat::Rtf) return WritePictures(o, format, policy, s, fonts);
-#endif
-  return WriteRtf(o, policy, s, fonts);
+  if (job.Format != TOutputFormat::Rtf) CheckPictureOutput(o, job);
+  WarnAboutDiagramFont(job, o.fontOpts);
+  return WriteOutput(o, policy, job);
 }
 
 // ---- fonts ------------------------------------------------------------------

@@ -14,7 +14,7 @@
 
 namespace bq {
 
-int StartProgramBeside(const char* name, char** argv, const char* what, int status) {
+int StartDesktopProgram(const char* name, char** argv) {
   // From the program folder, not the search path: the program must be the
   // one installed with this command line.
   const std::string path = ProgramFolder() + name;
@@ -23,9 +23,9 @@ int StartProgramBeside(const char* name, char** argv, const char* what, int stat
 #else
   ::execv(path.c_str(), argv);
 #endif
-  std::fprintf(stderr, "boardquill: cannot start %s %s: %s\n", what, path.c_str(),
+  std::fprintf(stderr, "boardquill: cannot start the desktop window %s: %s\n", path.c_str(),
                std::strerror(errno));
-  return status;
+  return 1;
 }
 
 }  // namespace bq

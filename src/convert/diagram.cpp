@@ -121,9 +121,6 @@ inline char* PutGlyph(char* p, const std::array<char, 8>& text) {
 
 }  // namespace
 
-TDiagramWriter::TDiagramWriter(const ChessFontInfoRec& g, bool showCoords)
-    : TDiagramWriter(g, TDiagramLayout{.ShowCoords = showCoords}) {}
-
 TDiagramWriter::TDiagramWriter(const ChessFontInfoRec& g, const TDiagramLayout& layout)
     : mark_(layout.MoverMark), border_(g.FullBorder) {
   FillGlyphs(raw_, g, true);
@@ -149,7 +146,7 @@ TDiagramWriter::TDiagramWriter(const ChessFontInfoRec& g, const TDiagramLayout& 
   for (std::size_t view = 0; view < 4; ++view) {
     const bool blackMoves = view % 2 == 1;
     style.MarkRank = mark_ ? HomeRank(blackMoves ? cBlack : cWhite) : 0;
-    style.Mark = blackMoves ? "{\\f0  \\u9632?}" : "{\\f0  \\u9633?}";
+    style.Mark = "{\\f0  \\u" + std::to_string(kMoverMarks[blackMoves].Code) + "?}";
     maxBoard_ = std::max(maxBoard_, lay(frames_[view], view >= 2) + squares);
   }
   style = TFrameStyle{.Coords = style.Coords, .Raw = true};  // no words and no mark
@@ -253,52 +250,24 @@ char* TDiagramWriter::WriteBoard(char* p, const TPositionCore& core, bool fromBl
   return Write(p, core, fromBlack, rtf_, frames_[2 * fromBlack + blackMoves]);
 }
 
-int TDiagramWriter::MarkRow(const TPositionCore& core, bool fromBlack) const {
-  if (!mark_) return -1;
-  const int rank = HomeRank(core.SideToMove == cBlack ? cBlack : cWhite);
-  return (border_ ? 1 : 0) + (fromBlack ? rank - 1 : 8 - rank);
-}
-
-std::vector<std::string> TDiagramWriter::BoardRows(const TPositionCore& core,
-                                                   bool fromBlack) const {
+TBoardRows TDiagramWriter::Rows(const TPositionCore& core, bool fromBlack) const {
   // Raw glyphs take a byte or none: the text and its block copies fit in
   // the room of the frame.
   const TFrame& frame = rawFrames_[fromBlack];
   std::string text(frame.Text.size(), '\0');
   text.resize(
       static_cast<std::size_t>(Write(text.data(), core, fromBlack, raw_, frame) - text.data()));
-  std::vector<std::string> rows;
+  TBoardRows board;
   for (std::size_t begin = 0, end; begin < text.size(); begin = end + 1) {
     end = text.find('\0', begin);
-    rows.emplace_back(text, begin, end - begin);
+    board.Rows.emplace_back(text, begin, end - begin);
   }
-  return rows;
-}
-
-void TDiagramWriter::Append(std::string& out, const TPositionCore& core, std::string_view head,
-                            std::string_view tail, bool fromBlack) const {
-  // One resize to the most the record can take (plus room for the block
-  // copies), then the text goes in by pointer and the string is cut back.
-  const std::size_t old = out.size();
-  out.resize(old + head.size() + 1 + maxBoard_ + end_.size() + tail.size() + 2 + kSlack);
-  char* p = std::copy(head.begin(), head.end(), out.data() + old);
-  *p++ = ' ';
-  p = WriteBoard(p, core, fromBlack);
-  for (const std::string_view text : {End(), tail, std::string_view("\r\n")})
-    p = std::copy(text.begin(), text.end(), p);
-  out.resize(static_cast<std::size_t>(p - out.data()));
-}
-
-void AppendDiagram(std::string& out, const TPosition& rec, std::string_view head,
-                   std::string_view tail, bool showCoords, const ChessFontInfoRec& glyphs) {
-  TDiagramWriter(glyphs, showCoords).Append(out, rec.Core, head, tail);
-}
-
-std::string WriteDiagram(const TPosition& rec, std::string_view head, std::string_view tail,
-                         bool showCoords, const ChessFontInfoRec& glyphs) {
-  std::string out;
-  AppendDiagram(out, rec, head, tail, showCoords, glyphs);
-  return out;
+  if (mark_) {
+    board.MarkBlack = core.SideToMove == cBlack;
+    const int rank = HomeRank(board.MarkBlack ? cBlack : cWhite);
+    board.MarkRow = (border_ ? 1 : 0) + (fromBlack ? rank - 1 : 8 - rank);
+  }
+  return board;
 }
 
 }  // namespace bq

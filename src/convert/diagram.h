@@ -29,6 +29,24 @@ enum class TDiagramFlow {
   InCell,
 };
 
+// The mark of the side to move, beside the mover's first rank line: a
+// blank, then a white square (White to move) or a black one, in the text
+// font. [0] White, [1] Black.
+struct TMoverMark {
+  int Code;          // of the square
+  const char* Utf8;  // the blank and the square
+};
+inline constexpr TMoverMark kMoverMarks[2] = {{0x25A1, " \u25A1"}, {0x25A0, " \u25A0"}};
+
+// A board as lines of glyph codes, top to bottom, frame and coordinates
+// included, one byte per glyph (0 draws nothing), unescaped; and the line
+// that carries the mark after its last glyph (-1 for none).
+struct TBoardRows {
+  std::vector<std::string> Rows;
+  int MarkRow = -1;
+  bool MarkBlack = false;
+};
+
 struct TDiagramLayout {
   bool ShowCoords = false;
   TDiagramFlow Flow = TDiagramFlow::Plain;
@@ -46,12 +64,7 @@ struct TDiagramLayout {
 // board costs a few table look-ups and block copies.
 class TDiagramWriter {
  public:
-  TDiagramWriter(const ChessFontInfoRec& glyphs, bool showCoords);
   TDiagramWriter(const ChessFontInfoRec& glyphs, const TDiagramLayout& layout);
-
-  // Appends head, " ", the board, End(), tail, CR LF to `out`.
-  void Append(std::string& out, const TPositionCore& core, std::string_view head,
-              std::string_view tail, bool fromBlack = false) const;
 
   // Writes the board (the text between head " " and End()) at p and returns
   // its end; up to kSlack bytes after the end are overwritten too. From
@@ -62,11 +75,8 @@ class TDiagramWriter {
   // What closes the last line: "\par", and with the mark the reset.
   std::string_view End() const { return end_; }
 
-  // For pictures: the lines of glyphs from top to bottom, frame and
-  // coordinates included, one byte per glyph code, unescaped; and which of
-  // them carries the mark (-1 with the mark off).
-  std::vector<std::string> BoardRows(const TPositionCore& core, bool fromBlack = false) const;
-  int MarkRow(const TPositionCore& core, bool fromBlack = false) const;
+  // The same board as glyph rows, for pictures.
+  TBoardRows Rows(const TPositionCore& core, bool fromBlack = false) const;
 
  private:
   // The text of a frame with an 8-byte hole for each rank line's squares,
@@ -101,11 +111,5 @@ class TDiagramWriter {
   bool mark_ = false, border_ = false;
   std::size_t maxBoard_ = 0;
 };
-
-// Appends head, " ", the glyph lines and "\par", tail, CR LF to `out`.
-void AppendDiagram(std::string& out, const TPosition& rec, std::string_view head,
-                   std::string_view tail, bool showCoords, const ChessFontInfoRec& glyphs);
-std::string WriteDiagram(const TPosition& rec, std::string_view head, std::string_view tail,
-                         bool showCoords, const ChessFontInfoRec& glyphs);
 
 }  // namespace bq

@@ -33,9 +33,8 @@ TBoardPainter::TBoardPainter(const TDiagramFont& font, double diagSize, PangoCon
       scaled_(MakeScaledFont(font.Face(), diagSize)),
       whiteMark_(text, textFamily, diagSize),
       blackMark_(text, textFamily, diagSize) {
-  // One blank, then the mark: U+25A1 for White to move, U+25A0 for Black.
-  whiteMark_.SetText(" \u25A1", 0);
-  blackMark_.SetText(" \u25A0", 0);
+  whiteMark_.SetText(kMoverMarks[0].Utf8, 0);
+  blackMark_.SetText(kMoverMarks[1].Utf8, 0);
   for (std::size_t code = 0; searchable && code < chars_.size(); ++code) {
     const char c = static_cast<char>(code);
     chars_[code] = DocumentTextToUtf8(std::string_view(&c, 1));
@@ -48,28 +47,27 @@ double TBoardPainter::RowWidth(const std::string& row) const {
   return w * size_;
 }
 
-double TBoardPainter::Width(const TPictureRecord& rec) const {
+double TBoardPainter::Width(const TBoardRows& board) const {
   double w = 0;
-  for (std::size_t i = 0; i < rec.Rows.size(); ++i) {
-    const double mark = static_cast<int>(i) != rec.MarkRow ? 0
-                        : rec.MarkBlack                    ? blackMark_.Width()
-                                                           : whiteMark_.Width();
-    w = std::max(w, RowWidth(rec.Rows[i]) + mark);
+  for (std::size_t i = 0; i < board.Rows.size(); ++i) {
+    const double mark = static_cast<int>(i) != board.MarkRow ? 0
+                        : board.MarkBlack                    ? blackMark_.Width()
+                                                             : whiteMark_.Width();
+    w = std::max(w, RowWidth(board.Rows[i]) + mark);
   }
   return w;
 }
 
-const TBoardPainter::TMarkPlace& TBoardPainter::Place(const TPictureRecord& rec, double x,
-                                                      double y) {
+const TBoardPainter::TMarkPlace& TBoardPainter::Place(const TBoardRows& board, double x, double y) {
   glyphs_.clear();
   text_.clear();
   clusters_.clear();
   mark_ = {};
   const double baseline = font_.BaselineInRow() * size_;
-  for (std::size_t i = 0; i < rec.Rows.size(); ++i) {
+  for (std::size_t i = 0; i < board.Rows.size(); ++i) {
     double pen = x;
     const double rowY = y + static_cast<double>(i) * size_;
-    for (const char c : rec.Rows[i]) {
+    for (const char c : board.Rows[i]) {
       if (c == 0) continue;
       const TDiagramFont::TGlyph& g = font_.Glyph(static_cast<unsigned char>(c));
       if (g.Ink) {
@@ -82,9 +80,9 @@ const TBoardPainter::TMarkPlace& TBoardPainter::Place(const TPictureRecord& rec,
       }
       pen += g.Advance * size_;
     }
-    if (static_cast<int>(i) == rec.MarkRow) {
+    if (static_cast<int>(i) == board.MarkRow) {
       // The mark's baseline is the row's.
-      mark_.Box = rec.MarkBlack ? &blackMark_ : &whiteMark_;
+      mark_.Box = board.MarkBlack ? &blackMark_ : &whiteMark_;
       mark_.X = pen;
       mark_.Y = rowY + baseline - mark_.Box->Baseline();
     }
@@ -92,8 +90,8 @@ const TBoardPainter::TMarkPlace& TBoardPainter::Place(const TPictureRecord& rec,
   return mark_;
 }
 
-void TBoardPainter::Draw(cairo_t* cr, const TPictureRecord& rec, double x, double y) {
-  Place(rec, x, y);
+void TBoardPainter::Draw(cairo_t* cr, const TBoardRows& board, double x, double y) {
+  Place(board, x, y);
   if (mark_.Box) mark_.Box->Draw(cr, mark_.X, mark_.Y);
   cairo_set_scaled_font(cr, scaled_.get());
   if (searchable_) {

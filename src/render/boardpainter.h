@@ -6,9 +6,9 @@
 #include <string>
 #include <vector>
 
+#include "convert/diagram.h"
 #include "render/cairoptr.h"
 #include "render/diagramfont.h"
-#include "render/record.h"
 #include "render/textbox.h"
 
 namespace bq {
@@ -29,14 +29,14 @@ class TBoardPainter {
   };
 
   double Pitch() const { return size_; }
-  double Height(const TPictureRecord& rec) const { return size_ * rec.Rows.size(); }
+  double Height(const TBoardRows& board) const { return size_ * board.Rows.size(); }
   // The widest row, the mark included.
-  double Width(const TPictureRecord& rec) const;
-  void Draw(cairo_t* cr, const TPictureRecord& rec, double x, double y);
+  double Width(const TBoardRows& board) const;
+  void Draw(cairo_t* cr, const TBoardRows& board, double x, double y);
 
   // What Draw draws, for surfaces that write glyphs their own way: the
   // glyphs of the board with the top left corner at (x, y), and the mark.
-  const TMarkPlace& Place(const TPictureRecord& rec, double x, double y);
+  const TMarkPlace& Place(const TBoardRows& board, double x, double y);
   const std::vector<cairo_glyph_t>& Glyphs() const { return glyphs_; }
   cairo_scaled_font_t* ScaledFont() const { return scaled_.get(); }
 

@@ -14,31 +14,32 @@ namespace {
 
 constexpr double kA4Width = 595.2756, kA4Height = 841.8898;  // 210 x 297 mm in points
 constexpr double kLetterWidth = 612, kLetterHeight = 792;    // 8.5 x 11 in
-constexpr double kColumnGap = 72 * 0.5 / 2.54;               // 0.5 cm between columns
+constexpr double kMargin = 72 * 2 / 2.54;                    // 2 cm
+constexpr double kColumnGap = 2 * kCellGapTwips / 20.0;      // as between RTF table cells
 
 // The record's lines above the board as one text of paragraphs.
-void AboveText(const TPictureRecord& rec, std::string& utf8) {
+void AboveText(const TConvertJob& job, const TRecord& rec, std::string& utf8) {
   utf8.clear();
   for (std::size_t i = 0; i < rec.Above.size(); ++i) {
     if (i > 0) utf8.push_back('\n');
-    utf8 += DocumentTextToUtf8(rec.Above[i]);
+    utf8 += DocumentTextToUtf8(AboveLine(job, rec, i));
   }
 }
 
 }  // namespace
 
-TPdfWriter::TCell::TCell(PangoContext* context, const TPictureStyle& style)
-    : Above(context, style.TextFont.c_str(), style.TextFontSize),
-      Caption(context, style.TextFont.c_str(), style.TextFontSize) {}
+TPdfWriter::TCell::TCell(PangoContext* context, const TConvertSettings& settings)
+    : Above(context, settings.TextFont.c_str(), settings.TextFontSize),
+      Caption(context, settings.TextFont.c_str(), settings.TextFontSize) {}
 
-TPdfWriter::TPdfWriter(const TPictureStyle& style, TByteSink sink)
-    : style_(style),
+TPdfWriter::TPdfWriter(const TConvertJob& job, TByteSink sink)
+    : job_(job),
+      columns_(job.Settings.Layout.Columns),
       bridge_(std::move(sink)),
-      font_(style.DiagFont, style.DiagSymbolCharset),
-      board_(font_, style.DiagFontSize, text_.Get(), style.TextFont.c_str(), true),
-      line_(text_.Get(), style.TextFont.c_str(), style.TextFontSize) {
-  style_.Columns = std::clamp(style_.Columns, 1, 4);
-  const bool a4 = style.Paper == TPaper::A4;
+      font_(job.Settings.DiagFont, job.Settings.DiagFontCharSet == kSymbolCharset),
+      board_(font_, job.Settings.DiagFontSize, text_.Get(), job.Settings.TextFont.c_str(), true),
+      line_(text_.Get(), job.Settings.TextFont.c_str(), job.Settings.TextFontSize) {
+  const bool a4 = job.Pictures.Paper == TPaper::A4;
   pageWidth_ = a4 ? kA4Width : kLetterWidth;
   pageHeight_ = a4 ? kA4Height : kLetterHeight;
   surface_.reset(
@@ -46,8 +47,8 @@ TPdfWriter::TPdfWriter(const TPictureStyle& style, TByteSink sink)
   cairo_pdf_surface_set_metadata(surface_.get(), CAIRO_PDF_METADATA_CREATOR, "Boardquill");
   cr_.reset(cairo_create(surface_.get()));
   bridge_.Check(cairo_status(cr_.get()), "cannot start the PDF document");
-  for (int i = 0; i < style_.Columns; ++i) cells_.emplace_back(text_.Get(), style_);
-  y_ = style_.MarginPt;
+  for (int i = 0; i < columns_; ++i) cells_.emplace_back(text_.Get(), job.Settings);
+  y_ = kMargin;
 }
 
 TPdfWriter::~TPdfWriter() {
@@ -55,18 +56,18 @@ TPdfWriter::~TPdfWriter() {
   if (!finished_) bridge_.Close();
 }
 
-void TPdfWriter::AddRecord(const TPictureRecord& rec) {
-  const double textWidth = pageWidth_ - 2 * style_.MarginPt;
-  if (columnWidth_ == 0)
-    columnWidth_ = style_.Columns == 1 ? textWidth : board_.Width(rec) + kColumnGap;
-  // In columns, texts wrap at the width of the diagram their cell holds.
-  const double wrap = style_.Columns == 1 ? textWidth : columnWidth_ - kColumnGap;
+void TPdfWriter::AddRecord(const TRecord& rec) {
   TCell& cell = cells_[filled_];
-  AboveText(rec, utf8_);
+  cell.Board = BoardRowsOf(job_, rec);
+  const double textWidth = pageWidth_ - 2 * kMargin;
+  if (columnWidth_ == 0)
+    columnWidth_ = columns_ == 1 ? textWidth : board_.Width(cell.Board) + kColumnGap;
+  // In columns, texts wrap at the width of the diagram their cell holds.
+  const double wrap = columns_ == 1 ? textWidth : columnWidth_ - kColumnGap;
+  AboveText(job_, rec, utf8_);
   cell.Above.SetText(utf8_, wrap);
   cell.Caption.SetText(DocumentTextToUtf8(rec.Caption), wrap);
-  cell.Height = cell.Above.Height() + board_.Height(rec) + cell.Caption.Height();
-  cell.Record = rec;
+  cell.Height = cell.Above.Height() + board_.Height(cell.Board) + cell.Caption.Height();
   if (++filled_ == cells_.size()) FlushRow();
 }
 
@@ -74,17 +75,17 @@ void TPdfWriter::FlushRow() {
   if (filled_ == 0) return;
   double height = 0;
   for (std::size_t i = 0; i < filled_; ++i) height = std::max(height, cells_[i].Height);
-  if (height > pageHeight_ - 2 * style_.MarginPt) return FlowRow();
+  if (height > pageHeight_ - 2 * kMargin) return FlowRow();
   MakeRoom(height);
   cairo_t* cr = cr_.get();
   for (std::size_t i = 0; i < filled_; ++i) {
     const TCell& cell = cells_[i];
-    const double x = style_.MarginPt + static_cast<double>(i) * columnWidth_;
+    const double x = kMargin + static_cast<double>(i) * columnWidth_;
     double y = y_;
     cell.Above.Draw(cr, x, y);
     y += cell.Above.Height();
-    board_.Draw(cr, cell.Record, x, y);
-    cell.Caption.Draw(cr, x, y + board_.Height(cell.Record));
+    board_.Draw(cr, cell.Board, x, y);
+    cell.Caption.Draw(cr, x, y + board_.Height(cell.Board));
   }
   y_ += height;
   filled_ = 0;
@@ -98,9 +99,9 @@ void TPdfWriter::FlowRow() {
   for (std::size_t i = 0; i < filled_; ++i) {
     const TCell& cell = cells_[i];
     FlowText(cell.Above);
-    MakeRoom(board_.Height(cell.Record));
-    board_.Draw(cr, cell.Record, style_.MarginPt, y_);
-    y_ += board_.Height(cell.Record);
+    MakeRoom(board_.Height(cell.Board));
+    board_.Draw(cr, cell.Board, kMargin, y_);
+    y_ += board_.Height(cell.Board);
     FlowText(cell.Caption);
   }
   filled_ = 0;
@@ -109,14 +110,14 @@ void TPdfWriter::FlowRow() {
 void TPdfWriter::FlowText(const TTextBox& text) {
   for (const TTextBox::TLine& line : text.Lines()) {
     MakeRoom(line.Bottom - line.Top);
-    TTextBox::DrawLine(cr_.get(), line, style_.MarginPt, y_);
+    TTextBox::DrawLine(cr_.get(), line, kMargin, y_);
     y_ += line.Bottom - line.Top;
   }
 }
 
 void TPdfWriter::AddTextLine(std::string_view bytes) {
   FlushRow();
-  line_.SetText(DocumentTextToUtf8(bytes), pageWidth_ - 2 * style_.MarginPt);
+  line_.SetText(DocumentTextToUtf8(bytes), pageWidth_ - 2 * kMargin);
   // An empty paragraph still takes a line, as in the document.
   if (line_.Empty()) line_.SetText(" ", 0);
   FlowText(line_);
@@ -125,11 +126,11 @@ void TPdfWriter::AddTextLine(std::string_view bytes) {
 // Starts a new page when `height` does not fit below what the page holds.
 // What is taller than a page starts on a page of its own.
 void TPdfWriter::MakeRoom(double height) {
-  if (pageUsed_ && y_ + height > pageHeight_ - style_.MarginPt) {
+  if (pageUsed_ && y_ + height > pageHeight_ - kMargin) {
     cairo_show_page(cr_.get());
     bridge_.Check(cairo_status(cr_.get()), "cannot write the PDF document");
     ++pages_;
-    y_ = style_.MarginPt;
+    y_ = kMargin;
   }
   pageUsed_ = true;
 }

@@ -4,24 +4,26 @@
 #include <string_view>
 #include <vector>
 
+#include "convert/job.h"
+#include "convert/record.h"
 #include "render/boardpainter.h"
 #include "render/bytesink.h"
 #include "render/cairoptr.h"
 #include "render/diagramfont.h"
-#include "render/record.h"
 #include "render/textbox.h"
 
 namespace bq {
 
 class TPdfWriter {
  public:
-  // Throws TRenderError when the diagram font is not installed.
-  TPdfWriter(const TPictureStyle& style, TByteSink sink);
+  // Paper and layout from the job, which must outlive the writer; throws
+  // TRenderError when the diagram font is not installed.
+  TPdfWriter(const TConvertJob& job, TByteSink sink);
   ~TPdfWriter();
   TPdfWriter(const TPdfWriter&) = delete;
   TPdfWriter& operator=(const TPdfWriter&) = delete;
 
-  void AddRecord(const TPictureRecord& rec);
+  void AddRecord(const TRecord& rec);
   // A paragraph in the text font across the text width, after the records
   // so far (the answer key at the end).
   void AddTextLine(std::string_view bytes);
@@ -33,9 +35,9 @@ class TPdfWriter {
  private:
   // A record waiting for the rest of its row.
   struct TCell {
-    TCell(PangoContext* context, const TPictureStyle& style);
+    TCell(PangoContext* context, const TConvertSettings& settings);
     TTextBox Above, Caption;
-    TPictureRecord Record;
+    TBoardRows Board;
     double Height = 0;
   };
 
@@ -44,7 +46,8 @@ class TPdfWriter {
   void FlowText(const TTextBox& text);
   void MakeRoom(double height);
 
-  TPictureStyle style_;
+  const TConvertJob& job_;
+  int columns_ = 1;
   TSinkBridge bridge_;
   TDiagramFont font_;
   TTextContext text_;

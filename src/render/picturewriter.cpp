@@ -13,8 +13,8 @@ namespace bq {
 namespace {
 
 // Picture units are pixels: the square is the diagram font's size.
-double PixelsPerPoint(const TPictureStyle& style) {
-  return style.DiagFontSize > 0 ? style.SquarePx / style.DiagFontSize : 1;
+double PixelsPerPoint(const TConvertJob& job) {
+  return static_cast<double>(job.Pictures.SquarePx) / job.Settings.DiagFontSize;
 }
 
 int WholePixels(double units) {
@@ -33,29 +33,30 @@ void AppendSvgHead(std::string& out, int width, int height, bool transparent) {
 
 }  // namespace
 
-TPictureWriter::TPictureWriter(const TPictureStyle& style, TPictureFormat format)
-    : style_(style),
+TPictureWriter::TPictureWriter(const TConvertJob& job, TPictureFormat format)
+    : job_(job),
       format_(format),
-      font_(style.DiagFont, style.DiagSymbolCharset),
-      board_(font_, style.SquarePx, text_.Get(), style.TextFont.c_str(), false),
-      caption_(text_.Get(), style.TextFont.c_str(), style.TextFontSize * PixelsPerPoint(style)) {}
+      font_(job.Settings.DiagFont, job.Settings.DiagFontCharSet == kSymbolCharset),
+      board_(font_, job.Pictures.SquarePx, text_.Get(), job.Settings.TextFont.c_str(), false),
+      caption_(text_.Get(), job.Settings.TextFont.c_str(),
+               job.Settings.TextFontSize * PixelsPerPoint(job)) {}
 
-void TPictureWriter::Write(const TPictureRecord& rec, std::string& bytes) {
-  const double boardWidth = board_.Width(rec);
+void TPictureWriter::Write(const TRecord& rec, std::string& bytes) {
+  const TBoardRows board = BoardRowsOf(job_, rec);
+  const double boardWidth = board_.Width(board);
   caption_.SetText(DocumentTextToUtf8(rec.Caption), boardWidth);
   const int width = WholePixels(boardWidth);
-  const int height = WholePixels(board_.Height(rec) + caption_.Height());
+  const int height = WholePixels(board_.Height(board) + caption_.Height());
   if (format_ == TPictureFormat::Svg)
-    WriteSvg(rec, width, height, bytes);
+    WriteSvg(board, width, height, bytes);
   else
-    WritePng(rec, width, height, bytes);
+    WritePng(board, width, height, bytes);
 }
 
-void TPictureWriter::WriteSvg(const TPictureRecord& rec, int width, int height,
-                              std::string& bytes) {
+void TPictureWriter::WriteSvg(const TBoardRows& board, int width, int height, std::string& bytes) {
   bytes.clear();
-  AppendSvgHead(bytes, width, height, style_.Transparent);
-  const TBoardPainter::TMarkPlace& mark = board_.Place(rec, 0, 0);
+  AppendSvgHead(bytes, width, height, job_.Pictures.Transparent);
+  const TBoardPainter::TMarkPlace& mark = board_.Place(board, 0, 0);
   // Each glyph once as a definition, then every square as a use of it;
   // glyphs without outline (blank squares) are left out.
   used_.clear();
@@ -85,12 +86,11 @@ void TPictureWriter::WriteSvg(const TPictureRecord& rec, int width, int height,
     bytes += "\"/>\n";
   };
   if (mark.Box) text(*mark.Box, mark.X, mark.Y);
-  if (!caption_.Empty()) text(caption_, 0, board_.Height(rec));
+  if (!caption_.Empty()) text(caption_, 0, board_.Height(board));
   bytes += "</svg>\n";
 }
 
-void TPictureWriter::WritePng(const TPictureRecord& rec, int width, int height,
-                              std::string& bytes) {
+void TPictureWriter::WritePng(const TBoardRows& board, int width, int height, std::string& bytes) {
   const int stride = cairo_format_stride_for_width(CAIRO_FORMAT_A8, width);
   const std::size_t size = static_cast<std::size_t>(stride) * static_cast<std::size_t>(height);
   if (pixels_.size() < size) pixels_.resize(size);
@@ -101,14 +101,14 @@ void TPictureWriter::WritePng(const TPictureRecord& rec, int width, int height,
                                                                    width, height, stride));
     const TCairo cr(cairo_create(canvas.get()));
     cairo_set_source_rgb(cr.get(), 0, 0, 0);
-    board_.Draw(cr.get(), rec, 0, 0);
-    caption_.Draw(cr.get(), 0, board_.Height(rec));
+    board_.Draw(cr.get(), board, 0, 0);
+    caption_.Draw(cr.get(), 0, board_.Height(board));
     if (cairo_status(cr.get()) != CAIRO_STATUS_SUCCESS)
       throw TRenderError(std::string("cannot draw the picture: ") +
                          cairo_status_to_string(cairo_status(cr.get())));
     cairo_surface_flush(canvas.get());
   }
-  png_.Encode(pixels_.data(), width, height, stride, style_.Transparent, bytes);
+  png_.Encode(pixels_.data(), width, height, stride, job_.Pictures.Transparent, bytes);
 }
 
 }  // namespace bq

@@ -4,11 +4,12 @@
 #include <string>
 #include <vector>
 
+#include "convert/job.h"
+#include "convert/record.h"
 #include "render/boardpainter.h"
 #include "render/cairoptr.h"
 #include "render/diagramfont.h"
 #include "render/pngencode.h"
-#include "render/record.h"
 #include "render/svgoutlines.h"
 #include "render/textbox.h"
 
@@ -18,19 +19,20 @@ enum class TPictureFormat { Svg, Png };
 
 class TPictureWriter {
  public:
-  // Throws TRenderError when the diagram font is not installed.
-  TPictureWriter(const TPictureStyle& style, TPictureFormat format);
+  // The job's square size and background; throws TRenderError when the
+  // diagram font is not installed. `job` must outlive the writer.
+  TPictureWriter(const TConvertJob& job, TPictureFormat format);
   TPictureWriter(const TPictureWriter&) = delete;
   TPictureWriter& operator=(const TPictureWriter&) = delete;
 
   // Replaces `bytes` with the file of `rec`'s picture.
-  void Write(const TPictureRecord& rec, std::string& bytes);
+  void Write(const TRecord& rec, std::string& bytes);
 
  private:
-  void WriteSvg(const TPictureRecord& rec, int width, int height, std::string& bytes);
-  void WritePng(const TPictureRecord& rec, int width, int height, std::string& bytes);
+  void WriteSvg(const TBoardRows& board, int width, int height, std::string& bytes);
+  void WritePng(const TBoardRows& board, int width, int height, std::string& bytes);
 
-  TPictureStyle style_;
+  const TConvertJob& job_;
   TPictureFormat format_;
   TDiagramFont font_;
   TTextContext text_;

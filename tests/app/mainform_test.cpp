@@ -89,8 +89,7 @@ class TMainFormTest : public QObject {
   }
 
   std::string Expected(const TMainForm& form, const QString& text) const {
-    const TConvertResult r =
-        ConvertEPDText(text.toStdString(), form.ConvertSettings(), form.FontInfoMan());
+    const TRtfResult r = ConvertEPDText(text.toStdString(), form.Job());
     return r.Document;
   }
 

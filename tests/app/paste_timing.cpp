@@ -127,7 +127,7 @@ int main(int argc, char** argv) {
   const std::string epd = form.Memo2->toPlainText().toStdString();
   const qint64 toStd = t.elapsed();
   t.restart();
-  const TConvertResult r = ConvertEPDText(epd, form.ConvertSettings(), form.FontInfoMan());
+  const TRtfResult r = ConvertEPDText(epd, form.Job());
   const qint64 convert = t.elapsed();
   t.restart();
   TRTFDocument rtf;

@@ -11,7 +11,6 @@
 #include <memory>
 
 #include "app/mainform.h"
-#include "app/recordpictures.h"
 #include "render/picturewriter.h"
 #include "support/errors.h"
 #include "testsupport.h"
@@ -51,14 +50,19 @@ class TPicturesTest : public QObject {
   }
 
   // The picture of the text's last record as `convert` draws it.
-  QByteArray Picture(const TMainForm& form, const QString& line, TPictureFormat format,
+  QByteArray Picture(const TMainForm& form, const QString& text, TPictureFormat format,
                      int square = 40) const {
-    TPictureRecords r =
-        ReadPictureRecords(line.toStdString(), form.ConvertSettings(), form.FontInfoMan());
-    std::string bytes;
-    TPictureWriter(PictureStyleOf(form.ConvertSettings(), square), format)
-        .Write(r.Records.back(), bytes);
-    return QByteArray::fromStdString(bytes);
+    struct TLast : TRecordSink {
+      TLast(const TConvertJob& job, TPictureFormat format) : Writer(job, format) {}
+      void Add(const TRecord& rec) override { Writer.Write(rec, Bytes); }
+      void Finish(const std::vector<std::string>&) override {}
+      TPictureWriter Writer;
+      std::string Bytes;
+    };
+    const TConvertJob job = form.Job(TOutputFormat::Png, {.SquarePx = square});
+    TLast last(job, format);
+    ConvertEPDText(text.toStdString(), job, last);
+    return QByteArray::fromStdString(last.Bytes);
   }
 
   static QByteArray ClipboardPng() {

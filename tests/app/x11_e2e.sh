@@ -71,10 +71,10 @@ chmod 700 "$XDG_RUNTIME_DIR"
 # folder of its own.
 mkdir "$work/bin"
 cp "$program" "$work/bin/boardquill"
-# The window and picture programs that boardquill starts from its own folder.
-for sibling in boardquill-desktop boardquill-pictures; do
-  if [ -x "$(dirname "$program")/$sibling" ]; then cp "$(dirname "$program")/$sibling" "$work/bin/"; fi
-done
+# The window program that boardquill starts from its own folder.
+if [ -x "$(dirname "$program")/boardquill-desktop" ]; then
+  cp "$(dirname "$program")/boardquill-desktop" "$work/bin/"
+fi
 cp "$fonts_ini" "$work/bin/ChsFonts.ini"
 settings="$work/bin/boardquill.ini"
 cat >"$settings" <<'EOF'

@@ -238,24 +238,6 @@ TEST_F(CliTest, WithoutCommandStartsTheWindowProgramBesideIt) {
 }
 #endif
 
-#if defined(BOARDQUILL_PICTURES) && !defined(_WIN32)
-TEST_F(CliTest, PicturesNeedTheProgramBesideIt) {
-  // The program draws no pictures itself: alone in a folder, it says what
-  // is missing and writes nothing.
-  const fs::path folder = dir_ / "alone";
-  fs::create_directories(folder);
-  fs::copy_file(binary_, folder / "boardquill");
-  binary_ = (folder / "boardquill").string();
-  const CmdResult r = Exec(ConvertArgs() + "-o x.pdf", "4k3/8/8/8/8/8/8/4K3 w - -\n");
-  EXPECT_EQ(r.status, 2);
-  EXPECT_NE(
-      r.err.find("cannot start the picture program " + (folder / "boardquill-pictures").string()),
-      std::string::npos)
-      << r.err;
-  EXPECT_FALSE(fs::exists(dir_ / "x.pdf"));
-}
-#endif
-
 TEST_F(CliTest, FontsListsTheCatalogue) {
   const CmdResult r = Exec("fonts --fonts-file '" + fontsFile_.string() + "' --all-fonts");
   EXPECT_EQ(r.status, 0) << r.err;

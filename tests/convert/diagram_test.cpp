@@ -17,6 +17,24 @@ TPosition KingsOnly() {
   return rec;
 }
 
+// A record's board as the RTF writer puts it: head, a blank, the board,
+// its end, tail, CR LF.
+std::string Diagram(const TDiagramWriter& writer, const TPositionCore& core, std::string_view head,
+                    std::string_view tail, bool fromBlack = false) {
+  std::string out(head);
+  out += ' ';
+  const std::size_t at = out.size();
+  out.resize(at + writer.MaxBoardSize() + TDiagramWriter::kSlack);
+  out.resize(
+      static_cast<std::size_t>(writer.WriteBoard(out.data() + at, core, fromBlack) - out.data()));
+  return out.append(writer.End()).append(tail).append("\r\n");
+}
+
+std::string WriteDiagram(const TPosition& rec, std::string_view head, std::string_view tail,
+                         bool showCoords, const ChessFontInfoRec& g) {
+  return Diagram(TDiagramWriter(g, {.ShowCoords = showCoords}), rec.Core, head, tail);
+}
+
 ChessFontInfoRec ExampleMap() {
   ChessFontInfoRec g;
   g.Blank[0] = 46;
@@ -145,17 +163,16 @@ TEST(DiagramWriter, FromBlackRankOneOnTopFilesHToA) {
       "\\par Shgfedcba9\\parT\r\n";
   for (const std::uint8_t side : {cWhite, cBlack}) {
     SetSideToMove(rec.Core, side);
-    std::string out;
-    TDiagramWriter(g, true).Append(out, rec.Core, "H", "T", true);
-    EXPECT_EQ(out, expected);
+    EXPECT_EQ(Diagram(TDiagramWriter(g, {.ShowCoords = true}), rec.Core, "H", "T", true), expected);
   }
-  const std::vector<std::string> rows = TDiagramWriter(g, true).BoardRows(rec.Core, true);
+  const std::vector<std::string> rows =
+      TDiagramWriter(g, {.ShowCoords = true}).Rows(rec.Core, true).Rows;
   ASSERT_EQ(rows.size(), 10u);
   EXPECT_EQ(rows[1], "1.+.\xA1.+.+5");
   EXPECT_EQ(rows[2], "2+.+.+.+5");
   EXPECT_EQ(rows[9], "Shgfedcba9");
   // Without coordinates the west side is the plain border.
-  EXPECT_EQ(TDiagramWriter(g, false).BoardRows(rec.Core, true)[8], "4+.+l+.+.5");
+  EXPECT_EQ(TDiagramWriter(g, {}).Rows(rec.Core, true).Rows[8], "4+.+l+.+.5");
 }
 
 TEST(DiagramWriter, KeepWholeAndMoverMark) {
@@ -163,9 +180,7 @@ TEST(DiagramWriter, KeepWholeAndMoverMark) {
   const auto draw = [&](ChessFontInfoRec g, TDiagramLayout layout, bool fromBlack,
                         std::uint8_t side) {
     SetSideToMove(rec.Core, side);
-    std::string out;
-    TDiagramWriter(g, layout).Append(out, rec.Core, "H", "T", fromBlack);
-    return out;
+    return Diagram(TDiagramWriter(g, layout), rec.Core, "H", "T", fromBlack);
   };
   const ChessFontInfoRec framed = ExampleMap();
   ChessFontInfoRec bare = framed;
@@ -206,13 +221,14 @@ TEST(DiagramWriter, KeepWholeAndMoverMark) {
   // Pictures: the rows carry no RTF; MarkRow names the mover's rank line.
   const TDiagramWriter writer(framed, mark);
   SetSideToMove(rec.Core, cWhite);
-  EXPECT_EQ(writer.BoardRows(rec.Core)[8], "4+.+.\xA1.+.5");
-  EXPECT_EQ(writer.MarkRow(rec.Core), 8);
-  EXPECT_EQ(writer.MarkRow(rec.Core, true), 1);
+  EXPECT_EQ(writer.Rows(rec.Core).Rows[8], "4+.+.\xA1.+.5");
+  EXPECT_EQ(writer.Rows(rec.Core).MarkRow, 8);
+  EXPECT_EQ(writer.Rows(rec.Core, true).MarkRow, 1);
   SetSideToMove(rec.Core, cBlack);
-  EXPECT_EQ(writer.MarkRow(rec.Core), 1);
-  EXPECT_EQ(TDiagramWriter(bare, mark).MarkRow(rec.Core, true), 7);
-  EXPECT_EQ(TDiagramWriter(bare, false).MarkRow(rec.Core), -1);
+  EXPECT_EQ(writer.Rows(rec.Core).MarkRow, 1);
+  EXPECT_TRUE(writer.Rows(rec.Core).MarkBlack);
+  EXPECT_EQ(TDiagramWriter(bare, mark).Rows(rec.Core, true).MarkRow, 7);
+  EXPECT_EQ(TDiagramWriter(bare, {}).Rows(rec.Core).MarkRow, -1);
 }
 
 // The board's lines glyph by glyph, as the layout reads: no tables.
@@ -304,7 +320,7 @@ TEST(DiagramWriter, DrawsAnyBoardWithAnyMapLikeTheLayout) {
   }
   for (const ChessFontInfoRec& g : maps) {
     for (const bool coords : {false, true}) {
-      const TDiagramWriter writer(g, coords);
+      const TDiagramWriter writer(g, {.ShowCoords = coords});
       for (int i = 0; i < 40; ++i) {
         TPosition rec;
         ClearBoard(rec.Core);
@@ -321,11 +337,11 @@ TEST(DiagramWriter, DrawsAnyBoardWithAnyMapLikeTheLayout) {
                       static_cast<std::uint8_t>(rng() % 5 ? rng() % 9 : rng())};
         }
         for (const bool fromBlack : {false, true}) {
-          std::string out = "x";
-          writer.Append(out, rec.Core, "H", "T", fromBlack);
           const std::vector<std::string> rows = ReferenceRows(rec.Core, coords, fromBlack, g);
-          ASSERT_EQ(out.substr(1), ReferenceDiagram(rows, g.FullBorder)) << g.Name << " " << i;
-          ASSERT_EQ(writer.BoardRows(rec.Core, fromBlack), rows) << g.Name << " " << i;
+          ASSERT_EQ(Diagram(writer, rec.Core, "H", "T", fromBlack),
+                    ReferenceDiagram(rows, g.FullBorder))
+              << g.Name << " " << i;
+          ASSERT_EQ(writer.Rows(rec.Core, fromBlack).Rows, rows) << g.Name << " " << i;
         }
       }
     }

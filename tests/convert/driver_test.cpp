@@ -26,7 +26,9 @@ class DriverTest : public ::testing::Test {
   }
   void TearDown() override { fs::remove(path_); }
 
-  TConvertResult Convert(std::string_view text) { return ConvertEPDText(text, settings_, *fonts_); }
+  TRtfResult Convert(std::string_view text) {
+    return ConvertEPDText(text, MakeConvertJob(settings_, *fonts_));
+  }
 
   fs::path path_;
   std::unique_ptr<TChessFontInfoMan> fonts_;
@@ -38,7 +40,7 @@ const char kHeader[] =
     "{\\f2\\fswiss\\fcharset2\\fprq2 F;}}";
 
 TEST_F(DriverTest, WorkedExample) {
-  const TConvertResult r =
+  const TRtfResult r =
       Convert("4k3/8/8/8/8/8/8/4K3 w - - bm Kd2; id A;\n\n4k3/8/8/8/8/8/8/4K3 b - -\n");
   ASSERT_TRUE(r.Ok);
   const std::string& d = r.Document;
@@ -47,7 +49,8 @@ TEST_F(DriverTest, WorkedExample) {
   // The operations stand in the order of the setting, not of the line.
   // Each record keeps with its next lines up to the last, so that no page
   // break splits a diagram.
-  EXPECT_EQ(body.rfind("\\keepn\\f0\\fs20 id: A\\par bm: Kd2\\par \\f2\\fs40 \\par ", 0), 0u) << body;
+  EXPECT_EQ(body.rfind("\\keepn\\f0\\fs20 id: A\\par bm: Kd2\\par \\f2\\fs40 \\par ", 0), 0u)
+      << body;
   EXPECT_NE(body.find("\\par \\pard +.+.K.+.\r\n\\par\\f0\\fs20\r\n"), std::string::npos);
   const std::size_t second = body.find("\\par\\f0\\fs20\r\n\r\n\\keepn\\f2\\fs40 \\par ");
   ASSERT_NE(second, std::string::npos);
@@ -61,7 +64,7 @@ TEST_F(DriverTest, WorkedExample) {
 
 TEST_F(DriverTest, OperationsSettingRules) {
   settings_.Operations = "bm,,id,bm,c0,ID";
-  const TConvertResult r = Convert("4k3/8/8/8/8/8/8/4K3 w - - id \"x y\"; bm; c1 z;");
+  const TRtfResult r = Convert("4k3/8/8/8/8/8/8/4K3 w - - id \"x y\"; bm; c1 z;");
   ASSERT_TRUE(r.Ok);
   // Named twice: printed twice; without operands: name and ": "; the name as
   // written in the setting; missing opcodes print nothing.
@@ -71,7 +74,7 @@ TEST_F(DriverTest, OperationsSettingRules) {
       << r.Document;
 
   settings_.Operations = "";
-  const TConvertResult bare = Convert("4k3/8/8/8/8/8/8/4K3 w - - id x;");
+  const TRtfResult bare = Convert("4k3/8/8/8/8/8/8/4K3 w - - id x;");
   EXPECT_EQ(bare.Document.substr(sizeof kHeader - 1, 15), "\\keepn\\f2\\fs40 ");
   settings_.Operations = "am";
   EXPECT_EQ(Convert("4k3/8/8/8/8/8/8/4K3 w - - id x;").Document, bare.Document);
@@ -79,8 +82,8 @@ TEST_F(DriverTest, OperationsSettingRules) {
 
 TEST_F(DriverTest, OperandsAreEscaped) {
   settings_.Operations = "c0,id";
-  const TConvertResult r = Convert(
-      "4k3/8/8/8/8/8/8/4K3 w - - c0 \"{m}\\x\"; id }{\\object_Jos\xC3\xA9;");
+  const TRtfResult r =
+      Convert("4k3/8/8/8/8/8/8/4K3 w - - c0 \"{m}\\x\"; id }{\\object_Jos\xC3\xA9;");
   ASSERT_TRUE(r.Ok);
   EXPECT_NE(r.Document.find("c0: \"\\{m\\}\\\\x\"\\par id: \\}\\{\\\\object_Jos\\u233?\\par "),
             std::string::npos)
@@ -90,7 +93,7 @@ TEST_F(DriverTest, OperandsAreEscaped) {
 TEST_F(DriverTest, FailingLineNumbers) {
   EXPECT_EQ(Convert("bad").Message, "Error in EPD string 1");
   EXPECT_EQ(Convert("\nbad").Message, "Error in EPD string 2");
-  const TConvertResult r = Convert("4k3/8/8/8/8/8/8/4K3 w - -\r\n  \r\n# note\r\nbad\r\n");
+  const TRtfResult r = Convert("4k3/8/8/8/8/8/8/4K3 w - -\r\n  \r\n# note\r\nbad\r\n");
   EXPECT_FALSE(r.Ok);
   EXPECT_EQ(r.Message, "Error in EPD string 4");
   EXPECT_TRUE(r.Document.empty());
@@ -99,7 +102,7 @@ TEST_F(DriverTest, FailingLineNumbers) {
 
 TEST_F(DriverTest, EmptyInputsGiveNoDocument) {
   for (const char* text : {"", "\n\n", "   \t\r\n", "# only a comment\n"}) {
-    const TConvertResult r = Convert(text);
+    const TRtfResult r = Convert(text);
     EXPECT_TRUE(r.Ok);
     EXPECT_TRUE(r.Document.empty()) << text;
   }
@@ -107,10 +110,10 @@ TEST_F(DriverTest, EmptyInputsGiveNoDocument) {
 
 TEST_F(DriverTest, BlanksAroundRecordsAndSizes) {
   settings_.DiagFontSize = 13;
-  settings_.TextFontSize = -4;
-  const TConvertResult r = Convert("\t 4k3/8/8/8/8/8/8/4K3 w - - id x; \t\x01");
+  settings_.TextFontSize = -4;  // sizes set by hand are held to 1..100
+  const TRtfResult r = Convert("\t 4k3/8/8/8/8/8/8/4K3 w - - id x; \t\x01");
   ASSERT_TRUE(r.Ok) << r.Reason;
-  EXPECT_NE(r.Document.find("\\f0\\fs-8 id: x\\par \\f2\\fs26 "), std::string::npos);
+  EXPECT_NE(r.Document.find("\\f0\\fs2 id: x\\par \\f2\\fs26 "), std::string::npos);
 }
 
 TEST(SplitList, KeepsEmptyItems) {
@@ -176,10 +179,11 @@ TEST_F(DriverTest, CaptionsColumnsAndAnswerKey) {
   settings_.Layout.Solutions = "BM";
   settings_.Layout.Columns = 2;
   d = Convert(kLines).Document.substr(sizeof kHeader - 1);
-  EXPECT_EQ(d.rfind("\\trowd\\trkeep\\trgaph108\\cellx3416\\cellx6832\r\n\\pard\\intbl\\f0\\fs20 id: "
-                    "A\\par \\f2\\fs40 ",
-                    0),
-            0u)
+  EXPECT_EQ(
+      d.rfind("\\trowd\\trkeep\\trgaph108\\cellx3416\\cellx6832\r\n\\pard\\intbl\\f0\\fs20 id: "
+              "A\\par \\f2\\fs40 ",
+              0),
+      0u)
       << d;
   EXPECT_NE(d.find("\\par\\f0\\fs20 1: A\\cell\r\n\\pard\\intbl"), std::string::npos);
   EXPECT_NE(d.find("\\par\\f0\\fs20 2: B\\cell\r\n\\row\r\n\\trowd"), std::string::npos);

@@ -36,7 +36,14 @@ std::string ReferenceDocument(const std::vector<std::string>& lines, const TConv
       ops += EscapeRTFText(item) + ": " + EscapeRTFText(OperandText(rec, FindOperation(rec, item)));
     }
     if (!body.empty()) body += "\r\n";
-    body += MakeRecordRTF(rec, ops, s.ShowCoords, s, fonts.FontInfoRef(s.DiagFont));
+    const std::string text = "\\f0\\fs" + std::to_string(2 * s.TextFontSize);
+    if (!ops.empty()) body += text + " " + ops + "\\par ";
+    body += "\\f2\\fs" + std::to_string(2 * s.DiagFontSize) + " ";
+    const TDiagramWriter writer(fonts.FontInfoRef(s.DiagFont), {.ShowCoords = s.ShowCoords});
+    std::string board(writer.MaxBoardSize() + TDiagramWriter::kSlack, '\0');
+    board.resize(
+        static_cast<std::size_t>(writer.WriteBoard(board.data(), rec.Core) - board.data()));
+    body += board + std::string(writer.End()) + text + "\r\n";
   }
   return RTFHeader(s.TextFont, s.TextFont, s.DiagFont, s.DiagFontCharSet) + body + "}";
 }
@@ -78,11 +85,11 @@ TEST(ConverterRecords, AreWhatTheRecordFunctionsCompose) {
     TConvertSettings s;
     s.DiagFont = "F";
     s.Operations = ops;
-    s.TextFontSize = static_cast<std::int32_t>(rng() % 30);
+    s.TextFontSize = static_cast<std::int32_t>(1 + rng() % 30);
     s.ShowCoords = rng() % 2;
     std::string text;
     for (const std::string& line : lines) text += line + "\n";
-    const TConvertResult result = ConvertEPDText(text, s, fonts);
+    const TRtfResult result = ConvertEPDText(text, MakeConvertJob(s, fonts));
     ASSERT_TRUE(result.Ok) << result.Message << result.Reason;
     // The converter keeps each diagram whole on its page; the record
     // functions know nothing of pages.
@@ -103,11 +110,12 @@ TEST(ConverterRecords, ALineEndsAtItsFirstNul) {
        {"4k3/8/8/8/8/8/4P3/4K3 w - - bm e4; id \"a\0b\";"s,
         "4k3/8/8/8/8/8/4P3/4K3 w - - bm\0 e4; id x;"s, "4k3/8/8/8/8/8/4P3/4K3 w\0 - - bm e4;"s,
         "4k3/8/8/8/8/8/4P3/4K3 w - - bm e4; id x;\0"s}) {
-    TEPDConverter whole(s, fonts), cut(s, fonts);
-    std::string a, b;
-    EXPECT_EQ(whole.ConvertLine(line, a), cut.ConvertLine(line.substr(0, line.find('\0')), b));
-    EXPECT_EQ(a, b);
-    EXPECT_EQ(whole.Reason(), cut.Reason());
+    const TConvertJob job = MakeConvertJob(s, fonts);
+    const TRtfResult whole = ConvertEPDText(line, job),
+                     cut = ConvertEPDText(line.substr(0, line.find('\0')), job);
+    EXPECT_EQ(whole.Ok, cut.Ok);
+    EXPECT_EQ(whole.Document, cut.Document);
+    EXPECT_EQ(whole.Reason, cut.Reason);
   }
 }
 

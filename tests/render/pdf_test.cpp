@@ -14,8 +14,6 @@
 namespace bq {
 namespace {
 
-using test::BkRecord;
-
 // A word of `pdftotext -bbox` output.
 struct TWord {
   int Page = 0;
@@ -33,11 +31,11 @@ class PdfTest : public ::testing::Test {
   void TearDown() override { std::filesystem::remove_all(dir_); }
 
   // Writes the records to file_, then `closing` as the lines at the end.
-  long long Write(const TPictureStyle& style, const std::vector<TPictureRecord>& records,
+  long long Write(const TConvertJob& job, const std::vector<test::TKeptRecord>& records,
                   const std::vector<std::string>& closing = {}) {
     std::string bytes;
-    TPdfWriter writer(style, AppendTo(bytes));
-    for (const TPictureRecord& rec : records) writer.AddRecord(rec);
+    TPdfWriter writer(job, AppendTo(bytes));
+    for (const test::TKeptRecord& rec : records) writer.AddRecord(rec.Record);
     for (const std::string& line : closing) writer.AddTextLine(line);
     writer.Finish();
     test::WriteAll(file_, bytes);
@@ -78,11 +76,11 @@ class PdfTest : public ::testing::Test {
     return words;
   }
 
-  static TPictureStyle Style() {
-    TPictureStyle style;
-    style.DiagFont = "Chess Merida";
-    style.TextFont = "DejaVu Sans";
-    return style;
+  // bk.epd's settings without the mark.
+  static TConvertSettings Settings() {
+    TConvertSettings s = test::BkSettings();
+    s.Layout.MoverMark = false;
+    return s;
   }
 
   std::filesystem::path dir_;
@@ -96,20 +94,22 @@ std::string WithoutBlanks(std::string s) {
 }
 
 TEST_F(PdfTest, TextComesInRecordOrderWithEmbeddedFontsOnWholePages) {
-  std::vector<TPictureRecord> records;
-  for (std::size_t k = 0; k < 24; ++k) {
-    records.push_back(BkRecord(k));
-    records.back().Caption = "end" + std::to_string(k + 1);
-  }
-  const long long pages = Write(Style(), records, {"Solutions", "1. bm: Qd1+; id: \"BK.01\""});
+  TConvertSettings s = Settings();
+  s.Layout.Caption = "end{n}";
+  const TConvertJob job = MakeConvertJob(s, test::ShippedFonts(), TOutputFormat::Pdf);
+  const std::vector<test::TKeptRecord> records = test::Records(test::BkText(24), job);
+  const long long pages = Write(job, records, {"Solutions", "1. bm: Qd1+; id: \"BK.01\""});
 
   // Operations, every board line, caption; record after record; the
   // closing lines last.
   const std::string text = WithoutBlanks(Tool("pdftotext", "-"));
   std::size_t at = 0;
-  for (const TPictureRecord& rec : records) {
-    std::vector<std::string> parts = rec.Above;
-    for (const std::string& row : rec.Rows) parts.push_back(DocumentTextToUtf8(row));
+  for (const test::TKeptRecord& kept : records) {
+    const TRecord& rec = kept.Record;
+    std::vector<std::string> parts;
+    for (std::size_t k = 0; k < rec.Above.size(); ++k) parts.push_back(AboveLine(job, rec, k));
+    for (const std::string& row : BoardRowsOf(job, rec).Rows)
+      parts.push_back(DocumentTextToUtf8(row));
     parts.push_back(rec.Caption);
     for (const std::string& part : parts) {
       const std::size_t found = text.find(WithoutBlanks(part), at);
@@ -145,19 +145,21 @@ TEST_F(PdfTest, TextComesInRecordOrderWithEmbeddedFontsOnWholePages) {
   for (std::size_t k = 0; k < records.size(); ++k) {
     const std::string id = std::string(k < 9 ? "\"BK.0" : "\"BK.") + std::to_string(k + 1) + "\"";
     EXPECT_GT(pageOf(id), 0) << id;
-    EXPECT_EQ(pageOf(id), pageOf(records[k].Caption)) << id << " split across pages";
+    EXPECT_EQ(pageOf(id), pageOf(records[k].Record.Caption)) << id << " split across pages";
   }
 }
 
 TEST_F(PdfTest, ColumnsStandSideBySideAndLongTextWrapsInsideItsColumn) {
-  TPictureStyle style = Style();
-  style.Columns = 2;
-  style.Paper = TPaper::Letter;
-  std::vector<TPictureRecord> records = {BkRecord(0), BkRecord(1), BkRecord(2)};
-  std::string longText = "c0:";
+  TConvertSettings s = Settings();
+  s.Layout.Columns = 2;
+  s.Operations = "id,bm,c0";
+  const TConvertJob job =
+      MakeConvertJob(s, test::ShippedFonts(), TOutputFormat::Pdf, {.Paper = TPaper::Letter});
+  std::string longText;
   for (int i = 0; i < 40; ++i) longText += " word" + std::to_string(i);
-  records[0].Above.push_back(longText);
-  Write(style, records);
+  std::string text = test::BkText(3);
+  text.insert(text.find('\n'), " c0" + longText + ";");
+  Write(job, test::Records(text, job));
   EXPECT_NE(Tool("pdfinfo").find("612 x 792 pts (letter)"), std::string::npos);
 
   const std::vector<TWord> words = Words();
@@ -182,12 +184,16 @@ TEST_F(PdfTest, ColumnsStandSideBySideAndLongTextWrapsInsideItsColumn) {
 }
 
 TEST_F(PdfTest, RecordTallerThanAPageRunsItsTextOnAndKeepsItsBoardWhole) {
-  TPictureRecord rec = BkRecord(0);
+  TConvertSettings s = Settings();
+  s.Operations = "id,bm,c0";
+  s.Layout.Caption = "theend";
+  const TConvertJob job = MakeConvertJob(s, test::ShippedFonts(), TOutputFormat::Pdf);
   std::string many;
   for (int i = 0; i < 3000; ++i) many += " w" + std::to_string(i);
-  rec.Above.push_back(many);
-  rec.Caption = "theend";
-  EXPECT_GT(Write(Style(), {rec}), 2);
+  const std::vector<test::TKeptRecord> records =
+      test::Records(test::BkText(1, " c0" + many + ";"), job);
+  const TBoardRows board = BoardRowsOf(job, records[0].Record);
+  EXPECT_GT(Write(job, records), 2);
   const std::vector<TWord> words = Words();
   std::set<std::string> seen;
   for (const TWord& w : words) seen.insert(w.Text);
@@ -197,9 +203,9 @@ TEST_F(PdfTest, RecordTallerThanAPageRunsItsTextOnAndKeepsItsBoardWhole) {
       if (w.Text == text) return w.Page;
     return -1;
   };
-  const int top = pageOf(DocumentTextToUtf8(rec.Rows.front()));
+  const int top = pageOf(DocumentTextToUtf8(board.Rows.front()));
   EXPECT_GT(top, 1);
-  EXPECT_EQ(pageOf(DocumentTextToUtf8(rec.Rows.back())), top);
+  EXPECT_EQ(pageOf(DocumentTextToUtf8(board.Rows.back())), top);
   EXPECT_EQ(pageOf("theend"), top);
 }
 

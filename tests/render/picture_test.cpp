@@ -13,16 +13,7 @@
 namespace bq {
 namespace {
 
-using test::BkRecord;
-
 constexpr int kSquare = 40;
-
-TPictureStyle MeridaStyle() {
-  TPictureStyle style;
-  style.DiagFont = "Chess Merida";
-  style.SquarePx = kSquare;
-  return style;
-}
 
 class PictureTest : public ::testing::Test {
  protected:
@@ -33,13 +24,13 @@ class PictureTest : public ::testing::Test {
   }
   void TearDown() override { std::filesystem::remove_all(dir_); }
 
-  // Checks every square of the board part of `pic` against `rec`'s rows.
-  void ExpectBoard(const test::TDecoded& pic, const TPictureRecord& rec) {
-    ASSERT_GE(pic.Height, kSquare * static_cast<int>(rec.Rows.size()));
+  // Checks every square of the board part of `pic` against `board`'s rows.
+  void ExpectBoard(const test::TDecoded& pic, const TBoardRows& board) {
+    ASSERT_GE(pic.Height, kSquare * static_cast<int>(board.Rows.size()));
     const std::vector<std::string> seen =
-        test::ReadBoard(pic, tiles_, kSquare, rec.Rows.size(), rec.Rows[0].size(), codes_);
-    for (std::size_t r = 0; r < rec.Rows.size(); ++r)
-      EXPECT_EQ(seen[r], rec.Rows[r]) << "row " << r;
+        test::ReadBoard(pic, tiles_, kSquare, board.Rows.size(), board.Rows[0].size(), codes_);
+    for (std::size_t r = 0; r < board.Rows.size(); ++r)
+      EXPECT_EQ(seen[r], board.Rows[r]) << "row " << r;
   }
 
   // The ink of the strip below the board, and right of the frame on row `row`.
@@ -62,57 +53,67 @@ class PictureTest : public ::testing::Test {
 };
 
 TEST_F(PictureTest, PngShowsEverySquareFramePieceMarkAndCaption) {
-  TPictureWriter writer(MeridaStyle(), TPictureFormat::Png);
+  const TConvertJob job = MakeConvertJob(test::BkSettings(), test::ShippedFonts());
+  TPictureWriter writer(job, TPictureFormat::Png);
   std::string bytes;
+  const std::vector<test::TKeptRecord> records = test::Records(test::BkText(14), job);
   for (const std::size_t k : {0u, 1u, 13u}) {
-    const TPictureRecord rec = BkRecord(k);
+    const TRecord& rec = records[k].Record;
+    const TBoardRows board = BoardRowsOf(job, rec);
     writer.Write(rec, bytes);
     const test::TDecoded pic = test::DecodePng(bytes);
     ASSERT_GT(pic.Width, 0) << "not a PNG";
-    ExpectBoard(pic, rec);
-    // A framed board is ten squares wide; the mark follows on row 8 only.
+    ExpectBoard(pic, board);
+    // A framed board is ten squares wide; the mark follows on the mover's
+    // first rank only.
     EXPECT_GT(pic.Width, 10 * kSquare);
-    EXPECT_GT(InkRightOf(pic, 10 * kSquare, 8), 0);
-    EXPECT_EQ(InkRightOf(pic, 10 * kSquare, 7), 0);
+    EXPECT_GT(InkRightOf(pic, 10 * kSquare, board.MarkRow), 0);
+    EXPECT_EQ(InkRightOf(pic, 10 * kSquare, 9 - board.MarkRow), 0);
     EXPECT_GT(InkBelow(pic, 10 * kSquare), 0) << "caption lost";
     EXPECT_EQ(pic.Alpha[0], 255);  // white paper
   }
 
   // The board alone: exactly 400 px, nothing below it; transparent paper.
-  TPictureRecord bare = BkRecord(2);
-  bare.MarkRow = -1;
-  bare.Caption.clear();
-  TPictureStyle clear = MeridaStyle();
-  clear.Transparent = true;
+  TConvertSettings bare = test::BkSettings();
+  bare.Layout.MoverMark = false;
+  bare.Layout.Caption.clear();
+  const TConvertJob clear =
+      MakeConvertJob(bare, test::ShippedFonts(), TOutputFormat::Png, {.Transparent = true});
   TPictureWriter transparent(clear, TPictureFormat::Png);
-  transparent.Write(bare, bytes);
+  const test::TKeptRecord third = test::Records(test::BkText(3), clear)[2];
+  transparent.Write(third.Record, bytes);
   const test::TDecoded pic = test::DecodePng(bytes);
   EXPECT_EQ(pic.Width, 10 * kSquare);
   EXPECT_EQ(pic.Height, 10 * kSquare);
-  ExpectBoard(pic, bare);
+  ExpectBoard(pic, BoardRowsOf(clear, third.Record));
   EXPECT_EQ(pic.Alpha[static_cast<std::size_t>(pic.Width * 20 + pic.Width - 5)], 0);
 }
 
-TEST_F(PictureTest, PngTellsFlippedAndMovedBoardsApart) {
+TEST_F(PictureTest, PngTellsFlippedBoardsApart) {
   // A picture of another board must not pass for this one: the check reads
   // the squares, not just "a file was written".
-  TPictureWriter writer(MeridaStyle(), TPictureFormat::Png);
-  const TPictureRecord rec = BkRecord(0);
-  TPictureRecord flipped = rec;
-  std::reverse(flipped.Rows.begin() + 1, flipped.Rows.end() - 1);
+  TConvertSettings fromBlack = test::BkSettings();
+  fromBlack.Layout.Orientation = TOrientation::Black;
+  const TConvertJob white = MakeConvertJob(test::BkSettings(), test::ShippedFonts());
+  const TConvertJob black = MakeConvertJob(fromBlack, test::ShippedFonts());
+  const test::TKeptRecord rec = test::Records(test::BkText(1), black)[0];
   std::string bytes;
-  writer.Write(flipped, bytes);
+  TPictureWriter(black, TPictureFormat::Png).Write(rec.Record, bytes);
   const test::TDecoded pic = test::DecodePng(bytes);
-  const auto seen = test::ReadBoard(pic, tiles_, kSquare, rec.Rows.size(), 10, codes_);
-  EXPECT_NE(seen[1], rec.Rows[1]);
-  EXPECT_EQ(seen[1], rec.Rows[8]);
+  const TBoardRows seenFromWhite =
+      BoardRowsOf(white, test::Records(test::BkText(1), white)[0].Record);
+  const auto seen = test::ReadBoard(pic, tiles_, kSquare, 10, 10, codes_);
+  EXPECT_NE(seen[1], seenFromWhite.Rows[1]);
+  EXPECT_EQ(seen, BoardRowsOf(black, rec.Record).Rows);
 }
 
 TEST_F(PictureTest, SvgIsOutlinesOnlyAndRendersToTheSameBoard) {
-  TPictureWriter writer(MeridaStyle(), TPictureFormat::Svg);
-  const TPictureRecord rec = BkRecord(0);
+  const TConvertJob job = MakeConvertJob(test::BkSettings(), test::ShippedFonts());
+  TPictureWriter writer(job, TPictureFormat::Svg);
+  const test::TKeptRecord rec = test::Records(test::BkText(1), job)[0];
+  const TBoardRows board = BoardRowsOf(job, rec.Record);
   std::string svg;
-  writer.Write(rec, svg);
+  writer.Write(rec.Record, svg);
   EXPECT_EQ(svg.find("<text"), std::string::npos);
   EXPECT_EQ(svg.find("font"), std::string::npos);
   EXPECT_NE(svg.find("viewBox=\"0 0 "), std::string::npos);
@@ -122,15 +123,16 @@ TEST_F(PictureTest, SvgIsOutlinesOnlyAndRendersToTheSameBoard) {
   test::Run("rsvg-convert -b white -o '" + png + "' '" + file + "' 2>&1", &status);
   ASSERT_EQ(status, 0) << "rsvg-convert could not read the SVG";
   const test::TDecoded pic = test::DecodePng(test::ReadAll(png));
-  ExpectBoard(pic, rec);
-  EXPECT_GT(InkRightOf(pic, 10 * kSquare, 8), 0) << "mark lost";
+  ExpectBoard(pic, board);
+  EXPECT_GT(InkRightOf(pic, 10 * kSquare, board.MarkRow), 0) << "mark lost";
   EXPECT_GT(InkBelow(pic, 10 * kSquare), 0) << "caption lost";
 }
 
 TEST(PictureFontTest, FontThatIsNotInstalledIsRefused) {
-  TPictureStyle style;
-  style.DiagFont = "No Such Chess Font";
-  EXPECT_THROW(TPictureWriter(style, TPictureFormat::Png), TRenderError);
+  TConvertSettings s;
+  s.DiagFont = "No Such Chess Font";
+  const TConvertJob job = MakeConvertJob(s, test::ShippedFonts());
+  EXPECT_THROW(TPictureWriter(job, TPictureFormat::Png), TRenderError);
 }
 
 TEST(DocumentTextTest, ReadsUtf8AndWindows1252AsTheDocumentShowsThem) {

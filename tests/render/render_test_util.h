@@ -19,9 +19,8 @@
 #include <string>
 #include <vector>
 
-#include "board_rows.h"
+#include "convert/driver.h"
 #include "render/documenttext.h"
-#include "render/record.h"
 
 namespace bq::test {
 
@@ -41,20 +40,46 @@ inline std::vector<std::string> BkLines() {
   return lines;
 }
 
-// Record k (0-based) of bk.epd in Chess Merida with coordinates: its id and
-// bm above, a mark on the last rank line, the caption "No. k+1".
-inline TPictureRecord BkRecord(std::size_t k) {
-  const std::string line = BkLines().at(k);
-  TPictureRecord rec;
-  rec.Rows = BoardRows(line, ShippedFonts().FontInfoRef("Chess Merida"), true);
-  char id[32];
-  std::snprintf(id, sizeof id, "BK.%02zu", k + 1);
-  rec.Above = {std::string("id: \"") + id + "\"",
-               "bm: " + line.substr(line.find(" bm ") + 4, line.find(';') - line.find(" bm ") - 4)};
-  rec.MarkRow = 8;
-  rec.MarkBlack = line.find(" b ") != std::string::npos;
-  rec.Caption = "No. " + std::to_string(k + 1);
-  return rec;
+// A record as the converter built it, with its own copy of the position.
+struct TKeptRecord {
+  explicit TKeptRecord(const TRecord& rec) : Position(*rec.Position), Record(rec) {
+    Record.Position = &Position;
+  }
+  TKeptRecord(const TKeptRecord& other) : TKeptRecord(other.Record) {}
+  TPosition Position;
+  TRecord Record;
+};
+
+// Every record of `text`, converted for `job`.
+inline std::vector<TKeptRecord> Records(const std::string& text, const TConvertJob& job) {
+  struct TKeep : TRecordSink {
+    void Add(const TRecord& rec) override { Kept.emplace_back(rec); }
+    void Finish(const std::vector<std::string>&) override {}
+    std::vector<TKeptRecord> Kept;
+  } keep;
+  EXPECT_TRUE(ConvertEPDText(text, job, keep).Ok);
+  return keep.Kept;
+}
+
+// The settings of bk.epd's pictures: Chess Merida with coordinates, id and
+// bm above, the mark, and the caption "No. n".
+inline TConvertSettings BkSettings() {
+  TConvertSettings s;
+  s.DiagFont = "Chess Merida";
+  s.TextFont = "DejaVu Sans";
+  s.ShowCoords = true;
+  s.Operations = "id,bm";
+  s.Layout.MoverMark = true;
+  s.Layout.Caption = "No. {n}";
+  return s;
+}
+
+// The first `count` lines of bk.epd, each with `extra` appended.
+inline std::string BkText(std::size_t count, const std::string& extra = "") {
+  std::string text;
+  const std::vector<std::string> lines = BkLines();
+  for (std::size_t k = 0; k < count && k < lines.size(); ++k) text += lines[k] + extra + "\n";
+  return text;
 }
 
 inline std::string ReadAll(const std::string& path) {

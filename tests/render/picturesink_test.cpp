@@ -1,5 +1,5 @@
-// Picture output of the command line: file names, the folder that appears
-// whole or not at all, the PDF that keeps an existing file until it is done.
+// Picture files: their names, and the folder that appears whole or not at
+// all.
 #ifdef BOARDQUILL_PICTURES
 #include <gtest/gtest.h>
 #include <sys/stat.h>
@@ -9,11 +9,11 @@
 #include <fstream>
 #include <set>
 
-#include "../render/board_rows.h"
 #include "chess/parser.h"
-#include "cli/picturefolder.h"
-#include "cli/picturesink.h"
+#include "convert/driver.h"
+#include "render/picturefolder.h"
 #include "render/picturenames.h"
+#include "render/picturesink.h"
 #include "support/atomicfile.h"
 
 namespace bq {
@@ -59,33 +59,30 @@ class PictureOutputTest : public ::testing::Test {
   void SetUp() override {
     dir_ = fs::temp_directory_path() / ("bq_pictures_" + std::to_string(::getpid()));
     fs::create_directories(dir_);
-    style_.DiagFont = "Chess Merida";
-    const ChessFontInfoRec& merida = fonts_.FontInfoRef("Chess Merida");
-    for (const char* epd :
-         {"4k3/8/8/8/8/8/8/4K3 w - - id \"same\";", "4k3/8/8/8/8/8/8/4K3 b - - id \"same\";"}) {
-      positions_.push_back(Read(epd));
-      records_.push_back({});
-      records_.back().Rows = test::BoardRows(epd, merida, true);
-    }
   }
   void TearDown() override { fs::remove_all(dir_); }
 
+  // Converts `text` into the pictures of `format` in `folder`; false when
+  // a line was refused (the sink is then never finished).
+  bool Export(TOutputFormat format, const fs::path& folder, const std::string& names,
+              const std::string& text) {
+    TConvertSettings s;
+    s.DiagFont = "Chess Merida";
+    const TConvertJob job = MakeConvertJob(s, fonts_, format, {.NameTemplate = names});
+    const auto sink = MakePictureSink(job, folder.string(), {});
+    return ConvertEPDText(text, job, *sink).Ok;
+  }
+
   const TChessFontInfoMan fonts_{std::string(BQ_SOURCE_DIR) + "/data/ChsFonts.ini", nullptr};
-  TPictureStyle style_;
-  std::vector<TPosition> positions_;
-  std::vector<TPictureRecord> records_;
   fs::path dir_;
 };
 
+constexpr char kTwo[] =
+    "4k3/8/8/8/8/8/8/4K3 w - - id \"same\";\n4k3/8/8/8/8/8/8/4K3 b - - id \"same\";\n";
+
 TEST_F(PictureOutputTest, FolderAppearsWholeWithItsPicturesOrNotAtAll) {
   const fs::path target = dir_ / "pics";
-  {
-    auto sink = MakePictureSink(TOutputFormat::Png, target.string(), "{id}", style_);
-    sink->Add(records_[0], positions_[0], 1);
-    sink->Add(records_[1], positions_[1], 2);
-    EXPECT_FALSE(fs::exists(target));  // not before it is complete
-    sink->Commit({});
-  }
+  EXPECT_TRUE(Export(TOutputFormat::Png, target, "{id}", kTwo));
   EXPECT_EQ(Listing(target), (std::set<std::string>{"same.png", "same-2.png"}));
   EXPECT_EQ(Listing(dir_), std::set<std::string>{"pics"});
   EXPECT_FALSE(IsNewOrEmptyFolder(target.string()));
@@ -94,44 +91,14 @@ TEST_F(PictureOutputTest, FolderAppearsWholeWithItsPicturesOrNotAtAll) {
   const fs::path empty = dir_ / "empty";
   fs::create_directory(empty);
   EXPECT_TRUE(IsNewOrEmptyFolder(empty.string()));
-  {
-    auto sink = MakePictureSink(TOutputFormat::Svg, empty.string(), "{n}", style_);
-    sink->Add(records_[0], positions_[0], 1);
-  }
+  EXPECT_FALSE(Export(TOutputFormat::Svg, empty, "{n}", std::string(kTwo) + "not epd\n"));
   EXPECT_TRUE(fs::is_empty(empty));
   EXPECT_EQ(Listing(dir_), (std::set<std::string>{"empty", "pics"}));
-  {
-    auto sink = MakePictureSink(TOutputFormat::Svg, empty.string(), "{n}", style_);
-    sink->Add(records_[0], positions_[0], 1);
-    sink->Commit({});
-  }
+  EXPECT_TRUE(Export(TOutputFormat::Svg, empty, "{n}", "4k3/8/8/8/8/8/8/4K3 w - -\n"));
   EXPECT_EQ(Listing(empty), std::set<std::string>{"0001.svg"});
   // A folder that got files meanwhile is not replaced.
-  {
-    auto sink = MakePictureSink(TOutputFormat::Svg, target.string(), "{n}", style_);
-    EXPECT_THROW(sink->Commit({}), TFileError);
-  }
+  EXPECT_THROW(Export(TOutputFormat::Svg, target, "{n}", ""), TFileError);
   EXPECT_EQ(Listing(target), (std::set<std::string>{"same.png", "same-2.png"}));
-}
-
-TEST_F(PictureOutputTest, PdfReplacesAFileOnlyWhenComplete) {
-  const fs::path target = dir_ / "doc.pdf";
-  std::ofstream(target) << "precious";
-  {
-    auto sink = MakePictureSink(TOutputFormat::Pdf, target.string(), "", style_);
-    sink->Add(records_[0], positions_[0], 1);
-  }
-  EXPECT_EQ(fs::file_size(target), 8u);
-  EXPECT_EQ(Listing(dir_), std::set<std::string>{"doc.pdf"});
-  {
-    auto sink = MakePictureSink(TOutputFormat::Pdf, target.string(), "", style_);
-    sink->Add(records_[0], positions_[0], 1);
-    sink->Commit({"Solutions"});
-  }
-  std::ifstream in(target, std::ios::binary);
-  std::string head(5, '\0');
-  in.read(head.data(), 5);
-  EXPECT_EQ(head, "%PDF-");
 }
 
 }  // namespace

@@ -1,4 +1,4 @@
-#include "cli/picturefolder.h"
+#include "render/picturefolder.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>

@@ -1,0 +1,135 @@
+#include "convert/job.h"
+
+#include <algorithm>
+
+#include "support/ascii.h"
+
+namespace bq {
+
+namespace {
+
+constexpr std::string_view kGeneral = "General";
+
+// A diagram keeps together through \keepn on its lines up to the last, which
+// ends the chain, or up to its caption, which then does. In a table the row
+// keeps it whole.
+TDiagramLayout DiagramLayoutOf(const TConvertSettings& s) {
+  TDiagramLayout layout;
+  layout.ShowCoords = s.ShowCoords;
+  layout.MoverMark = s.Layout.MoverMark;
+  layout.DiagFontSize = s.DiagFontSize;
+  layout.Flow = s.Layout.Columns > 1       ? TDiagramFlow::InCell
+                : s.Layout.Caption.empty() ? TDiagramFlow::KeepWhole
+                                           : TDiagramFlow::Plain;
+  return layout;
+}
+
+// The items of `list` that `keyItems` does not name.
+std::vector<std::string> ItemsAbove(const std::string& list,
+                                    const std::vector<std::string>& keyItems) {
+  std::vector<std::string> items = SplitList(list, ',');
+  std::erase_if(items, [&](const std::string& item) {
+    return std::any_of(keyItems.begin(), keyItems.end(),
+                       [&](const std::string& key) { return SameAsciiText(item, key); });
+  });
+  return items;
+}
+
+// The width of an A4 page's text (17 cm) in twips.
+constexpr std::int32_t kA4TextWidth = 9638;
+
+}  // namespace
+
+std::optional<std::int32_t> ParseFontSize(std::string_view value, std::string* error) {
+  std::int32_t n = 0;
+  if (ParseProfileInt(value, n) && n >= kMinFontSize && n <= kMaxFontSize) return n;
+  if (error)
+    *error = "must be " + std::to_string(kMinFontSize) + " to " + std::to_string(kMaxFontSize) +
+             ", not \"" + std::string(value) + "\"";
+  return std::nullopt;
+}
+
+TConvertSettings ReadConvertSettings(const TProfileFile& ini, std::vector<std::string>* warnings) {
+  std::vector<std::string> unused;
+  std::vector<std::string>& warned = warnings ? *warnings : unused;
+  // A size that does not fit means the default, said once.
+  const auto size = [&](std::string_view key, std::int32_t def) {
+    const std::string value = ini.ReadString(kGeneral, key, "");
+    std::string why;
+    if (value.empty()) return def;
+    if (const auto n = ParseFontSize(value, &why)) return *n;
+    warned.push_back("setting " + std::string(key) + ": " + why + "; the default is used");
+    return def;
+  };
+  TConvertSettings s;
+  s.DiagFont = ini.ReadString(kGeneral, "DiagFont", "");
+  s.DiagFontCharSet = ini.ReadInt(kGeneral, "DiagFontCharSet", 0);
+  s.DiagFontSize = size("DiagFontSize", s.DiagFontSize);
+  s.ShowCoords = ini.ReadInt(kGeneral, "ShowCoords", 0) != 0;
+  s.TextFont = ini.ReadString(kGeneral, "TextFont", "Arial");
+  s.TextFontSize = size("TextFontSize", s.TextFontSize);
+  s.Operations = ini.ReadString(kGeneral, "Operations", "id,bm");
+  s.Layout = ReadLayoutSettings(ini, warned);
+  return s;
+}
+
+TConvertJob MakeConvertJob(const TConvertSettings& settings, const TChessFontInfoMan& fonts,
+                           TOutputFormat format, const TPictureOptions& pictures) {
+  // Sizes come checked from the settings and the options; a caller that
+  // sets one by hand still cannot reach a library with a size it refuses.
+  TConvertSettings s = settings;
+  s.DiagFontSize = std::clamp(s.DiagFontSize, kMinFontSize, kMaxFontSize);
+  s.TextFontSize = std::clamp(s.TextFontSize, kMinFontSize, kMaxFontSize);
+  s.Layout.Columns = std::clamp(s.Layout.Columns, 1, 4);
+  std::vector<std::string> keyItems;
+  if (!s.Layout.Solutions.empty()) keyItems = SplitList(s.Layout.Solutions, ',');
+  std::vector<std::string> aboveItems = ItemsAbove(s.Operations, keyItems);
+  // The one look-up of the diagram font; a font the catalogue does not
+  // describe gives the empty map, which has no name.
+  const ChessFontInfoRec& glyphs = fonts.FontInfoRef(s.DiagFont);
+  const TDiagramLayout layout = DiagramLayoutOf(s);
+  return TConvertJob{.Settings = std::move(s),
+                     .Glyphs = glyphs,
+                     .FontDescribed = !glyphs.Name.empty(),
+                     .Format = format,
+                     .Pictures = pictures,
+                     .AboveItems = std::move(aboveItems),
+                     .KeyItems = std::move(keyItems),
+                     .Diagram = TDiagramWriter(glyphs, layout)};
+}
+
+std::int32_t DiagramCellWidth(const TConvertJob& job) {
+  // A line of eight squares, the frame's sides or the coordinates, and the
+  // mark (a blank and a square of the text font) at the diagram's size.
+  const TConvertSettings& s = job.Settings;
+  const bool sides = job.Glyphs.FullBorder || (s.ShowCoords && job.Glyphs.CoordinatesPossible);
+  const std::int32_t tenths = 10 * (8 + (sides ? 2 : 0)) + (s.Layout.MoverMark ? 15 : 0);
+  return tenths * 2 * s.DiagFontSize + 2 * kCellGapTwips;
+}
+
+std::string ColumnsWidthWarning(const TConvertJob& job) {
+  const TConvertSettings& s = job.Settings;
+  const std::int64_t width = std::int64_t{s.Layout.Columns} * DiagramCellWidth(job);
+  if (s.Layout.Columns < 2 || width <= kA4TextWidth) return "";
+  const long long mm = width * 254 / 14400;
+  return std::to_string(s.Layout.Columns) + " diagrams side by side at " +
+         std::to_string(s.DiagFontSize) + " pt are " + std::to_string(mm / 10) + "." +
+         std::to_string(mm % 10) + " cm wide, more than the 17 cm of text on an A4 page";
+}
+
+std::vector<std::string> SplitList(std::string_view text, char separator) {
+  std::vector<std::string> items;
+  std::string current;
+  for (char c : text) {
+    if (c == separator) {
+      items.push_back(std::move(current));
+      current.clear();
+    } else {
+      current.push_back(c);
+    }
+  }
+  items.push_back(std::move(current));
+  return items;
+}
+
+}  // namespace bq

@@ -1,0 +1,88 @@
+#pragma once
+// One conversion, resolved once: the settings (options over the settings
+// file), the diagram font looked up once with its glyph map, the layout,
+// and what to write. Every writer takes it, in the command line and in the
+// window alike.
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "convert/diagram.h"
+#include "convert/layout.h"
+#include "fonts/catalogue.h"
+#include "support/profile.h"
+
+namespace bq {
+
+struct TConvertSettings {
+  std::string Operations = "id,bm";
+  std::string DiagFont;
+  std::int32_t DiagFontCharSet = 0;
+  std::int32_t DiagFontSize = 20;
+  bool ShowCoords = false;
+  std::string TextFont = "Arial";
+  std::int32_t TextFontSize = 10;
+  TLayoutSettings Layout;
+};
+
+// Font sizes in points; outside them a library would refuse the font or
+// the page could not hold a board.
+inline constexpr std::int32_t kMinFontSize = 1, kMaxFontSize = 100;
+// nullopt, with `error` saying why, for a size that is not a whole number
+// in that range.
+std::optional<std::int32_t> ParseFontSize(std::string_view value, std::string* error = nullptr);
+
+// The conversion settings of section "General" with their defaults; values
+// that do not fit are read as their defaults and named in `warnings`.
+TConvertSettings ReadConvertSettings(const TProfileFile& ini,
+                                     std::vector<std::string>* warnings = nullptr);
+
+enum class TOutputFormat : std::uint8_t { Rtf, Pdf, Svg, Png };
+enum class TPaper : std::uint8_t { A4, Letter };
+
+struct TPictureOptions {
+  TPaper Paper = TPaper::A4;
+  int SquarePx = 40;  // one square of a picture, in pixels
+  bool Transparent = false;
+  std::string NameTemplate = "{n}";  // picture file names
+};
+
+// The symbol charset of RTF: the font's codes are those of a symbol font.
+inline constexpr std::int32_t kSymbolCharset = 2;
+
+struct TConvertJob {
+  TConvertSettings Settings;
+  ChessFontInfoRec Glyphs;     // of the diagram font; empty when not described
+  bool FontDescribed = false;  // the catalogue describes the diagram font
+  TOutputFormat Format = TOutputFormat::Rtf;
+  TPictureOptions Pictures;
+  // The operations printed above each diagram (the Operations setting less
+  // the answer key's), and those of the answer key.
+  std::vector<std::string> AboveItems, KeyItems;
+  TDiagramWriter Diagram;  // the one glyph-row writer of this layout
+};
+
+TConvertJob MakeConvertJob(const TConvertSettings& settings, const TChessFontInfoMan& fonts,
+                           TOutputFormat format = TOutputFormat::Rtf,
+                           const TPictureOptions& pictures = {});
+
+// Whether the board is laid out in table cells, several to a row.
+inline bool InColumns(const TConvertJob& job) {
+  return job.Settings.Layout.Columns > 1;
+}
+
+// The gap that Word and LibreOffice keep on each side of a table cell's
+// text, in twips; two of them stand between columns, in every format.
+inline constexpr std::int32_t kCellGapTwips = 108;
+// The width of a table cell that holds a diagram of the job (frame,
+// coordinates and mark), in twips; and the warning for columns of such
+// cells wider than an A4 page's text (17 cm), or "".
+std::int32_t DiagramCellWidth(const TConvertJob& job);
+std::string ColumnsWidthWarning(const TConvertJob& job);
+
+// Splits at every separator; nothing trimmed, no empty item dropped.
+std::vector<std::string> SplitList(std::string_view text, char separator);
+
+}  // namespace bq
