@@ -44,7 +44,6 @@ constexpr TPositionCore kStartCore = MakeStartCore();
 
 void InitPosition(TPosition& rec) {
   SetStartPosition(rec.Core);
-  rec.Kings = TKingTracker{};
   rec.Saved.reset();
   rec.EditOpen = false;
   ClearOperations(rec);

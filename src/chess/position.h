@@ -82,13 +82,6 @@ constexpr void PutPiece(TPositionCore& core, int cell, std::uint8_t colour, std:
   core.Pieces[colour][piece] |= CellBit(cell);
 }
 
-// Hints for the attack test; never change a result.
-struct TKingTracker {
-  std::array<std::uint8_t, 2> KingFile{5, 5};
-  std::array<std::uint8_t, 2> KingRank{1, 8};
-  int LastAttackDirection = 1;
-};
-
 // The EPD operations of a record in reading order: each opcode followed by
 // its operands, as ranges of one text, so that reading a line into a
 // record that was used before allocates nothing.
@@ -105,7 +98,6 @@ struct TOperations {
 
 struct TPosition {
   TPositionCore Core;
-  TKingTracker Kings;
   std::optional<TPositionCore> Saved;  // present while an edit is open
   bool EditOpen = false;
   TOperations Operations;

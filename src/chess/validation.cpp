@@ -1,21 +1,15 @@
 #include "chess/validation.h"
 
 #include <algorithm>
+#include <array>
 #include <bit>
-
-#include "support/errors.h"
 
 namespace bq {
 
 namespace {
 
-bool OnBoard(int file, int rank) {
-  return file >= 1 && file <= 8 && rank >= 1 && rank <= 8;
-}
-
-const TCell& CellAt(const TPositionCore& core, int file, int rank) {
-  return core.Board[static_cast<std::size_t>(CellOf(file, rank))];
-}
+// Counts[colour][piece code], colours 0..1, pieces 1..6 (index 0 unused).
+using TPieceCounts = std::array<std::array<std::uint8_t, 7>, 2>;
 
 const char* ColourName(std::uint8_t c) {
   return c == cWhite ? "White" : "Black";
@@ -176,88 +170,6 @@ bool CheckLegality(const TPositionCore& core, std::string* why) {
 
 bool IsLegalPosition(TPosition& rec) {
   return CheckLegality(rec.Core);
-}
-
-std::string DescribeIllegality(const TPositionCore& core) {
-  std::string why;
-  return CheckLegality(core, &why) ? std::string() : why;
-}
-
-bool CheckMaterial(const TPositionCore& core) {
-  return MaterialWhy(core, nullptr);
-}
-
-bool CheckSide(std::uint8_t colour, const TPieceCounts& counts, const TPositionCore& core) {
-  return colour <= cBlack && MaterialStands(colour, counts, nullptr) &&
-         CastlingStands(colour, core, nullptr);
-}
-
-bool FindKing(const TPositionCore& core, TKingTracker& kings, std::uint8_t colour, int& file,
-              int& rank) {
-  if (colour > cBlack) return false;
-  const int cf = kings.KingFile[colour], cr = kings.KingRank[colour];
-  if (OnBoard(cf, cr) && CellAt(core, cf, cr) == TCell{colour, pKing}) {
-    file = cf;
-    rank = cr;
-    return true;
-  }
-  TBitboard bits = core.Pieces[colour][pKing];
-  if (bits == 0) return false;
-  int best = LowestCell(bits);  // the first in rank order, then file order
-  for (; bits != 0; bits &= bits - 1) {
-    const int cell = LowestCell(bits);
-    if (cell % 8 < best % 8) best = cell;
-  }
-  file = best / 8 + 1;
-  rank = best % 8 + 1;
-  kings.KingFile[colour] = static_cast<std::uint8_t>(file);
-  kings.KingRank[colour] = static_cast<std::uint8_t>(rank);
-  return true;
-}
-
-bool IsKingAttacked(const TPositionCore& core, TKingTracker& kings, std::uint8_t colour) {
-  int file = 0, rank = 0;
-  if (!FindKing(core, kings, colour, file, rank)) return false;
-  const int cell = CellOf(file, rank);
-  const TBitboard attackers = AttackersOf(core, cell, OppositeColour(colour), OccupiedBits(core));
-  if (attackers == 0) return false;
-  const int last = kings.LastAttackDirection;
-  if (last < 1 || last > kDirectionCount ||
-      (attackers & kAttacks.Ray[static_cast<std::size_t>(cell)][static_cast<std::size_t>(last)]) ==
-          0)
-    kings.LastAttackDirection = FirstDirection(cell, attackers);
-  return true;
-}
-
-bool AttackFromDirection(const TPositionCore& core, int file, int rank, std::uint8_t attacker,
-                         int direction) {
-  if (direction < 1 || direction > kDirectionCount) RaiseRangeError();
-  if (!OnBoard(file, rank) || attacker > cBlack) return false;
-  const int cell = CellOf(file, rank);
-  return (AttackersOf(core, cell, attacker, OccupiedBits(core)) &
-          kAttacks.Ray[static_cast<std::size_t>(cell)][static_cast<std::size_t>(direction)]) != 0;
-}
-
-bool ScanDirection(const TPositionCore& core, int& file, int& rank, int direction, int& steps) {
-  steps = 0;
-  for (;;) {
-    if (StepSquare(file, rank, direction)) return false;
-    ++steps;
-    if (CellAt(core, file, rank).Piece != pNone) return true;
-    if (direction % 2 == 0) return false;
-  }
-}
-
-bool StepSquare(int& file, int& rank, int direction) {
-  if (direction < 1 || direction > kDirectionCount) RaiseRangeError();
-  // A square already off the board has nowhere to go (and cannot overflow).
-  if (!OnBoard(file, rank)) return true;
-  const TDirectionStep& step = kDirectionSteps[static_cast<std::size_t>(direction)];
-  const int f = file + step.File, r = rank + step.Rank;
-  if (!OnBoard(f, r)) return true;
-  file = f;
-  rank = r;
-  return false;
 }
 
 }  // namespace bq

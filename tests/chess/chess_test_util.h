@@ -31,6 +31,12 @@ inline TPosition Read(std::string_view line) {
   return rec;
 }
 
+// The first rule the position breaks, or "".
+inline std::string DescribeIllegality(const TPositionCore& core) {
+  std::string why;
+  return CheckLegality(core, &why) ? std::string() : why;
+}
+
 // IsLegalPosition, checked against DescribeIllegality on the way.
 inline bool Legal(const TPositionCore& core) {
   TPosition rec;

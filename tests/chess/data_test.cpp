@@ -63,9 +63,9 @@ TEST(EPDSuites, EveryRecordReads) {
       ++records;
       // Real games: nothing should fall back to the start position.
       const TPositionCore fields = test::FieldsOf(line);
-      if (!DescribeIllegality(fields).empty()) {
+      if (!test::DescribeIllegality(fields).empty()) {
         ++illegal;
-        ADD_FAILURE() << where << ": " << DescribeIllegality(fields);
+        ADD_FAILURE() << where << ": " << test::DescribeIllegality(fields);
       }
     }
   }
