@@ -79,7 +79,9 @@ int RunDesktopApp(int argc, char** argv) {
       new TSettingsDlg(mainForm.get());
       mainForm->show();
       result = QApplication::exec();
-      mainForm->hide();
+      // A run ended otherwise than by closing the window saves its settings
+      // too (closing twice saves once).
+      mainForm->close();
     }
     return result;
   } catch (const std::exception& e) {

@@ -3,6 +3,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QClipboard>
+#include <QCloseEvent>
 #include <QColor>
 #include <QDir>
 #include <QDropEvent>
@@ -12,7 +13,6 @@
 #include <QFileInfo>
 #include <QFontDatabase>
 #include <QGuiApplication>
-#include <QHideEvent>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QMenuBar>
@@ -22,6 +22,7 @@
 #include <QScrollBar>
 #include <QShowEvent>
 #include <QSplitter>
+#include <QStandardPaths>
 #include <QStatusBar>
 #include <QTextCursor>
 #include <QTextDocument>
@@ -44,6 +45,7 @@
 #include "games/pgnepd.h"
 #include "support/atomicfile.h"
 #include "support/errors.h"
+#include "support/profile.h"
 #include "support/settings.h"
 
 namespace bq {
@@ -99,11 +101,6 @@ TMainForm::TMainForm(QWidget* parent)
 }
 
 TMainForm::~TMainForm() {
-  try {
-    FormDestroy();
-  } catch (const std::exception& e) {
-    ReportError(QString::fromUtf8(e.what()));
-  }
   if (MainForm == this) MainForm = nullptr;
 }
 
@@ -293,12 +290,14 @@ void TMainForm::FormCreate() {
   // command line.
   settings_ = ReadConvertSettings(ini);
   storedLayout_ = settings_.Layout;
-  OpenDir = ReadStrSetting(kGeneral, "OpenDir", "");
-  SaveDir = ReadStrSetting(kGeneral, "SaveDir", "");
+  OpenDir = ini.ReadString(kGeneral, "OpenDir", "");
+  SaveDir = ini.ReadString(kGeneral, "SaveDir", "");
+  // Which of the two came last is not stored; a save is the likelier.
+  lastFolder_ = SaveDir.empty() ? OpenDir : SaveDir;
   // Which positions of a game are drawn; a value that does not fit reads as
   // the default.
   TDiagramPolicy policy;
-  if (ParseDiagramPolicy(ReadStrSetting(kGeneral, "GameDiagrams", "marked"), policy))
+  if (ParseDiagramPolicy(ini.ReadString(kGeneral, "GameDiagrams", "marked"), policy))
     gameDiagrams_ = policy;
   recent_ = TRecentFiles::Read();
   UpdateRecentMenu();
@@ -306,39 +305,43 @@ void TMainForm::FormCreate() {
 }
 
 void TMainForm::FormShow() {
+  settingsSaved_ = false;
+  // Shown again, the window stays where it is, with the user's choices.
+  if (shown_) return;
+  MAutoCopyafterPaste->setChecked(ReadBoolSetting(kGeneral, "AutoCopy", true));
+  // Even a stored placement that cannot be restored is replaced on closing.
+  shown_ = true;
   if (!RestorePlacement(std::string(), kPlacementSection, this, nullptr, false))
     PlaceAtFirstStart();
   RestoreSplitter();
-  MAutoCopyafterPaste->setChecked(ReadBoolSetting(kGeneral, "AutoCopy", true));
 }
 
-void TMainForm::FormHide() {
-  SavePlacement(std::string(), kPlacementSection, this, TBorderStyle::Sizeable,
-                {{kSplitterKey, Splitter1->sizes().value(0)}});
-  WriteBoolSetting(kGeneral, "AutoCopy", MAutoCopyafterPaste->isChecked());
-}
-
-void TMainForm::FormDestroy() {
-  if (destroyed_) return;
-  destroyed_ = true;
-  fontInfoMan_.reset();
+void TMainForm::SaveSettings() {
+  const std::string file = SettingsFileName();
+  TProfileFile ini = TProfileFile::LoadForUpdate(file);
+  // A window never shown has neither a placement nor the stored AutoCopy.
+  if (shown_) {
+    WritePlacement(ini, kPlacementSection, this, TBorderStyle::Sizeable,
+                   {{kSplitterKey, Splitter1->sizes().value(0)}});
+    ini.WriteString(kGeneral, "AutoCopy", AutoCopy() ? "1" : "0");
+  }
   const TConvertSettings& s = settings_;
-  WriteStrSetting(kGeneral, "DiagFont", s.DiagFont);
-  WriteIntSetting(kGeneral, "DiagFontCharSet", s.DiagFontCharSet);
-  WriteIntSetting(kGeneral, "DiagFontSize", s.DiagFontSize);
-  WriteBoolSetting(kGeneral, "ShowCoords", s.ShowCoords);
-  WriteStrSetting(kGeneral, "TextFont", s.TextFont);
-  WriteIntSetting(kGeneral, "TextFontSize", s.TextFontSize);
-  WriteStrSetting(kGeneral, "Operations", s.Operations);
-  WriteStrSetting(kGeneral, "OpenDir", OpenDir);
+  ini.WriteString(kGeneral, "DiagFont", s.DiagFont);
+  ini.WriteString(kGeneral, "DiagFontCharSet", std::to_string(s.DiagFontCharSet));
+  ini.WriteString(kGeneral, "DiagFontSize", std::to_string(s.DiagFontSize));
+  ini.WriteString(kGeneral, "ShowCoords", s.ShowCoords ? "1" : "0");
+  ini.WriteString(kGeneral, "TextFont", s.TextFont);
+  ini.WriteString(kGeneral, "TextFontSize", std::to_string(s.TextFontSize));
+  ini.WriteString(kGeneral, "Operations", s.Operations);
+  ini.WriteString(kGeneral, "OpenDir", OpenDir);
   // The later settings are written only when used: a settings file of a
   // run that never touched them stays as it was.
-  if (!SaveDir.empty()) WriteStrSetting(kGeneral, "SaveDir", SaveDir);
-  if (s.Layout != storedLayout_) {
-    TProfileFile ini = TProfileFile::LoadForUpdate(SettingsFileName());
-    WriteLayoutSettings(ini, s.Layout);
-    ini.Save(SettingsFileName());
-  }
+  if (!SaveDir.empty()) ini.WriteString(kGeneral, "SaveDir", SaveDir);
+  if (s.Layout != storedLayout_) WriteLayoutSettings(ini, s.Layout);
+  // The per-user settings folder may not exist yet; a failure to make it
+  // shows up in the save.
+  QDir().mkpath(QFileInfo(QString::fromStdString(file)).path());
+  ini.Save(file);
 }
 
 int TMainForm::EPDPaneHeight() const {
@@ -389,9 +392,12 @@ void TMainForm::showEvent(QShowEvent* event) {
   QMainWindow::showEvent(event);
 }
 
-void TMainForm::hideEvent(QHideEvent* event) {
-  if (!event->spontaneous()) Guarded([this] { FormHide(); });
-  QMainWindow::hideEvent(event);
+void TMainForm::closeEvent(QCloseEvent* event) {
+  if (!settingsSaved_) {
+    settingsSaved_ = true;
+    Guarded([this] { SaveSettings(); });
+  }
+  QMainWindow::closeEvent(event);
 }
 
 bool TMainForm::eventFilter(QObject* watched, QEvent* event) {
@@ -495,6 +501,7 @@ void TMainForm::TakeDrop(const QStringList& files, const QString& text) {
   } else {
     Memo2->clear();
     Memo2->insertPlainText(text);
+    openedName_.clear();
   }
   ConvertAndCopy();
 }
@@ -607,6 +614,8 @@ void TMainForm::OpenFiles(const QStringList& paths) {
     text += PaneText(std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size())));
   }
   Memo2->setPlainText(text);
+  openedName_ = QFileInfo(paths.front()).completeBaseName();
+  lastFolder_ = OpenDir;
   TRecentFiles recent = recent_;
   for (const QString& path : paths) recent.Add(QFileInfo(path).absoluteFilePath().toStdString());
   StoreRecent(recent);
@@ -652,9 +661,20 @@ void TMainForm::Open1Click() {
   OpenFile(files.front());
 }
 
+QString TMainForm::ProposedPath(const QString& suffix) const {
+  QString folder = Q(lastFolder_);
+  if (folder.isEmpty() || !QFileInfo(folder).isDir()) {
+    folder = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+    if (!QFileInfo(folder).isDir()) folder = QDir::homePath();
+  }
+  return QDir(folder).filePath((openedName_.isEmpty() ? QStringLiteral("Untitled") : openedName_) +
+                               suffix);
+}
+
 void TMainForm::SaveAs1Click() {
   if (previewDocument_.empty()) return;
-  SaveDialog1->setDirectory(Q(SaveDir.empty() ? OpenDir : SaveDir));
+  const bool pdf = SaveDialog1->selectedNameFilter() == QLatin1String(kPDFFilter);
+  SaveDialog1->selectFile(ProposedPath(pdf ? QStringLiteral(".pdf") : QStringLiteral(".rtf")));
   if (SaveDialog1->exec() != QDialog::Accepted) return;
   const QStringList files = SaveDialog1->selectedFiles();
   if (files.isEmpty()) return;
@@ -665,10 +685,12 @@ void TMainForm::SaveDocument(const QString& path) {
 #ifdef BOARDQUILL_PICTURES
   if (path.endsWith(QStringLiteral(".pdf"), Qt::CaseInsensitive)) {
     SavePDF(path);
+    lastFolder_ = SaveDir;
     return;
   }
 #endif
   SaveRTF(path);
+  lastFolder_ = SaveDir;
 }
 
 void TMainForm::SaveRTF(const QString& path) {
@@ -695,6 +717,7 @@ void TMainForm::Exit1Click() {
 void TMainForm::CopyFEN1Click() {
   Memo2->clear();
   Memo2->paste();
+  openedName_.clear();
   ConvertAndCopy();
 }
 

@@ -21,6 +21,7 @@
 #include "games/choice.h"
 
 class QAction;
+class QCloseEvent;
 class QDragEnterEvent;
 class QDragMoveEvent;
 class QDropEvent;
@@ -73,7 +74,7 @@ class TMainForm : public QMainWindow {
   void SetConvertSettings(const TConvertSettings& settings);
 
   // How the diagrams are laid out (orientation, mark, caption, columns,
-  // answer key); written at the end only when changed.
+  // answer key); written on closing only when changed.
   const TLayoutSettings& LayoutSettings() const { return settings_.Layout; }
   void SetLayoutSettings(const TLayoutSettings& layout) { settings_.Layout = layout; }
   // The folder of Save As... and Export Pictures..., kept once used.
@@ -98,6 +99,10 @@ class TMainForm : public QMainWindow {
   // as RTF; sets SaveDir. Throws TRunError("Unable to write to <path>").
   void SaveDocument(const QString& path);
   void SaveRTF(const QString& path);
+  // Where Save As... and Export Pictures... start: in the folder of the last
+  // file opened or saved, else in the user's documents; named after the
+  // opened file ("bk.epd" gives "bk" + suffix), else "Untitled" + suffix.
+  QString ProposedPath(const QString& suffix) const;
 #ifdef BOARDQUILL_PICTURES
   // Export Pictures... after the dialog: one picture per record of the
   // preview in `folder`, which must be new or empty; sets SaveDir. False
@@ -177,7 +182,9 @@ class TMainForm : public QMainWindow {
 
  protected:
   void showEvent(QShowEvent* event) override;
-  void hideEvent(QHideEvent* event) override;
+  // Saves the settings, once, while the window is still there to report a
+  // failure; the window closes all the same.
+  void closeEvent(QCloseEvent* event) override;
   bool eventFilter(QObject* watched, QEvent* event) override;
   void dragEnterEvent(QDragEnterEvent* event) override;
   void dragMoveEvent(QDragMoveEvent* event) override;
@@ -186,8 +193,8 @@ class TMainForm : public QMainWindow {
  private:
   void FormCreate();
   void FormShow();
-  void FormHide();
-  void FormDestroy();
+  // Every setting the window keeps, in one replace of the settings file.
+  void SaveSettings();
   void CreateControls();
   QWidget* CreateEPDPart();
   QWidget* CreatePreviewPart();
@@ -231,7 +238,13 @@ class TMainForm : public QMainWindow {
   TRecentFiles recent_;
   std::string previewDocument_;
   std::string previewEPD_;  // the EPD records the preview was made of
-  bool destroyed_ = false;
+  // The folder of the last file opened or saved, and the name (without its
+  // extension) of the file the EPD pane was loaded from; empty once the pane
+  // holds pasted or dropped text.
+  std::string lastFolder_;
+  QString openedName_;
+  bool shown_ = false;          // the placement and AutoCopy are the window's own
+  bool settingsSaved_ = false;  // since the window was last shown
 
   TSlicedLayout previewLayout_;
   // The pending selection: the preview's document and cursor when Copy RTF

@@ -46,12 +46,11 @@ void TMainForm::SavePDF(const QString& path) {
 
 void TMainForm::ExportPictures1Click() {
   if (previewEPD_.empty()) return;
-  const QString start = QDir(QString::fromStdString(SaveDir.empty() ? OpenDir : SaveDir))
-                            .filePath(QStringLiteral("pictures"));
-  TExportDlg dlg({start, false, PictureSquare}, this);
+  TExportDlg dlg({ProposedPath(QStringLiteral("-pictures")), false, PictureSquare}, this);
   if (dlg.exec() != QDialog::Accepted) return;
   const TExportChoice choice = dlg.Choice();
-  if (!choice.Folder.isEmpty()) ExportPictures(choice.Folder, choice.Svg, choice.SquarePx);
+  if (!choice.Folder.isEmpty() && ExportPictures(choice.Folder, choice.Svg, choice.SquarePx))
+    lastFolder_ = SaveDir;
 }
 
 bool TMainForm::ExportPictures(const QString& folder, bool svg, int squarePx) {

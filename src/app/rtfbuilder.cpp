@@ -7,6 +7,7 @@
 #include <QTextCursor>
 #include <QTextDocument>
 #include <QTextLength>
+#include <QTextOption>
 #include <QTextTable>
 #include <QTextTableFormat>
 #include <algorithm>
@@ -131,14 +132,20 @@ class TFormatCache {
 // formats, go in as one text with paragraph separators.
 class TBlockWriter {
  public:
-  // In a table cell the rows of a diagram do not wrap: a column a pixel too
-  // narrow for the board widens instead.
-  TBlockWriter(const QTextCursor& cursor, TFormatCache& formats, bool inCell)
-      : cursor_(cursor), formats_(formats), inCell_(inCell) {}
+  // Text wraps only in a table cell of known width, as in a word processor;
+  // elsewhere the preview has no page width to wrap at. The rows of a
+  // diagram never wrap: a column a pixel too narrow for the board widens
+  // instead. `side` is the room left free at each side (a cell's gap).
+  TBlockWriter(const QTextCursor& cursor, TFormatCache& formats, bool wrap, double side = 0)
+      : cursor_(cursor), formats_(formats), wrap_(wrap), side_(side) {}
 
   void Add(const TRTFParagraph& p) {
     QTextBlockFormat block = formats_.Block(p);
-    if (inCell_ && block.hasProperty(QTextFormat::LineHeight)) block.setNonBreakableLines(true);
+    if (!wrap_ || block.hasProperty(QTextFormat::LineHeight)) block.setNonBreakableLines(true);
+    if (side_ > 0) {
+      block.setLeftMargin(side_);
+      block.setRightMargin(side_);
+    }
     const TRTFCharFormat& chr = p.Runs.size() == 1 ? p.Runs.front().Format : p.EndFormat;
     if (p.Runs.size() <= 1) {
       if (pending_ && block == pendingBlock_ && chr == pendingChar_) {
@@ -194,7 +201,8 @@ class TBlockWriter {
 
   QTextCursor cursor_;
   TFormatCache& formats_;
-  bool inCell_;
+  bool wrap_;
+  double side_;
   bool empty_ = true;  // the cursor's block is still empty and unformatted
   bool pending_ = false;
   QTextBlockFormat pendingBlock_;
@@ -238,19 +246,21 @@ void AddRows(TBlockWriter& writer, const TRTFDocument& rtf, const TRTFTable& tab
   struct TCellText {
     int Position;
     std::size_t First, End;
+    bool Wrap;
   };
   std::vector<TCellText> cells;
   for (std::size_t r = first; r < end; ++r) {
     for (std::size_t c = 0; c < table.Rows[r].size(); ++c) {
       const QTextTableCell cell = grid->cellAt(static_cast<int>(r - first), static_cast<int>(c));
-      cells.push_back(TCellText{cell.firstPosition(), p, table.Rows[r][c]});
+      cells.push_back(TCellText{cell.firstPosition(), p, table.Rows[r][c], table.Widths[c] > 0});
       p = table.Rows[r][c];
     }
   }
   QTextCursor cursor(grid->document());
+  const double gap = TwipsToPixels(table.Gap, formats.Dpi());
   for (auto cell = cells.rbegin(); cell != cells.rend(); ++cell) {
     cursor.setPosition(cell->Position);
-    TBlockWriter text(cursor, formats, true);
+    TBlockWriter text(cursor, formats, cell->Wrap, gap);
     for (std::size_t i = cell->First; i < cell->End; ++i) text.Add(rtf.Paragraphs[i]);
     text.Flush();
   }
@@ -274,6 +284,10 @@ QString ToQString(std::u16string_view s) {
 
 void FillTextDocument(QTextDocument& doc, const TRTFDocument& rtf, double dpi) {
   doc.clear();
+  // Only the blocks that may wrap do (see TBlockWriter).
+  QTextOption option = doc.defaultTextOption();
+  option.setWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
+  doc.setDefaultTextOption(option);
   TFormatCache formats(rtf, doc.defaultFont().family(), dpi);
   QTextCursor edit(&doc);
   edit.beginEditBlock();

@@ -84,8 +84,8 @@ std::string Utf16ToUtf8(std::u16string_view s) {
 }
 
 // Table rows as the reader meets them: the row's definition (\trowd,
-// \trleft, \cellx), the cells ended so far, and the grouping of rows into
-// tables of one column count.
+// \trleft, \trgaph, \cellx), the cells ended so far, and the grouping of
+// rows into tables of one column count.
 class TTableCollector {
  public:
   explicit TTableCollector(TRTFDocument& doc) : doc_(doc) {}
@@ -93,8 +93,10 @@ class TTableCollector {
   void ResetRow() {
     rights_.clear();
     left_ = 0;
+    gap_ = 0;
   }
   void SetLeft(int twips) { left_ = twips; }
+  void SetGap(int twips) { gap_ = std::clamp(twips, 0, kMaxRTFGap); }
   void AddCellRight(int twips) {
     if (rights_.size() < static_cast<std::size_t>(kMaxRTFCells)) rights_.push_back(twips);
   }
@@ -126,6 +128,7 @@ class TTableCollector {
   TRTFDocument& doc_;
   std::vector<int> rights_;  // \cellx of the row definition
   int left_ = 0;             // \trleft
+  int gap_ = 0;              // \trgaph
   bool rowOpen_ = false;
   std::size_t rowStart_ = 0;
   std::vector<std::size_t> cells_;
@@ -152,7 +155,7 @@ void TTableCollector::CloseRow() {
       return;
     }
   }
-  doc_.Tables.push_back(TRTFTable{rowStart_, Widths(columns), {std::move(cells_)}});
+  doc_.Tables.push_back(TRTFTable{rowStart_, Widths(columns), gap_, {std::move(cells_)}});
   cells_.clear();
 }
 
@@ -239,6 +242,7 @@ class TReader {
   void InTable(const TWordArg&) { stack_.back().InTable = true; }
   void RowDefaults(const TWordArg&) { tables_.ResetRow(); }
   void RowLeft(const TWordArg& a) { tables_.SetLeft(a.Or(0)); }
+  void RowGap(const TWordArg& a) { tables_.SetGap(a.Or(0)); }
   void CellRight(const TWordArg& a) { tables_.AddCellRight(a.Or(0)); }
   void Cell(const TWordArg&);
   void Row(const TWordArg&);
@@ -317,8 +321,8 @@ const TWordTable& TReader::Words() {
         {"fcharset", {&R::Charset, 0, true}}, {"deff", {&R::DefaultFont}},
         {"ansicpg", {&R::AnsiCodePage}}, {"ansi", {&R::Ansi}}, {"sl", {&R::SpaceLine}},
         {"sb", {&R::SpaceBefore}}, {"sa", {&R::SpaceAfter}}, {"intbl", {&R::InTable}},
-        {"trowd", {&R::RowDefaults}}, {"trleft", {&R::RowLeft}}, {"cellx", {&R::CellRight}},
-        {"cell", {&R::Cell}}, {"row", {&R::Row}}};
+        {"trowd", {&R::RowDefaults}}, {"trleft", {&R::RowLeft}}, {"trgaph", {&R::RowGap}},
+        {"cellx", {&R::CellRight}}, {"cell", {&R::Cell}}, {"row", {&R::Row}}};
     // clang-format on
     for (const auto& [name, info] : words) t.emplace(name, info);
     return t;

@@ -16,6 +16,8 @@ inline constexpr int kMaxRTFDepth = 1000;
 // Cells of a table row beyond this many join the row's last cell: a hostile
 // row must not make a table thousands of columns wide.
 inline constexpr int kMaxRTFCells = 64;
+// A row's \trgaph beyond this many twips counts as this many.
+inline constexpr int kMaxRTFGap = 1440;
 
 struct TRTFCharFormat {
   int Font = -1;        // index into TRTFDocument::Fonts; -1 when no font is set
@@ -56,6 +58,7 @@ struct TRTFParagraph {
 struct TRTFTable {
   std::size_t First = 0;
   std::vector<int> Widths;  // per column, in twips, from \cellx; 0 when not given
+  int Gap = 0;              // \trgaph: the room at each side of a cell's text, twips
   // Per row, the index one past each filled cell's last paragraph. A row may
   // fill fewer cells than the table has columns.
   std::vector<std::vector<std::size_t>> Rows;

@@ -4,6 +4,7 @@
 #include <QString>
 #include <QTextDocument>
 #include <QTextEdit>
+#include <QTextOption>
 #include <memory>
 
 #include "support/errors.h"
@@ -25,14 +26,20 @@ void LoadRTF(QTextEdit* pane, std::string_view text, std::size_t limit) {
   doc->setDefaultFont(pane->font());
   doc->setDocumentMargin(pane->document()->documentMargin());
   TRTFDocument rtf;
-  if (ReadRTF(text, rtf)) {
+  const bool read = ReadRTF(text, rtf);
+  if (read) {
     FillTextDocument(*doc, rtf, pane->logicalDpiY());
   } else {
     doc->setPlainText(ToQString(DecodePlainText(text)));
   }
+  const QTextOption own = doc->defaultTextOption();
   // The pane owns the new document and deletes the one it owned before.
   doc->setParent(pane);
-  pane->setDocument(doc.release());
+  QTextDocument* shown = doc.release();
+  pane->setDocument(shown);
+  // The pane gives a new document its own wrapping; an RTF document's blocks
+  // say for themselves whether they wrap.
+  if (read) shown->setDefaultTextOption(own);
 }
 
 QString PaneText(std::string_view text, std::size_t limit) {

@@ -34,6 +34,10 @@ bool IsBlank(QChar c) {
   return c.unicode() <= 32;
 }
 
+// The range of both font sizes, in points.
+constexpr int kMinFontSize = 1;
+constexpr int kMaxFontSize = 100;
+
 }  // namespace
 
 TUpDown::TUpDown(QLineEdit* buddy, int min, int max, QWidget* parent)
@@ -138,7 +142,7 @@ void TSettingsDlg::CreateFontsPage() {
   RTFFontNameCmb = new QComboBox(RTFGB);
   FontSizeLbl = new QLabel(tr("Size:"), RTFGB);
   FontSizeEd = new QLineEdit(QStringLiteral("0"), RTFGB);
-  FontSizeUD = new TUpDown(FontSizeEd, 0, 100, RTFGB);
+  FontSizeUD = new TUpDown(FontSizeEd, kMinFontSize, kMaxFontSize, RTFGB);
   RTFDiagAddBorderCB = new QCheckBox(tr("Coordinates"), RTFGB);
   auto* diagram = FontGrid(RTFGB, FontNameLbl, RTFFontNameCmb, FontSizeLbl, FontSizeEd, FontSizeUD);
   diagram->addWidget(RTFDiagAddBorderCB, 2, 0);
@@ -149,7 +153,7 @@ void TSettingsDlg::CreateFontsPage() {
   RTFGameTextFontNameCmb = new QComboBox(RTFGameGB);
   RTFGameFontSizeLbl = new QLabel(tr("Size:"), RTFGameGB);
   RTFGameFontSizeEd = new QLineEdit(QStringLiteral("0"), RTFGameGB);
-  RTFGameFontSizeUD = new TUpDown(RTFGameFontSizeEd, 0, 100, RTFGameGB);
+  RTFGameFontSizeUD = new TUpDown(RTFGameFontSizeEd, kMinFontSize, kMaxFontSize, RTFGameGB);
   FontGrid(RTFGameGB, RTFGameTextFontNameLbl, RTFGameTextFontNameCmb, RTFGameFontSizeLbl,
            RTFGameFontSizeEd, RTFGameFontSizeUD);
 
@@ -331,22 +335,35 @@ void TSettingsDlg::RTFFontNameCmbChange() {
   RTFDiagAddBorderCB->setVisible(info.CoordinatesPossible);
 }
 
+bool TSettingsDlg::ReadFontSize(QLineEdit* field, const QString& name, std::int32_t& size) {
+  if (ParseProfileInt(field->text().toStdString(), size) && size >= kMinFontSize &&
+      size <= kMaxFontSize)
+    return true;
+  PageControl1->setCurrentWidget(TabSheet1);
+  field->setFocus();
+  field->selectAll();
+  if (MainForm && MainForm->Presenter.ShowMessage)
+    MainForm->Presenter.ShowMessage(
+        this, tr("%1 must be %2 to %3").arg(name).arg(kMinFontSize).arg(kMaxFontSize));
+  return false;
+}
+
 bool TSettingsDlg::OKBtnClick() {
   if (!MainForm) return true;
   TMainForm& form = *MainForm;
   TLayoutSettings layout = form.LayoutSettings();
   if (!ReadLayout(layout)) return false;
   TConvertSettings s = form.ConvertSettings();
+  if (!ReadFontSize(FontSizeEd, tr("Diagram font size"), s.DiagFontSize) ||
+      !ReadFontSize(RTFGameFontSizeEd, tr("Text font size"), s.TextFontSize))
+    return false;
   s.DiagFont = RTFFontNameCmb->currentIndex() < 0 ? std::string()
                                                   : RTFFontNameCmb->currentText().toStdString();
-  std::int32_t size = 0;
-  if (ParseProfileInt(FontSizeEd->text().toStdString(), size)) s.DiagFontSize = size;
   s.ShowCoords = RTFDiagAddBorderCB->isChecked();
   s.DiagFontCharSet = form.FontInfoMan().FontCharset(s.DiagFont);
   s.TextFont = RTFGameTextFontNameCmb->currentIndex() < 0
                    ? std::string()
                    : RTFGameTextFontNameCmb->currentText().toStdString();
-  if (ParseProfileInt(RTFGameFontSizeEd->text().toStdString(), size)) s.TextFontSize = size;
   s.Operations = JoinOperationLines(OperationLines());
   s.Layout = layout;
   form.SetConvertSettings(s);

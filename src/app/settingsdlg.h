@@ -68,7 +68,7 @@ class TSettingsDlg : public QDialog {
   void RTFFontNameCmbChange();
   // Stores the controls into the main window's settings (OK only). False,
   // after a message, when a value does not fit (a caption whose braces do
-  // not pair up); nothing is stored then.
+  // not pair up, a font size outside 1 to 100); nothing is stored then.
   bool OKBtnClick();
 
   // The operations memo's lines; an empty last line does not count.
@@ -111,6 +111,9 @@ class TSettingsDlg : public QDialog {
   void CreateLayoutPage();
   void ShowLayout(const TLayoutSettings& layout);
   bool ReadLayout(TLayoutSettings& layout);
+  // The size in the field when it is 1 to 100, else false after a message
+  // naming the field.
+  bool ReadFontSize(QLineEdit* field, const QString& name, std::int32_t& size);
   QHBoxLayout* CreateButtons();
   // A font's group: name list, size field with arrows, labels above them.
   static QGridLayout* FontGrid(QGroupBox* box, QLabel* nameLbl, QComboBox* name, QLabel* sizeLbl,

@@ -6,9 +6,9 @@
 #include <QWindow>
 #include <algorithm>
 #include <optional>
+#include <string>
 
 #include "app/mainform.h"
-#include "support/settings.h"
 
 namespace bq {
 
@@ -40,8 +40,8 @@ bool IsMaximized(const QWidget* window) {
   return window->windowState() & Qt::WindowMaximized;
 }
 
-void SavePlacement(const std::string& fileName, std::string_view section, const QWidget* window,
-                   TBorderStyle border, const TPlacementExtras& extras) {
+void WritePlacement(TProfileFile& ini, std::string_view section, const QWidget* window,
+                    TBorderStyle border, const TPlacementExtras& extras) {
   const QRect normal = window->normalGeometry();
   if (!normal.isValid()) return;  // no placement to ask for yet
   TShowState show = TShowState::Normal;
@@ -52,7 +52,7 @@ void SavePlacement(const std::string& fileName, std::string_view section, const 
   }
   TPlacementExtras values = SavePlacementValues(ToRect(normal), show, border);
   values.insert(values.end(), extras.begin(), extras.end());
-  WriteIntSettings(fileName.empty() ? SettingsFileName() : fileName, section, values);
+  for (const auto& [key, value] : values) ini.WriteString(section, key, std::to_string(value));
 }
 
 bool RestorePlacement(const std::string& fileName, std::string_view section, QWidget* window,

@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "support/placement.h"
+#include "support/profile.h"
 
 class QWidget;
 
@@ -27,12 +28,12 @@ bool IsMaximized(const QWidget* window);
 // Keys a window stores beside its placement (the main window's splitter).
 using TPlacementExtras = std::vector<std::pair<std::string, std::int32_t>>;
 
-// Writes Top, Left (Right, Bottom for sizeable windows), State and the
-// extras, in one replace of the file. An empty file name means the settings
-// file; nothing is written when the window has no placement yet.
-void SavePlacement(const std::string& fileName, std::string_view section, const QWidget* window,
-                   TBorderStyle border = TBorderStyle::Sizeable,
-                   const TPlacementExtras& extras = {});
+// Puts Top, Left (Right, Bottom for sizeable windows), State and the extras
+// into the profile, to be saved with the window's other settings; nothing
+// when the window has no placement yet.
+void WritePlacement(TProfileFile& ini, std::string_view section, const QWidget* window,
+                    TBorderStyle border = TBorderStyle::Sizeable,
+                    const TPlacementExtras& extras = {});
 // Moves, sizes and shows the window as stored. True when Top and Left were
 // stored. Throws TRunError("Range check error") for a stored State outside
 // 0..255, before the window is touched.

@@ -30,6 +30,11 @@ class TDesktopTest : public QObject {
   static bool Restore(QWidget& w, TBorderStyle border = TBorderStyle::Sizeable) {
     return RestorePlacement({}, "Win", &w, nullptr, false, border);
   }
+  void Save(const QWidget& w, TBorderStyle border = TBorderStyle::Sizeable) const {
+    TProfileFile ini = TProfileFile::Load(prog_->SettingsFile());
+    WritePlacement(ini, "Win", &w, border);
+    ini.Save(prog_->SettingsFile());
+  }
 
  private slots:
   void initTestCase() {
@@ -93,7 +98,7 @@ class TDesktopTest : public QObject {
   void fixedBorderKeepsItsSizeAndStoresNoEdges() {
     QWidget w;
     w.setGeometry(30, 40, 300, 200);
-    SavePlacement({}, "Win", &w, TBorderStyle::Dialog);
+    Save(w, TBorderStyle::Dialog);
     QCOMPARE(prog_->Keys("Win"), (QStringList{"Top", "Left", "State"}));
     Store("Top=10\nLeft=20\nRight=900\nBottom=900\n");
     Restore(w, TBorderStyle::Dialog);
@@ -104,12 +109,12 @@ class TDesktopTest : public QObject {
     QWidget w;
     w.setGeometry(30, 40, 300, 200);
     w.show();
-    SavePlacement({}, "Win", &w);
+    Save(w);
     QCOMPARE(prog_->Keys("Win"), (QStringList{"Top", "Left", "Right", "Bottom", "State"}));
     QCOMPARE(prog_->Value("Win", "State"), std::string("2"));
     w.showMaximized();
     QTRY_VERIFY(w.isMaximized());
-    SavePlacement({}, "Win", &w);
+    Save(w);
     QCOMPARE(prog_->Value("Win", "State"), std::string("3"));
     QCOMPARE(prog_->Value("Win", "Right"), std::string("330"));
     QCOMPARE(prog_->Value("Win", "Bottom"), std::string("240"));

@@ -3,16 +3,24 @@
 #include <QAction>
 #include <QApplication>
 #include <QClipboard>
+#include <QFileDialog>
 #include <QLabel>
 #include <QMenu>
 #include <QMimeData>
 #include <QPlainTextEdit>
 #include <QScrollBar>
 #include <QSplitter>
+#include <QStandardPaths>
 #include <QTextBlock>
 #include <QTextEdit>
+#include <QTimer>
 #include <QtTest>
 #include <memory>
+
+#ifdef Q_OS_LINUX
+#include <sys/inotify.h>
+#include <unistd.h>
+#endif
 
 #include "app/mainform.h"
 #include "app/winplace.h"
@@ -57,6 +65,38 @@ qreal FirstDiagramBottom(const QTextEdit& preview) {
   }
   return bottom;
 }
+
+#ifdef Q_OS_LINUX
+// Counts the writes and replacements of one file of a folder since the
+// counter was made.
+class TWriteCounter {
+ public:
+  TWriteCounter(const QString& folder, const QString& name)
+      : fd_(inotify_init1(IN_NONBLOCK)), name_(name.toLocal8Bit()) {
+    inotify_add_watch(fd_, QFile::encodeName(folder).constData(), IN_CLOSE_WRITE | IN_MOVED_TO);
+  }
+  ~TWriteCounter() { ::close(fd_); }
+  TWriteCounter(const TWriteCounter&) = delete;
+  TWriteCounter& operator=(const TWriteCounter&) = delete;
+
+  int Count() {
+    alignas(inotify_event) char buffer[4096];
+    for (ssize_t n; (n = ::read(fd_, buffer, sizeof buffer)) > 0;) {
+      for (ssize_t at = 0; at < n;) {
+        const auto* event = reinterpret_cast<const inotify_event*>(buffer + at);
+        if (event->len > 0 && name_ == event->name) ++count_;
+        at += static_cast<ssize_t>(sizeof(inotify_event) + event->len);
+      }
+    }
+    return count_;
+  }
+
+ private:
+  int fd_;
+  QByteArray name_;
+  int count_ = 0;
+};
+#endif
 
 bool WholePreviewSelected(const TMainForm& form) {
   const QTextCursor c = form.Memo1->textCursor();
@@ -316,41 +356,58 @@ class TMainFormTest : public QObject {
     QVERIFY(choose("Chess Merida").isEmpty());
   }
 
-  void firstStartDefaultsAndWhatIsWrittenWhen() {
-    {
-      TMainForm& form = Create();
-      const TConvertSettings& s = form.ConvertSettings();
-      QVERIFY(s.DiagFont.empty());
-      QCOMPARE(s.DiagFontCharSet, 0);
-      QCOMPARE(s.DiagFontSize, 20);
-      QVERIFY(!s.ShowCoords);
-      QCOMPARE(s.TextFont, std::string("Arial"));
-      QCOMPARE(s.TextFontSize, 10);
-      QCOMPARE(s.Operations, std::string("id,bm"));
-      QVERIFY(form.OpenDir.empty());
-      form.show();
-      QVERIFY(form.AutoCopy());
-      TConvertSettings changed = s;
-      changed.DiagFontSize = 33;  // changed in memory only
-      form.SetConvertSettings(changed);
-      form.MAutoCopyafterPaste->setChecked(false);
-      form.hide();
-      // Hiding writes the placement and AutoCopy, nothing else.
-      QCOMPARE(prog_->Keys("General"), QStringList{"AutoCopy"});
-      QCOMPARE(prog_->Value("General", "AutoCopy"), std::string("0"));
-      QCOMPARE(prog_->Keys("MainForm"),
-               (QStringList{"Top", "Left", "Right", "Bottom", "State", "Splitter"}));
-      QCOMPARE(prog_->Value("MainForm", "State"), std::string("2"));
-      form_.reset();
-    }
+  void firstStartDefaultsAndTheOneSaveOnClosing() {
+#ifdef Q_OS_LINUX
+    TWriteCounter writes(QFileInfo(prog_->Path("boardquill.ini")).path(), "boardquill.ini");
+#endif
+    TMainForm& form = Create();
+    const TConvertSettings& s = form.ConvertSettings();
+    QVERIFY(s.DiagFont.empty());
+    QCOMPARE(s.DiagFontCharSet, 0);
+    QCOMPARE(s.DiagFontSize, 20);
+    QVERIFY(!s.ShowCoords);
+    QCOMPARE(s.TextFont, std::string("Arial"));
+    QCOMPARE(s.TextFontSize, 10);
+    QCOMPARE(s.Operations, std::string("id,bm"));
+    QVERIFY(form.OpenDir.empty());
+    form.show();
+    QVERIFY(form.AutoCopy());
+    TConvertSettings changed = s;
+    changed.DiagFontSize = 33;  // changed in memory only
+    form.SetConvertSettings(changed);
+    form.MAutoCopyafterPaste->setChecked(false);
+    form.hide();
+    form.show();
+    QVERIFY(!QFileInfo::exists(prog_->Path("boardquill.ini")));  // not before closing
+    form.close();
+#ifdef Q_OS_LINUX
+    QCOMPARE(writes.Count(), 1);
+#endif
+    QCOMPARE(prog_->Keys("MainForm"),
+             (QStringList{"Top", "Left", "Right", "Bottom", "State", "Splitter"}));
+    QCOMPARE(prog_->Value("MainForm", "State"), std::string("2"));
     QCOMPARE(prog_->Keys("General"),
              (QStringList{"AutoCopy", "DiagFont", "DiagFontCharSet", "DiagFontSize", "ShowCoords",
                           "TextFont", "TextFontSize", "Operations", "OpenDir"}));
+    QCOMPARE(prog_->Value("General", "AutoCopy"), std::string("0"));
     QCOMPARE(prog_->Value("General", "DiagFontSize"), std::string("33"));
     QCOMPARE(prog_->Value("General", "ShowCoords"), std::string("0"));
     QCOMPARE(prog_->Value("General", "Operations"), std::string("id,bm"));
     QCOMPARE(prog_->Value("General", "DiagFont"), std::string(""));
     QVERIFY(prog_->Keys("RecentFiles").isEmpty());
+    // The window goes without writing again, also after a second close.
+    const QByteArray saved = prog_->Read("boardquill.ini");
+    QFile::remove(prog_->Path("boardquill.ini"));
+    form.close();
+    form_.reset();
+    QVERIFY(!QFileInfo::exists(prog_->Path("boardquill.ini")));
+#ifdef Q_OS_LINUX
+    QCOMPARE(writes.Count(), 1);
+#endif
+    // A window closed unshown keeps the stored placement and AutoCopy.
+    prog_->Write("boardquill.ini", saved);
+    Create().close();
+    QCOMPARE(prog_->Read("boardquill.ini"), saved);
   }
 
   void settingsAreReadAtCreation() {
@@ -530,7 +587,7 @@ class TMainFormTest : public QObject {
       TMainForm& form = Create();
       ShowActive(form);
       form.Splitter1->setSizes({150, form.Splitter1->height() - 150});
-      form.hide();
+      form.close();
       QCOMPARE(prog_->Value("MainForm", "Splitter"), std::string("150"));
       form_.reset();
     }
@@ -640,23 +697,70 @@ class TMainFormTest : public QObject {
     QVERIFY(QFileInfo(prog_->Path("adir")).isDir());
     QCOMPARE(QDir(prog_->Path("adir")).entryList(QDir::NoDotAndDotDot | QDir::AllEntries).size(),
              0);
-    form_.reset();
+    form.close();
     QCOMPARE(prog_->Value("General", "SaveDir"),
              QFileInfo(prog_->Path("adir")).path().toStdString() + "/");
   }
 
-  // Written at the end only when changed; read back at the next start.
+  // Save As... starts in the folder of the last file opened or saved, else
+  // in the documents folder, named after the opened file.
+  void saveAsProposesAFolderAndName() {
+    TMainForm& form = Create(kMeridaSettings);
+    auto proposed = [&form] {
+      QString path;
+      QTimer::singleShot(0, form.SaveDialog1, [&] {
+        path = form.SaveDialog1->selectedFiles().value(0);
+        form.SaveDialog1->reject();
+      });
+      form.SaveAs1Click();
+      return path;
+    };
+    form.Memo2->setPlainText(kGood1);
+    form.ConvertEPD();
+#ifdef Q_OS_LINUX
+    {
+      // A home of our own, with its documents folder.
+      const QByteArray home = qgetenv("HOME"), config = qgetenv("XDG_CONFIG_HOME");
+      qputenv("HOME", QFile::encodeName(prog_->Path("home")));
+      qputenv("XDG_CONFIG_HOME", QFile::encodeName(prog_->Path("home/.config")));
+      QVERIFY(QDir().mkpath(prog_->Path("home/Documents")));
+      const QString path = proposed();
+      qputenv("HOME", home);
+      config.isNull() ? qunsetenv("XDG_CONFIG_HOME") : qputenv("XDG_CONFIG_HOME", config);
+      QCOMPARE(path, prog_->Path("home/Documents/Untitled.rtf"));
+    }
+#endif
+
+    QVERIFY(QDir().mkpath(prog_->Path("in")) && QDir().mkpath(prog_->Path("out")));
+    prog_->Write("in/bk.epd", kGood1.toUtf8());
+    form.OpenFile(prog_->Path("in/bk.epd"));
+    form.ConvertEPD();
+    QCOMPARE(proposed(), prog_->Path("in/bk.rtf"));
+#ifdef BOARDQUILL_PICTURES
+    form.SaveDialog1->selectNameFilter(kPDFFilter);
+    QCOMPARE(proposed(), prog_->Path("in/bk.pdf"));
+    form.SaveDialog1->selectNameFilter(kRTFFilter);
+#endif
+    form.SaveDocument(prog_->Path("out/mine.rtf"));
+    QCOMPARE(proposed(), prog_->Path("out/bk.rtf"));
+    // Pasted text is no longer the file's.
+    QGuiApplication::clipboard()->setText(kGood2);
+    form.CopyFEN1Click();
+    QCOMPARE(proposed(), prog_->Path("out/Untitled.rtf"));
+  }
+
+  // Written on closing only when changed; read back at the next start.
   void layoutSettingsAreKeptWhenChanged() {
     Create("[General]\nColumns=9\n");  // read as the default
     QCOMPARE(form_->LayoutSettings().Columns, 1);
-    form_.reset();
+    form_->close();
     QCOMPARE(prog_->Value("General", "Columns"), std::string("9"));
     TMainForm& form = Create();
     TLayoutSettings layout;
     layout.Columns = 2;
     layout.Caption = "{n}";
     form.SetLayoutSettings(layout);
-    form_.reset();
+    form.close();
     QCOMPARE(prog_->Value("General", "Columns"), std::string("2"));
     QCOMPARE(Create().LayoutSettings(), layout);
   }
@@ -681,14 +785,21 @@ class TMainFormTest : public QObject {
     QCOMPARE(ErrorReportText("Done."), QString("Done."));
   }
 
+  // Reported while the window is still there; then it closes.
   void refusedSettingsWriteReachesTheErrorReport() {
     TMainForm& form = Create();
+    bool visible = false;
+    form.Presenter.ReportError = [&](QWidget* owner, const QString& text) {
+      errors_ << text;
+      visible = owner->isVisible();
+    };
     // A folder where the settings file should be: every write is refused.
     QVERIFY(QDir().mkpath(prog_->Path("boardquill.ini")));
     form.show();
-    form.hide();
-    QCOMPARE(errors_.size(), 1);
-    QVERIFY2(errors_[0].startsWith("Unable to write to "), qPrintable(errors_[0]));
+    QVERIFY(form.close());
+    QCOMPARE(errors_, QStringList{"Unable to write to " + prog_->Path("boardquill.ini") + "."});
+    QVERIFY(visible);
+    QVERIFY(!form.isVisible());
   }
 };
 

@@ -2,11 +2,14 @@
 // Diagram as Picture.
 #include <QApplication>
 #include <QClipboard>
+#include <QDialog>
+#include <QLineEdit>
 #include <QMimeData>
 #include <QPlainTextEdit>
 #include <QProgressDialog>
 #include <QTextBlock>
 #include <QTextEdit>
+#include <QTimer>
 #include <QtTest>
 #include <memory>
 
@@ -120,6 +123,34 @@ class TPicturesTest : public QObject {
     // A folder with files is refused whole: nothing of it replaced.
     QVERIFY_THROWS_EXCEPTION(TRunError, form.ExportPictures(dir, true, 40));
     QCOMPARE(Files(dir), QStringList({"0001.png", "0002.png", "0003.png"}));
+  }
+
+  // Export Pictures... proposes a folder named after the opened file, beside
+  // it, and after an export beside that one.
+  void exportProposesAFolderBesideTheLastFile() {
+    TMainForm& form = Create("");
+    QVERIFY(QDir().mkpath(prog_->Path("in")) && QDir().mkpath(prog_->Path("out")));
+    prog_->Write("in/bk.epd", (kGood1 + "\n" + kGood2).toUtf8());
+    form.OpenFile(prog_->Path("in/bk.epd"));
+    form.ConvertEPD();
+    // Shows what the dialog proposes, then puts `folder` in it and accepts
+    // it unless it is empty.
+    auto exportTo = [&form](const QString& folder) {
+      QString path;
+      QTimer::singleShot(0, &form, [&] {
+        auto* dlg = qobject_cast<QDialog*>(QApplication::activeModalWidget());
+        QVERIFY(dlg);
+        auto* edit = dlg->findChild<QLineEdit*>("ExportFolder");
+        path = edit->text();
+        edit->setText(folder);
+        folder.isEmpty() ? dlg->reject() : dlg->accept();
+      });
+      form.ExportPictures1Click();
+      return path;
+    };
+    QCOMPARE(exportTo(prog_->Path("out/pics")), prog_->Path("in/bk-pictures"));
+    QCOMPARE(Files(prog_->Path("out/pics")), QStringList({"0001.png", "0002.png"}));
+    QCOMPARE(exportTo(""), prog_->Path("out/bk-pictures"));
   }
 
   void cancelledExportLeavesNothing() {

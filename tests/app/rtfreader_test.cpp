@@ -401,6 +401,53 @@ class TRTFReaderTest : public QObject {
     for (int i = 2; i < tops.size(); ++i) QCOMPARE(tops[i] - tops[i - 1], tops[1] - tops[0]);
   }
 
+  // Text in a cell of known width wraps inside the cell, less the row's gap
+  // at each side, as in a word processor, also in a pane that does not
+  // wrap; text outside tables and in cells of no given width does not.
+  void cellTextWrapsInsideItsCell() {
+    const std::string words = "a long operation that runs on well past the width of its column";
+    const std::string unbroken(60, 'x');
+    const std::string rtf =
+        "{\\rtf1{\\fonttbl{\\f0 DejaVu Sans;}}\\f0\\fs20 " + words +
+        "\\par \\trowd\\trgaph108\\cellx2000\\cellx4000 \\pard\\intbl id: " + words + " " +
+        unbroken + "\\cell \\pard\\intbl b\\cell\\row " + "\\trowd \\pard\\intbl " + words +
+        "\\cell\\row \\pard after}";
+    QTextEdit pane;
+    pane.setLineWrapMode(QTextEdit::NoWrap);
+    LoadRTF(&pane, rtf);
+    QTextDocument& doc = *pane.document();
+    QAbstractTextDocumentLayout* layout = doc.documentLayout();
+    auto lines = [&](const QTextBlock& block) {
+      layout->blockBoundingRect(block);
+      return block.layout()->lineCount();
+    };
+    QCOMPARE(lines(doc.firstBlock()), 1);
+    const QList<QTextFrame*> frames = doc.rootFrame()->childFrames();
+    QCOMPARE(frames.size(), qsizetype(2));
+    const QTextBlock cell =
+        doc.findBlock(qobject_cast<QTextTable*>(frames[0])->cellAt(0, 0).firstPosition());
+    QVERIFY(lines(cell) > 3);
+    const double dpi = pane.logicalDpiY();
+    const qreal cellLeft = layout->frameBoundingRect(frames[0]).left();
+    const qreal left = cellLeft + 108 / 1440.0 * dpi, right = cellLeft + 1892 / 1440.0 * dpi;
+    const qreal textLeft = layout->blockBoundingRect(cell).left();
+    const QTextLayout* text = cell.layout();
+    for (int i = 0; i < text->lineCount(); ++i) {
+      const QTextLine line = text->lineAt(i);
+      const qreal start = textLeft + line.x(), end = start + line.naturalTextWidth();
+      QVERIFY2(start >= left - 0.5 && end <= right + 0.5,
+               qPrintable(QString("line %1 from %2 to %3, the cell's text from %4 to %5")
+                              .arg(i)
+                              .arg(start)
+                              .arg(end)
+                              .arg(left)
+                              .arg(right)));
+    }
+    QCOMPARE(
+        lines(doc.findBlock(qobject_cast<QTextTable*>(frames[1])->cellAt(0, 0).firstPosition())),
+        1);
+  }
+
   void loadReplacesAndFallsBackToPlainText() {
     QTextEdit pane;
     LoadRTF(&pane, "{\\rtf1 first}");

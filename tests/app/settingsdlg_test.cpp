@@ -192,27 +192,43 @@ class TSettingsDlgTest : public QObject {
     QCOMPARE(QString::fromStdString(S().Operations), stored);
   }
 
-  void sizeFieldsUseTheIntegerSyntax_data() {
+  // 1 to 100 in the integer syntax of the settings; anything else is
+  // refused with a message naming the field, and nothing is stored.
+  void sizeFieldsTakeOneToAHundred_data() {
     QTest::addColumn<QString>("text");
-    QTest::addColumn<bool>("isInteger");
-    QTest::addColumn<int>("value");
-    QTest::newRow("not a number") << "abc" << false << 0;
-    QTest::newRow("negative") << "-3" << true << -3;
-    QTest::newRow("dollar hex") << "$14" << true << 20;
-    QTest::newRow("0x hex") << "0x1F" << true << 31;
-    QTest::newRow("too big") << "2147483648" << false << 0;
-    QTest::newRow("blank") << "" << false << 0;
+    QTest::addColumn<int>("value");  // 0: refused
+    QTest::newRow("lowest") << "1" << 1;
+    QTest::newRow("highest") << "100" << 100;
+    QTest::newRow("dollar hex") << "$14" << 20;
+    QTest::newRow("0x hex") << "0x1F" << 31;
+    QTest::newRow("zero") << "0" << 0;
+    QTest::newRow("negative") << "-3" << 0;
+    QTest::newRow("too big") << "101" << 0;
+    QTest::newRow("not a number") << "abc" << 0;
+    QTest::newRow("blank") << "" << 0;
   }
-  void sizeFieldsUseTheIntegerSyntax() {
+  void sizeFieldsTakeOneToAHundred() {
     QFETCH(QString, text);
-    QFETCH(bool, isInteger);
     QFETCH(int, value);
+    QStringList messages;
+    form_->Presenter.ShowMessage = [&](QWidget*, const QString& m) { messages << m; };
     dlg_->FormShow();
+    dlg_->PageControl1->setCurrentWidget(dlg_->TabSheet2);
     dlg_->FontSizeEd->setText(text);
+    dlg_->Memo1->setPlainText("c0");
+    QCOMPARE(dlg_->OKBtnClick(), value > 0);
+    QCOMPARE(S().DiagFontSize, value > 0 ? value : 20);
+    QCOMPARE(S().Operations, std::string(value > 0 ? "c0" : "id,bm"));
+    QCOMPARE(messages,
+             value > 0 ? QStringList() : QStringList{"Diagram font size must be 1 to 100"});
+    if (value == 0) QCOMPARE(dlg_->PageControl1->currentWidget(), dlg_->TabSheet1);
+
+    messages.clear();
+    dlg_->FormShow();
     dlg_->RTFGameFontSizeEd->setText(text);
-    dlg_->OKBtnClick();
-    QCOMPARE(S().DiagFontSize, isInteger ? value : 20);
-    QCOMPARE(S().TextFontSize, isInteger ? value : 10);
+    QCOMPARE(dlg_->OKBtnClick(), value > 0);
+    QCOMPARE(S().TextFontSize, value > 0 ? value : 10);
+    QCOMPARE(messages, value > 0 ? QStringList() : QStringList{"Text font size must be 1 to 100"});
   }
 
   void layoutPageShowsAndStoresTheLayout() {
@@ -275,19 +291,22 @@ class TSettingsDlgTest : public QObject {
     QCOMPARE(dlg_->FontSizeEd->text(), QString("100"));
     dlg_->FontSizeUD->UpButton()->click();
     QCOMPARE(dlg_->FontSizeEd->text(), QString("100"));  // no wrap-around
-    dlg_->FontSizeEd->setText("1");
+    dlg_->FontSizeEd->setText("2");
     dlg_->FontSizeUD->DownButton()->click();
     dlg_->FontSizeUD->DownButton()->click();
-    QCOMPARE(dlg_->FontSizeEd->text(), QString("0"));
+    QCOMPARE(dlg_->FontSizeEd->text(), QString("1"));
+    dlg_->RTFGameFontSizeEd->setText("0");
+    dlg_->RTFGameFontSizeUD->DownButton()->click();
+    QCOMPARE(dlg_->RTFGameFontSizeEd->text(), QString("1"));
     // Free text in the field: the buttons go on from their own position.
     dlg_->FontSizeEd->setText("abc");
     dlg_->FontSizeUD->UpButton()->click();
-    QCOMPARE(dlg_->FontSizeEd->text(), QString("1"));
-    // A stored size beyond the range is shown as stored.
+    QCOMPARE(dlg_->FontSizeEd->text(), QString("2"));
+    // A size beyond the range is shown as it is, and OK refuses it.
     Change([](TConvertSettings& s) { s.TextFontSize = 500; });
     dlg_->FormShow();
     QCOMPARE(dlg_->RTFGameFontSizeEd->text(), QString("500"));
-    dlg_->OKBtnClick();
+    QVERIFY(!dlg_->OKBtnClick());
     QCOMPARE(S().TextFontSize, 500);
   }
 };
