@@ -154,6 +154,20 @@ TEST_F(CliTest, ConvertWritesDocumentToStdoutAndFile) {
   EXPECT_EQ(ReadFile(dir_ / "result.rtf"), toStdout.out);
 }
 
+#ifndef _WIN32
+TEST_F(CliTest, ConvertThroughALinkWritesItsTargetAndKeepsTheLink) {
+  Write("in.epd", "4k3/8/8/8/8/8/8/4K3 w - - id \"one\";\n");
+  ASSERT_EQ(Exec(ConvertArgs() + "-o plain.rtf in.epd").status, 0);
+  fs::create_directory(dir_ / "docs");
+  Write("docs/target.rtf", "stale");
+  fs::create_symlink("docs/target.rtf", dir_ / "link.rtf");
+  const CmdResult r = Exec(ConvertArgs() + "-o link.rtf in.epd");
+  ASSERT_EQ(r.status, 0) << r.err;
+  EXPECT_TRUE(fs::is_symlink(dir_ / "link.rtf"));
+  EXPECT_EQ(ReadFile(dir_ / "docs/target.rtf"), ReadFile(dir_ / "plain.rtf"));
+}
+#endif
+
 TEST_F(CliTest, BadLineKeepsExistingOutput) {
   Write("result.rtf", "precious");
   Write("in.epd", "4k3/8/8/8/8/8/8/4K3 w - -\n\n4k3/8/8/8/8/8/8/4K3 w KQ\n");
