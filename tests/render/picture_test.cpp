@@ -133,12 +133,5 @@ TEST(PictureFontTest, FontThatIsNotInstalledIsRefused) {
   EXPECT_THROW(TPictureWriter(style, TPictureFormat::Png), TRenderError);
 }
 
-TEST(DocumentTextTest, ReadsUtf8AndWindows1252AsTheDocumentShowsThem) {
-  EXPECT_EQ(DocumentTextToUtf8("bm: Qd1+"), "bm: Qd1+");
-  EXPECT_EQ(DocumentTextToUtf8("\xC3\xA9t\xE9"), "\xC3\xA9t\xC3\xA9");  // é as UTF-8, then 1252
-  EXPECT_EQ(DocumentTextToUtf8("\x80\x81\x9F"), "\xE2\x82\xAC\xEF\xBF\xBD\xC5\xB8");
-  EXPECT_EQ(DocumentTextToUtf8(std::string("a\tb\0c", 5)), "a b c");
-}
-
 }  // namespace
 }  // namespace bq

@@ -20,8 +20,8 @@
 #include <vector>
 
 #include "board_rows.h"
-#include "render/documenttext.h"
 #include "render/record.h"
+#include "support/textcodec.h"
 
 namespace bq::test {
 
