@@ -10,6 +10,7 @@
 #include <set>
 
 #include "../render/board_rows.h"
+#include "../support/temp_dir.h"
 #include "chess/parser.h"
 #include "cli/picturefolder.h"
 #include "cli/picturesink.h"
@@ -57,8 +58,6 @@ TEST(PictureNamesTest, NumbersFieldsUnsafeBytesAndRepeats) {
 class PictureOutputTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    dir_ = fs::temp_directory_path() / ("bq_pictures_" + std::to_string(::getpid()));
-    fs::create_directories(dir_);
     style_.DiagFont = "Chess Merida";
     const ChessFontInfoRec& merida = fonts_.FontInfoRef("Chess Merida");
     for (const char* epd :
@@ -68,13 +67,13 @@ class PictureOutputTest : public ::testing::Test {
       records_.back().Rows = test::BoardRows(epd, merida, true);
     }
   }
-  void TearDown() override { fs::remove_all(dir_); }
 
   const TChessFontInfoMan fonts_{std::string(BQ_SOURCE_DIR) + "/data/ChsFonts.ini", nullptr};
   TPictureStyle style_;
   std::vector<TPosition> positions_;
   std::vector<TPictureRecord> records_;
-  fs::path dir_;
+  const testing::TempDir temp_;
+  const fs::path dir_ = temp_.path();
 };
 
 TEST_F(PictureOutputTest, FolderAppearsWholeWithItsPicturesOrNotAtAll) {

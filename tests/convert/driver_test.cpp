@@ -4,6 +4,7 @@
 #include <filesystem>
 #include <fstream>
 
+#include "../support/temp_dir.h"
 #include "convert/driver.h"
 #include "convert/lines.h"
 
@@ -16,7 +17,7 @@ namespace fs = std::filesystem;
 class DriverTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    path_ = fs::temp_directory_path() / ("bq_driver_" + std::to_string(::getpid()) + ".ini");
+    path_ = dir_ / "fonts.ini";
     std::ofstream(path_) << "[Chess Fonts]\nFonts=1\nFont1=F\n[F]\nCharset=2\n"
                             "Blank_W=46\nBlank_B=43\nWhiteKing_B=75\nWhiteKing_W=107\n"
                             "BlackKing_W=108\nBlackKing_B=76\n";
@@ -24,10 +25,10 @@ class DriverTest : public ::testing::Test {
     settings_.DiagFont = "F";
     settings_.DiagFontCharSet = 2;
   }
-  void TearDown() override { fs::remove(path_); }
 
   TConvertResult Convert(std::string_view text) { return ConvertEPDText(text, settings_, *fonts_); }
 
+  const testing::TempDir dir_;
   fs::path path_;
   std::unique_ptr<TChessFontInfoMan> fonts_;
   TConvertSettings settings_;
@@ -47,7 +48,8 @@ TEST_F(DriverTest, WorkedExample) {
   // The operations stand in the order of the setting, not of the line.
   // Each record keeps with its next lines up to the last, so that no page
   // break splits a diagram.
-  EXPECT_EQ(body.rfind("\\keepn\\f0\\fs20 id: A\\par bm: Kd2\\par \\f2\\fs40 \\par ", 0), 0u) << body;
+  EXPECT_EQ(body.rfind("\\keepn\\f0\\fs20 id: A\\par bm: Kd2\\par \\f2\\fs40 \\par ", 0), 0u)
+      << body;
   EXPECT_NE(body.find("\\par \\pard +.+.K.+.\r\n\\par\\f0\\fs20\r\n"), std::string::npos);
   const std::size_t second = body.find("\\par\\f0\\fs20\r\n\r\n\\keepn\\f2\\fs40 \\par ");
   ASSERT_NE(second, std::string::npos);
@@ -79,8 +81,8 @@ TEST_F(DriverTest, OperationsSettingRules) {
 
 TEST_F(DriverTest, OperandsAreEscaped) {
   settings_.Operations = "c0,id";
-  const TConvertResult r = Convert(
-      "4k3/8/8/8/8/8/8/4K3 w - - c0 \"{m}\\x\"; id }{\\object_Jos\xC3\xA9;");
+  const TConvertResult r =
+      Convert("4k3/8/8/8/8/8/8/4K3 w - - c0 \"{m}\\x\"; id }{\\object_Jos\xC3\xA9;");
   ASSERT_TRUE(r.Ok);
   EXPECT_NE(r.Document.find("c0: \"\\{m\\}\\\\x\"\\par id: \\}\\{\\\\object_Jos\\u233?\\par "),
             std::string::npos)
@@ -176,10 +178,11 @@ TEST_F(DriverTest, CaptionsColumnsAndAnswerKey) {
   settings_.Layout.Solutions = "BM";
   settings_.Layout.Columns = 2;
   d = Convert(kLines).Document.substr(sizeof kHeader - 1);
-  EXPECT_EQ(d.rfind("\\trowd\\trkeep\\trgaph108\\cellx3416\\cellx6832\r\n\\pard\\intbl\\f0\\fs20 id: "
-                    "A\\par \\f2\\fs40 ",
-                    0),
-            0u)
+  EXPECT_EQ(
+      d.rfind("\\trowd\\trkeep\\trgaph108\\cellx3416\\cellx6832\r\n\\pard\\intbl\\f0\\fs20 id: "
+              "A\\par \\f2\\fs40 ",
+              0),
+      0u)
       << d;
   EXPECT_NE(d.find("\\par\\f0\\fs20 1: A\\cell\r\n\\pard\\intbl"), std::string::npos);
   EXPECT_NE(d.find("\\par\\f0\\fs20 2: B\\cell\r\n\\row\r\n\\trowd"), std::string::npos);

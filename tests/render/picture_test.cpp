@@ -28,10 +28,7 @@ class PictureTest : public ::testing::Test {
  protected:
   void SetUp() override {
     ASSERT_TRUE(tiles_.Ok()) << "Chess Merida must be installed (scripts/install-fonts.sh)";
-    dir_ = std::filesystem::temp_directory_path() / ("bq_render_" + std::to_string(::getpid()));
-    std::filesystem::create_directories(dir_);
   }
-  void TearDown() override { std::filesystem::remove_all(dir_); }
 
   // Checks every square of the board part of `pic` against `rec`'s rows.
   void ExpectBoard(const test::TDecoded& pic, const TPictureRecord& rec) {
@@ -58,7 +55,8 @@ class PictureTest : public ::testing::Test {
 
   test::TGlyphTiles tiles_{"Chess Merida", kSquare};
   const std::string codes_ = test::AllCodes(test::ShippedFonts().FontInfoRef("Chess Merida"));
-  std::filesystem::path dir_;
+  const testing::TempDir temp_;
+  const std::filesystem::path dir_ = temp_.path();
 };
 
 TEST_F(PictureTest, PngShowsEverySquareFramePieceMarkAndCaption) {

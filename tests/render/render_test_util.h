@@ -19,6 +19,7 @@
 #include <string>
 #include <vector>
 
+#include "../support/temp_dir.h"
 #include "board_rows.h"
 #include "render/record.h"
 #include "support/textcodec.h"
