@@ -1,70 +1,16 @@
 #include "app/rtfreader.h"
 
 #include <algorithm>
-#include <array>
 #include <string>
 #include <unordered_map>
 #include <utility>
 
 #include "app/rtftokenizer.h"
+#include "support/textcodec.h"
 
 namespace bq {
 
 namespace {
-
-constexpr std::array<char16_t, 32> kCp1252High = {
-    0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
-    0x2039, 0x0152, 0x008D, 0x017D, 0x008F, 0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
-    0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178};
-
-void AppendUtf8(std::string& out, char32_t cp) {
-  if (cp < 0x80) {
-    out += static_cast<char>(cp);
-  } else if (cp < 0x800) {
-    out += static_cast<char>(0xC0 | (cp >> 6));
-    out += static_cast<char>(0x80 | (cp & 0x3F));
-  } else if (cp < 0x10000) {
-    out += static_cast<char>(0xE0 | (cp >> 12));
-    out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-    out += static_cast<char>(0x80 | (cp & 0x3F));
-  } else {
-    out += static_cast<char>(0xF0 | (cp >> 18));
-    out += static_cast<char>(0x80 | ((cp >> 12) & 0x3F));
-    out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-    out += static_cast<char>(0x80 | (cp & 0x3F));
-  }
-}
-
-// The length of the well-formed UTF-8 sequence at bytes[i], with its code
-// point in `cp`; 0 when there is none.
-std::size_t Utf8Sequence(std::string_view bytes, std::size_t i, char32_t& cp) {
-  const auto b = static_cast<unsigned char>(bytes[i]);
-  std::size_t len = 0;
-  if (b < 0x80) {
-    cp = b;
-    return 1;
-  } else if (b >= 0xC2 && b <= 0xDF) {
-    len = 2;
-    cp = b & 0x1F;
-  } else if (b >= 0xE0 && b <= 0xEF) {
-    len = 3;
-    cp = b & 0x0F;
-  } else if (b >= 0xF0 && b <= 0xF4) {
-    len = 4;
-    cp = b & 0x07;
-  } else {
-    return 0;
-  }
-  if (i + len > bytes.size()) return 0;
-  for (std::size_t k = 1; k < len; ++k) {
-    const auto cb = static_cast<unsigned char>(bytes[i + k]);
-    if ((cb & 0xC0) != 0x80) return 0;
-    cp = (cp << 6) | (cb & 0x3F);
-  }
-  const bool overlong = (len == 3 && cp < 0x800) || (len == 4 && cp < 0x10000);
-  if (overlong || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF)) return 0;
-  return len;
-}
 
 std::string Utf16ToUtf8(std::u16string_view s) {
   std::string out;
@@ -432,7 +378,7 @@ void TReader::TextChar(char16_t c) {
 void TReader::Byte(unsigned char b) {
   // Every supported code page and charset reads its bytes as Windows-1252:
   // the diagram fonts reach their glyphs through it, symbol charset included.
-  TextChar(Cp1252ToUnicode(b));
+  TextChar(static_cast<char16_t>(Windows1252Char(b)));
 }
 
 // Plain text bytes: line ends are not text, tabs are, other control
@@ -628,11 +574,6 @@ bool LooksLikeRTF(std::string_view text) {
   return text.substr(0, 5) == "{\\rtf";
 }
 
-char16_t Cp1252ToUnicode(unsigned char byte) {
-  if (byte >= 0x80 && byte < 0xA0) return kCp1252High[byte - 0x80];
-  return byte;
-}
-
 bool ReadRTF(std::string_view text, TRTFDocument& doc, std::string* why) {
   doc = TRTFDocument{};
   std::string reason;
@@ -653,7 +594,8 @@ std::u16string DecodePlainText(std::string_view bytes) {
     const std::size_t len = Utf8Sequence(bytes, i, cp);
     if (len == 0) {
       out.clear();
-      for (char c : bytes) out += Cp1252ToUnicode(static_cast<unsigned char>(c));
+      for (char c : bytes)
+        out += static_cast<char16_t>(Windows1252Char(static_cast<unsigned char>(c)));
       return out;
     }
     if (cp >= 0x10000) {

@@ -88,10 +88,6 @@ bool ReadRTF(std::string_view text, TRTFDocument& doc, std::string* why = nullpt
 // True when `text` begins with "{\rtf".
 bool LooksLikeRTF(std::string_view text);
 
-// Windows-1252 byte to Unicode (undefined bytes map to themselves, as the
-// platform does).
-char16_t Cp1252ToUnicode(unsigned char byte);
-
 // Bytes to UTF-16 for a plain-text load: UTF-8 when the bytes are valid UTF-8,
 // Windows-1252 otherwise.
 std::u16string DecodePlainText(std::string_view bytes);

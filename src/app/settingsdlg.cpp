@@ -34,10 +34,6 @@ bool IsBlank(QChar c) {
   return c.unicode() <= 32;
 }
 
-// The range of both font sizes, in points.
-constexpr int kMinFontSize = 1;
-constexpr int kMaxFontSize = 100;
-
 }  // namespace
 
 TUpDown::TUpDown(QLineEdit* buddy, int min, int max, QWidget* parent)
@@ -336,9 +332,10 @@ void TSettingsDlg::RTFFontNameCmbChange() {
 }
 
 bool TSettingsDlg::ReadFontSize(QLineEdit* field, const QString& name, std::int32_t& size) {
-  if (ParseProfileInt(field->text().toStdString(), size) && size >= kMinFontSize &&
-      size <= kMaxFontSize)
+  if (const auto parsed = ParseFontSize(field->text().toStdString())) {
+    size = *parsed;
     return true;
+  }
   PageControl1->setCurrentWidget(TabSheet1);
   field->setFocus();
   field->selectAll();

@@ -3,6 +3,8 @@
 #include <array>
 #include <charconv>
 
+#include "support/textcodec.h"
+
 namespace bq {
 
 namespace {
@@ -28,35 +30,6 @@ constexpr std::array<bool, 256> kTextPlain = [] {
   t['{'] = t['}'] = t['\\'] = false;
   return t;
 }();
-
-// Length of the well-formed UTF-8 sequence at s[0..n), 0 if there is none
-// (overlong forms, surrogates, code points above U+10FFFF, truncation).
-std::size_t Utf8Length(const unsigned char* s, std::size_t n, std::uint32_t& cp) {
-  const unsigned char b0 = s[0];
-  auto cont = [&](std::size_t i, unsigned char lo = 0x80, unsigned char hi = 0xBF) {
-    return i < n && s[i] >= lo && s[i] <= hi;
-  };
-  if (b0 >= 0xC2 && b0 <= 0xDF) {
-    if (!cont(1)) return 0;
-    cp = (b0 & 0x1Fu) << 6 | (s[1] & 0x3Fu);
-    return 2;
-  }
-  if (b0 >= 0xE0 && b0 <= 0xEF) {
-    const unsigned char lo = b0 == 0xE0 ? 0xA0 : 0x80;
-    const unsigned char hi = b0 == 0xED ? 0x9F : 0xBF;
-    if (!cont(1, lo, hi) || !cont(2)) return 0;
-    cp = (b0 & 0x0Fu) << 12 | (s[1] & 0x3Fu) << 6 | (s[2] & 0x3Fu);
-    return 3;
-  }
-  if (b0 >= 0xF0 && b0 <= 0xF4) {
-    const unsigned char lo = b0 == 0xF0 ? 0x90 : 0x80;
-    const unsigned char hi = b0 == 0xF4 ? 0x8F : 0xBF;
-    if (!cont(1, lo, hi) || !cont(2) || !cont(3)) return 0;
-    cp = (b0 & 0x07u) << 18 | (s[1] & 0x3Fu) << 12 | (s[2] & 0x3Fu) << 6 | (s[3] & 0x3Fu);
-    return 4;
-  }
-  return 0;
-}
 
 // "\uN?" with N the UTF-16 unit as a signed 16-bit number, as RTF readers
 // expect.
@@ -124,8 +97,8 @@ void AppendRTFText(std::string& out, std::string_view text) {
       ++i;
       continue;
     }
-    std::uint32_t cp = 0;
-    if (const std::size_t len = b >= 0xC2 ? Utf8Length(s + i, n - i, cp) : 0; len != 0) {
+    char32_t cp = 0;
+    if (const std::size_t len = b >= 0xC2 ? Utf8Sequence(text, i, cp) : 0; len != 0) {
       if (cp > 0xFFFF) {
         const std::uint32_t v = cp - 0x10000;
         AppendUnicodeUnit(out, 0xD800 + (v >> 10));

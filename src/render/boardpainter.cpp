@@ -2,8 +2,8 @@
 
 #include <algorithm>
 
-#include "render/documenttext.h"
 #include "render/rendererror.h"
+#include "support/textcodec.h"
 
 namespace bq {
 

@@ -8,8 +8,8 @@
 #include <cstring>
 #include <tuple>
 
-#include "render/documenttext.h"
 #include "render/rendererror.h"
+#include "support/textcodec.h"
 
 namespace bq {
 

@@ -5,8 +5,8 @@
 #include <algorithm>
 #include <cmath>
 
-#include "render/documenttext.h"
 #include "render/rendererror.h"
+#include "support/textcodec.h"
 
 namespace bq {
 

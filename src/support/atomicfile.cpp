@@ -16,6 +16,7 @@
 #include <unistd.h>
 
 #include <cstdlib>
+#include <filesystem>
 #endif
 
 namespace bq {
@@ -133,7 +134,28 @@ TFilePtr OpenScratchFile() {
 
 void UseBinaryStandardStreams() {}
 
-TReplacingFile::TReplacingFile(std::string target) : target_(std::move(target)) {
+namespace {
+
+// The file that `path` names once its symbolic links are followed, whether
+// it exists yet or not: the content is replaced there, and the links stay
+// links. A relative link is read from the folder of the link.
+std::string LinkTarget(std::string path) {
+  namespace fs = std::filesystem;
+  // As many links as the system itself follows before it gives up.
+  for (int hops = 0; hops < 40; ++hops) {
+    struct stat st {};
+    if (::lstat(path.c_str(), &st) != 0 || !S_ISLNK(st.st_mode)) return path;
+    std::error_code ec;
+    const fs::path next = fs::read_symlink(path, ec);
+    if (ec) throw TFileError(ec.message());
+    path = (fs::path(path).parent_path() / next).string();
+  }
+  throw TFileError(std::strerror(ELOOP));
+}
+
+}  // namespace
+
+TReplacingFile::TReplacingFile(std::string target) : target_(LinkTarget(std::move(target))) {
   temp_ = target_ + ".XXXXXX";
   const int fd = ::mkstemp(temp_.data());
   if (fd < 0) {

@@ -33,7 +33,9 @@ class TReplacingFile {
  public:
   // Creates the temporary file beside `target`, named `target` plus a suffix,
   // with the owner and permissions of the file it replaces, or those a new
-  // file would get.
+  // file would get. Where `target` is a symbolic link (or a chain of them),
+  // the file at its end is replaced, or created when the link dangles, and
+  // the links stay.
   explicit TReplacingFile(std::string target);
   // Removes the temporary file unless Commit succeeded.
   ~TReplacingFile();

@@ -6,7 +6,6 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
-#include <random>
 #include <sstream>
 
 #include "support/ascii.h"
@@ -19,12 +18,7 @@
 // windows.h maps this name to the system's own profile writer.
 #undef WriteProfileString
 #else
-#include <fcntl.h>
-#include <sys/stat.h>
 #include <unistd.h>
-
-#include <climits>
-#include <cstdlib>
 #endif
 
 namespace bq {
@@ -265,17 +259,8 @@ std::string TProfileFile::Text() const {
 }
 
 void TProfileFile::Save(const std::string& path) const {
-  std::string target = path;
-#ifndef _WIN32
-  // Replace the file a symbolic link points to, not the link itself.
-  struct stat st {};
-  if (::lstat(path.c_str(), &st) == 0 && S_ISLNK(st.st_mode)) {
-    char resolved[PATH_MAX];
-    if (::realpath(path.c_str(), resolved)) target = resolved;
-  }
-#endif
   try {
-    TReplacingFile::Replace(target, Text());
+    TReplacingFile::Replace(path, Text());
   } catch (const TFileError&) {
     RaiseWriteError(path);
   }

@@ -50,7 +50,7 @@ class TProfileFile {
   // stored as blanks, so a value can never add keys or sections.
   void WriteString(std::string_view section, std::string_view key, std::string_view value);
   std::string Text() const;
-  // Atomic replace: temporary file in the same folder, then rename. Throws
+  // Atomic replace (TReplacingFile: through symbolic links). Throws
   // TRunError("Unable to write to " + path) when refused.
   void Save(const std::string& path) const;
 

@@ -55,13 +55,6 @@ std::string FolderOf(const std::string& path) {
   return {};
 }
 
-std::string SettingsBaseName() {
-  std::string path = ProgramPath();
-  std::string name = path.substr(FolderOf(path).size());
-  if (auto dot = name.rfind('.'); dot != std::string::npos) name.erase(dot);
-  return name + ".ini";
-}
-
 #ifndef _WIN32
 bool Absolute(const char* p) {
   return p && p[0] == '/';
@@ -144,7 +137,7 @@ std::string SettingsFolder() {
 }
 
 std::string SettingsFileName() {
-  return SettingsFolder() + SettingsBaseName();
+  return SettingsFolder() + kSettingsFileName;
 }
 
 std::string IncludeTrailingSeparator(std::string_view path) {
@@ -195,7 +188,7 @@ std::string CommonFolder() {
   return cache;
 }
 
-void SetProgramPath(std::string path) {
+void SetProgramPathForTesting(std::string path) {
   ProgramPathOverride() = std::move(path);
 }
 void SetMachineConfigFileForTesting(std::string path) {

@@ -1,6 +1,6 @@
 #pragma once
-// The settings store: typed values in the profile file named after the
-// program, and the program and common folders. Every call opens the file,
+// The settings store: typed values in the profile file boardquill.ini, and
+// the program and common folders. Every call opens the file,
 // reads or writes once and closes it; nothing is cached but the common folder.
 #include <cstdint>
 #include <string>
@@ -19,6 +19,7 @@ inline constexpr char kPathSeparator = '/';
 // Linux stand-in for the machine-wide registry value: section "Info", key
 // "CommonFiles" of this profile file.
 inline constexpr const char kMachineConfigFile[] = "/etc/boardquill/common.ini";
+inline constexpr const char kSettingsFileName[] = "boardquill.ini";
 // Folder name under $XDG_CONFIG_HOME (or ~/.config) used when the program
 // folder is read-only.
 inline constexpr const char kUserConfigFolderName[] = "boardquill";
@@ -32,8 +33,9 @@ std::string ProgramFolder();
 // per-user configuration folder when the program folder is not writable,
 // else the program folder.
 std::string SettingsFolder();
-// SettingsFolder() + the program file name with its extension replaced by
-// ".ini". Computed anew on every call.
+// SettingsFolder() + kSettingsFileName, whatever the running program's file
+// is called: the command line and the window share it. Computed anew on
+// every call.
 std::string SettingsFileName();
 // The path with one separator appended unless it already ends in one; an
 // empty path stays empty.
@@ -72,15 +74,9 @@ void WriteBoolSetting(const std::string& file, std::string_view section, std::st
 void WriteIntSettings(const std::string& file, std::string_view section,
                       const std::vector<std::pair<std::string, std::int32_t>>& values);
 
-// Makes ProgramPath() answer `path` from now on; empty: the real file
-// again. The window program answers with the command program beside it,
-// whose settings file it shares.
-void SetProgramPath(std::string path);
-
 // Test seams. An empty argument restores the real value.
-inline void SetProgramPathForTesting(std::string path) {
-  SetProgramPath(std::move(path));
-}
+// Makes ProgramPath() answer `path` from now on.
+void SetProgramPathForTesting(std::string path);
 void SetMachineConfigFileForTesting(std::string path);
 // Forgets the cached common folder (also done when the program ends).
 void ResetCommonFolder();

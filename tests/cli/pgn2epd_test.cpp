@@ -2,28 +2,23 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
-#include <filesystem>
 #include <fstream>
 #include <string>
+#include <utility>
 #include <vector>
 
+#include "../support/temp_dir.h"
 #include "cli/pgncommands.h"
 
 namespace bq {
 namespace {
 
-namespace fs = std::filesystem;
-
 // A file that holds what a stream got.
 class TCapture {
  public:
-  explicit TCapture(const char* tag)
-      : path_(fs::temp_directory_path() / ("bq-pgn2epd-" + std::string(tag))),
-        file_(std::fopen(path_.string().c_str(), "w+b")) {}
-  ~TCapture() {
-    std::fclose(file_);
-    fs::remove(path_);
-  }
+  explicit TCapture(std::string path)
+      : path_(std::move(path)), file_(std::fopen(path_.c_str(), "w+b")) {}
+  ~TCapture() { std::fclose(file_); }
   std::FILE* File() const { return file_; }
   std::string Text() const {
     std::fflush(file_);
@@ -32,7 +27,7 @@ class TCapture {
   }
 
  private:
-  fs::path path_;
+  std::string path_;
   std::FILE* file_;
 };
 
@@ -40,13 +35,13 @@ class Pgn2Epd : public ::testing::Test {
  protected:
   std::string Write(const std::string& text) {
     std::ofstream(pgn_, std::ios::binary) << text;
-    return pgn_.string();
+    return pgn_;
   }
   int Run(std::vector<std::string> args) { return RunPgn2Epd(args, out_.File(), err_.File()); }
-  void TearDown() override { fs::remove(pgn_); }
 
-  fs::path pgn_ = fs::temp_directory_path() / "bq-pgn2epd-input.pgn";
-  TCapture out_{"out"}, err_{"err"};
+  const testing::TempDir dir_;
+  const std::string pgn_ = dir_ / "input.pgn";
+  TCapture out_{dir_ / "out"}, err_{dir_ / "err"};
 };
 
 constexpr const char* kGames =
@@ -78,7 +73,7 @@ TEST_F(Pgn2Epd, RefusesWrongArguments) {
   EXPECT_EQ(Run({name, name}), 2);
   EXPECT_EQ(Run({"--diagrams"}), 2);
   EXPECT_EQ(Run({"--colour", name}), 2);
-  EXPECT_EQ(Run({(fs::temp_directory_path() / "bq-no-such-file.pgn").string()}), 2);
+  EXPECT_EQ(Run({dir_ / "no-such-file.pgn"}), 2);
   EXPECT_EQ(out_.Text(), "");
   const std::string err = err_.Text();
   EXPECT_NE(err.find("boardquill: diagrams must be marked, final, start or every:N"),

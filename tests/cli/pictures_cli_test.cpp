@@ -12,6 +12,8 @@
 #include <set>
 #include <sstream>
 
+#include "../support/temp_dir.h"
+
 namespace {
 
 namespace fs = std::filesystem;
@@ -43,10 +45,6 @@ std::pair<unsigned, unsigned> PngSize(const std::string& png) {
 class PicturesCliTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    dir_ = fs::temp_directory_path() /
-           ("bq_pict_" + std::to_string(::getpid()) + "_" +
-            ::testing::UnitTest::GetInstance()->current_test_info()->name());
-    fs::create_directories(dir_);
     Write("settings.ini", "[General]\nOperations=id,bm\n");
     Write("in.epd",
           "4k3/8/8/8/8/8/8/4K3 w - - id \"first\"; bm Ke2;\n"
@@ -54,8 +52,6 @@ class PicturesCliTest : public ::testing::Test {
           "4k3/8/8/8/8/8/8/4K3 b - - id \"second\"; bm Kd7;\n"
           "r3k3/8/8/8/8/8/8/4K2R w K - id \"third\"; bm O-O;\n");
   }
-  void TearDown() override { fs::remove_all(dir_); }
-
   void Write(const std::string& name, const std::string& text) {
     std::ofstream(dir_ / name, std::ios::binary) << text;
   }
@@ -81,7 +77,8 @@ class PicturesCliTest : public ::testing::Test {
     return Slurp(dir_ / "text.txt");
   }
 
-  fs::path dir_;
+  const bq::testing::TempDir temp_;
+  const fs::path dir_ = temp_.path();
   std::string err_;
 };
 

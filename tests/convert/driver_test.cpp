@@ -4,6 +4,7 @@
 #include <filesystem>
 #include <fstream>
 
+#include "../support/temp_dir.h"
 #include "convert/driver.h"
 #include "convert/lines.h"
 
@@ -16,7 +17,7 @@ namespace fs = std::filesystem;
 class DriverTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    path_ = fs::temp_directory_path() / ("bq_driver_" + std::to_string(::getpid()) + ".ini");
+    path_ = dir_ / "fonts.ini";
     std::ofstream(path_) << "[Chess Fonts]\nFonts=1\nFont1=F\n[F]\nCharset=2\n"
                             "Blank_W=46\nBlank_B=43\nWhiteKing_B=75\nWhiteKing_W=107\n"
                             "BlackKing_W=108\nBlackKing_B=76\n";
@@ -24,12 +25,12 @@ class DriverTest : public ::testing::Test {
     settings_.DiagFont = "F";
     settings_.DiagFontCharSet = 2;
   }
-  void TearDown() override { fs::remove(path_); }
 
   TRtfResult Convert(std::string_view text) {
     return ConvertEPDText(text, MakeConvertJob(settings_, *fonts_));
   }
 
+  const testing::TempDir dir_;
   fs::path path_;
   std::unique_ptr<TChessFontInfoMan> fonts_;
   TConvertSettings settings_;

@@ -2,15 +2,14 @@
 // records written by pointer and the chunked line reader. They must give the
 // same bytes on every input.
 #include <gtest/gtest.h>
-#include <unistd.h>
 
 #include <cstdio>
-#include <filesystem>
 #include <fstream>
 #include <random>
 #include <string>
 #include <vector>
 
+#include "../support/temp_dir.h"
 #include "chess/parser.h"
 #include "convert/diagram.h"
 #include "convert/driver.h"
@@ -19,8 +18,6 @@
 
 namespace bq {
 namespace {
-
-namespace fs = std::filesystem;
 
 std::string ReferenceDocument(const std::vector<std::string>& lines, const TConvertSettings& s,
                               const TChessFontInfoMan& fonts) {
@@ -49,13 +46,12 @@ std::string ReferenceDocument(const std::vector<std::string>& lines, const TConv
 }
 
 TEST(ConverterRecords, AreWhatTheRecordFunctionsCompose) {
-  const fs::path ini =
-      fs::temp_directory_path() / ("bq_fast_" + std::to_string(::getpid()) + ".ini");
+  const testing::TempDir dir;
+  const std::string ini = dir / "fonts.ini";
   std::ofstream(ini) << "[Chess Fonts]\nFonts=1\nFont1=F\n[F]\nCharset=2\n"
                         "Blank_W=46\nBlank_B=43\nWhiteKing_B=75\nWhiteKing_W=107\n"
                         "BlackKing_W=108\nBlackKing_B=76\nWhitePawn_W=200\nBorderNW=1\n";
-  const TChessFontInfoMan fonts(ini.string(), nullptr);
-  fs::remove(ini);
+  const TChessFontInfoMan fonts(ini, nullptr);
   const std::vector<std::string> lines = {
       "4k3/8/8/8/8/8/4P3/4K3 w - - bm e4; id \"plain.1\";",
       "4k3/8/8/8/8/8/4P3/4K3 b - - id \"{braces} and \\\\\"; bm Kd7;",

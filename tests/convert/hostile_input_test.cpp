@@ -7,6 +7,7 @@
 #include <memory>
 #include <string>
 
+#include "../support/temp_dir.h"
 #include "convert/driver.h"
 #include "rtf_wellformed.h"
 
@@ -21,11 +22,10 @@ const std::string kKings = "4k3/8/8/8/8/8/8/4K3 w - -";
 class HostileInput : public ::testing::Test {
  protected:
   void SetUp() override { UseFont("Blank_W=46\nBlank_B=43\nWhiteKing_B=75\nBlackKing_W=108\n"); }
-  void TearDown() override { fs::remove(path_); }
 
   // One font "F" with the given glyph lines.
   void UseFont(const std::string& glyphs) {
-    path_ = fs::temp_directory_path() / ("bq_hostile_" + std::to_string(::getpid()) + ".ini");
+    path_ = dir_ / "fonts.ini";
     std::ofstream(path_) << "[Chess Fonts]\nFonts=1\nFont1=F\n[F]\nCharset=2\n" << glyphs;
     fonts_ = std::make_unique<TChessFontInfoMan>(path_.string(), nullptr);
     settings_.DiagFont = "F";
@@ -45,6 +45,7 @@ class HostileInput : public ::testing::Test {
     return r;
   }
 
+  const bq::testing::TempDir dir_;
   fs::path path_;
   std::unique_ptr<TChessFontInfoMan> fonts_;
   TConvertSettings settings_;

@@ -1,40 +1,27 @@
 #include "fonts/catalogue.h"
 
 #include <gtest/gtest.h>
-#include <unistd.h>
 
 #include <algorithm>
 #include <chrono>
-#include <filesystem>
 #include <fstream>
 #include <string>
 #include <vector>
 
+#include "../support/temp_dir.h"
 #include "support/profile.h"
 
 namespace bq {
 namespace {
 
-namespace fs = std::filesystem;
-
-// A description file in a fresh temporary folder, removed afterwards.
+// A description file in a temporary folder of its own.
 class TempIni {
  public:
-  explicit TempIni(const std::string& text)
-      : dir_(fs::temp_directory_path() /
-             ("bq-fonts-" + std::to_string(::getpid()) + "-" + std::to_string(counter_++))) {
-    fs::create_directories(dir_);
-    std::ofstream(path(), std::ios::binary) << text;
-  }
-  ~TempIni() {
-    std::error_code ec;
-    fs::remove_all(dir_, ec);
-  }
-  std::string path() const { return (dir_ / "ChsFonts.ini").string(); }
+  explicit TempIni(const std::string& text) { std::ofstream(path(), std::ios::binary) << text; }
+  std::string path() const { return dir_ / "ChsFonts.ini"; }
 
  private:
-  static inline int counter_ = 0;
-  fs::path dir_;
+  const testing::TempDir dir_;
 };
 
 const std::vector<std::string> kInstalled = {"Default", "Chess Merida", "Other Font"};

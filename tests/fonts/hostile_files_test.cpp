@@ -1,32 +1,24 @@
 // Font description files that are huge or not text at all still give a
 // catalogue, never a crash.
 #include <gtest/gtest.h>
-#include <unistd.h>
 
-#include <filesystem>
 #include <fstream>
 #include <random>
 #include <string>
 
+#include "../support/temp_dir.h"
 #include "fonts/catalogue.h"
 
 namespace bq {
 namespace {
 
-namespace fs = std::filesystem;
-
 class FontFile {
  public:
-  explicit FontFile(const std::string& text) {
-    path_ =
-        (fs::temp_directory_path() / ("bq_hostile_fonts_" + std::to_string(::getpid()))).string();
-    std::ofstream(path_, std::ios::binary) << text;
-  }
-  ~FontFile() { fs::remove(path_); }
-  const std::string& path() const { return path_; }
+  explicit FontFile(const std::string& text) { std::ofstream(path(), std::ios::binary) << text; }
+  std::string path() const { return dir_ / "ChsFonts.ini"; }
 
  private:
-  std::string path_;
+  const testing::TempDir dir_;
 };
 
 TEST(HostileFontFile, FiftyMegabytes) {

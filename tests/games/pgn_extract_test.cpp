@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "../support/temp_dir.h"
 #include "chess/fen.h"
 #include "games/fen.h"
 #include "games/pgnreader.h"
@@ -38,10 +39,10 @@ std::string FourFields(const std::string& line) {
 
 // -Wepd writes a game's positions one a line, and a blank line after each game.
 TGames TheirGames(const std::string& tool, const std::string& pgn) {
-  const fs::path out =
-      fs::temp_directory_path() / ("bq-pgn-extract-" + fs::path(pgn).stem().string());
+  const testing::TempDir dir;
+  const std::string out = dir / "out.epd";
   const std::string command =
-      tool + " -s --quiet -Wepd -o\"" + out.string() + "\" \"" + pgn + "\" 2>/dev/null";
+      tool + " -s --quiet -Wepd -o\"" + out + "\" \"" + pgn + "\" 2>/dev/null";
   EXPECT_EQ(std::system(command.c_str()), 0) << command;
   TGames games(1);
   std::ifstream in(out);
@@ -53,7 +54,6 @@ TGames TheirGames(const std::string& tool, const std::string& pgn) {
     }
   }
   if (games.back().empty()) games.pop_back();
-  fs::remove(out);
   return games;
 }
 

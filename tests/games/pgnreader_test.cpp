@@ -3,17 +3,16 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
-#include <filesystem>
 #include <fstream>
 #include <string>
 
+#include "../support/temp_dir.h"
 #include "chess/fen.h"
 #include "games/pgnreader.h"
 
 namespace bq {
 namespace {
 
-namespace fs = std::filesystem;
 using namespace std::string_literals;
 
 // The events in brief: each position as its ply ("#" marked, "#b" from
@@ -140,12 +139,13 @@ TEST(PgnReader, ChunksOfAnySizeReadAlike) {
   std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
   text =
       "\xEF\xBB\xBF" + text + "\r\n{[#]} 1. d4 {x [#" + "] y} (1. c4 $221) Nf6 ; [#]\r\n*\n[E \"v";
-  const fs::path path = fs::temp_directory_path() / "bq-pgnreader-chunks.pgn";
+  const testing::TempDir dir;
+  const std::string path = dir / "chunks.pgn";
   std::ofstream(path, std::ios::binary) << text;
   const std::string expected = Transcript(text);
   EXPECT_NE(expected.find("| 0# 1# 2# | error: tag E"), std::string::npos) << expected;
   for (const std::size_t chunk : {1, 2, 3, 7, 4096}) {
-    std::FILE* file = std::fopen(path.string().c_str(), "rb");
+    std::FILE* file = std::fopen(path.c_str(), "rb");
     ASSERT_NE(file, nullptr);
     // The head as the caller may have taken it, then the rest from the file.
     std::string head(5, '\0');
@@ -153,7 +153,6 @@ TEST(PgnReader, ChunksOfAnySizeReadAlike) {
     EXPECT_EQ(Transcript(TPgnGameReader{TPgnLexer(file, head, chunk)}), expected) << chunk;
     std::fclose(file);
   }
-  fs::remove(path);
 }
 
 }  // namespace

@@ -23,12 +23,7 @@ struct TWord {
 
 class PdfTest : public ::testing::Test {
  protected:
-  void SetUp() override {
-    dir_ = std::filesystem::temp_directory_path() / ("bq_pdf_" + std::to_string(::getpid()));
-    std::filesystem::create_directories(dir_);
-    file_ = (dir_ / "doc.pdf").string();
-  }
-  void TearDown() override { std::filesystem::remove_all(dir_); }
+  void SetUp() override { file_ = (dir_ / "doc.pdf").string(); }
 
   // Writes the records to file_, then `closing` as the lines at the end.
   long long Write(const TConvertJob& job, const std::vector<test::TKeptRecord>& records,
@@ -83,7 +78,8 @@ class PdfTest : public ::testing::Test {
     return s;
   }
 
-  std::filesystem::path dir_;
+  const testing::TempDir temp_;
+  const std::filesystem::path dir_ = temp_.path();
   std::string file_;
 };
 

@@ -19,10 +19,7 @@ class PictureTest : public ::testing::Test {
  protected:
   void SetUp() override {
     ASSERT_TRUE(tiles_.Ok()) << "Chess Merida must be installed (scripts/install-fonts.sh)";
-    dir_ = std::filesystem::temp_directory_path() / ("bq_render_" + std::to_string(::getpid()));
-    std::filesystem::create_directories(dir_);
   }
-  void TearDown() override { std::filesystem::remove_all(dir_); }
 
   // Checks every square of the board part of `pic` against `board`'s rows.
   void ExpectBoard(const test::TDecoded& pic, const TBoardRows& board) {
@@ -49,7 +46,8 @@ class PictureTest : public ::testing::Test {
 
   test::TGlyphTiles tiles_{"Chess Merida", kSquare};
   const std::string codes_ = test::AllCodes(test::ShippedFonts().FontInfoRef("Chess Merida"));
-  std::filesystem::path dir_;
+  const testing::TempDir temp_;
+  const std::filesystem::path dir_ = temp_.path();
 };
 
 TEST_F(PictureTest, PngShowsEverySquareFramePieceMarkAndCaption) {
@@ -133,13 +131,6 @@ TEST(PictureFontTest, FontThatIsNotInstalledIsRefused) {
   s.DiagFont = "No Such Chess Font";
   const TConvertJob job = MakeConvertJob(s, test::ShippedFonts());
   EXPECT_THROW(TPictureWriter(job, TPictureFormat::Png), TRenderError);
-}
-
-TEST(DocumentTextTest, ReadsUtf8AndWindows1252AsTheDocumentShowsThem) {
-  EXPECT_EQ(DocumentTextToUtf8("bm: Qd1+"), "bm: Qd1+");
-  EXPECT_EQ(DocumentTextToUtf8("\xC3\xA9t\xE9"), "\xC3\xA9t\xC3\xA9");  // é as UTF-8, then 1252
-  EXPECT_EQ(DocumentTextToUtf8("\x80\x81\x9F"), "\xE2\x82\xAC\xEF\xBF\xBD\xC5\xB8");
-  EXPECT_EQ(DocumentTextToUtf8(std::string("a\tb\0c", 5)), "a b c");
 }
 
 }  // namespace

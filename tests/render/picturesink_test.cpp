@@ -9,6 +9,7 @@
 #include <fstream>
 #include <set>
 
+#include "../support/temp_dir.h"
 #include "chess/parser.h"
 #include "convert/driver.h"
 #include "render/picturefolder.h"
@@ -56,12 +57,6 @@ TEST(PictureNamesTest, NumbersFieldsUnsafeBytesAndRepeats) {
 
 class PictureOutputTest : public ::testing::Test {
  protected:
-  void SetUp() override {
-    dir_ = fs::temp_directory_path() / ("bq_pictures_" + std::to_string(::getpid()));
-    fs::create_directories(dir_);
-  }
-  void TearDown() override { fs::remove_all(dir_); }
-
   // Converts `text` into the pictures of `format` in `folder`; false when
   // a line was refused (the sink is then never finished).
   bool Export(TOutputFormat format, const fs::path& folder, const std::string& names,
@@ -74,7 +69,8 @@ class PictureOutputTest : public ::testing::Test {
   }
 
   const TChessFontInfoMan fonts_{std::string(BQ_SOURCE_DIR) + "/data/ChsFonts.ini", nullptr};
-  fs::path dir_;
+  const testing::TempDir temp_;
+  const fs::path dir_ = temp_.path();
 };
 
 constexpr char kTwo[] =

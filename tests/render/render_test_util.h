@@ -19,8 +19,9 @@
 #include <string>
 #include <vector>
 
+#include "../support/temp_dir.h"
 #include "convert/driver.h"
-#include "render/documenttext.h"
+#include "support/textcodec.h"
 
 namespace bq::test {
 

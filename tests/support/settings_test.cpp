@@ -43,11 +43,10 @@ class EnvVar {
 };
 #endif
 
-TEST(SettingsFile, NamedAfterTheProgramBesideItOrInAppsettings) {
+TEST(SettingsFile, IsBoardquillIniBesideTheProgramOrInAppsettings) {
+  // Whatever the program file is called.
   ProgramDir prog("conv.beta.exe");
   EXPECT_EQ(ProgramFolder(), prog.path());
-  EXPECT_EQ(SettingsFileName(), prog / "conv.beta.ini");
-  SetProgramPathForTesting(prog / "boardquill");
   EXPECT_EQ(SettingsFileName(), prog / "boardquill.ini");
 
   WriteFile(prog / "boardquill.ini", "[General]\nDiagFontSize=30\n");

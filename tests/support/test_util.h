@@ -3,7 +3,6 @@
 // support tests.
 #ifndef _WIN32
 #include <grp.h>
-#include <stdlib.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -15,56 +14,15 @@
 #include <functional>
 #include <iterator>
 #include <optional>
-#include <random>
 #include <string>
 
 #include "support/language.h"
 #include "support/settings.h"
+#include "temp_dir.h"
 
 namespace bq::testing {
 
 namespace fs = std::filesystem;
-
-// A fresh folder (path ends in the separator) that others may enter,
-// removed with everything in it.
-class TempDir {
- public:
-  TempDir() {
-#ifdef _WIN32
-    std::random_device rd;
-    fs::path p;
-    do p = fs::temp_directory_path() / ("bqsupport-" + std::to_string(rd()));
-    while (!fs::create_directory(p));
-    path_ = p.string();
-#else
-    std::string tmpl = (fs::temp_directory_path() / "bqsupport-XXXXXX").string();
-    path_ = ::mkdtemp(tmpl.data());
-    ::chmod(path_.c_str(), 0755);
-#endif
-    path_ += kPathSeparator;
-  }
-  ~TempDir() {
-    std::error_code ec;
-    fs::permissions(path_, fs::perms::all, ec);
-    for (auto& e : fs::recursive_directory_iterator(path_, ec))
-      if (e.is_directory(ec))
-        fs::permissions(e.path(), fs::perms::owner_all, fs::perm_options::add, ec);
-    fs::remove_all(path_, ec);
-  }
-  TempDir(const TempDir&) = delete;
-  TempDir& operator=(const TempDir&) = delete;
-  const std::string& path() const {
-    return path_;
-  }
-  // `name` may hold '/', which becomes the platform's separator.
-  std::string operator/(std::string name) const {
-    std::replace(name.begin(), name.end(), '/', kPathSeparator);
-    return path_ + name;
-  }
-
- private:
-  std::string path_;
-};
 
 inline void WriteFile(const std::string& path, const std::string& text) {
   std::ofstream(path, std::ios::binary) << text;

@@ -31,7 +31,7 @@ TEST(WindowsProgramFolder, IsTheFolderOfTheRunningModule) {
   ASSERT_FALSE(folder.empty());
   EXPECT_EQ(folder.back(), '\\');
   EXPECT_TRUE(fs::exists(folder + "test_support.exe")) << folder;
-  EXPECT_EQ(SettingsFileName(), folder + "test_support.ini");
+  EXPECT_EQ(SettingsFileName(), folder + "boardquill.ini");
 }
 
 // The machine-wide key, made for one test and removed afterwards. Only made
