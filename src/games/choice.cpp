@@ -59,6 +59,14 @@ bool TDiagramChooser::AtPosition(const TPgnGameReader& game, bool& blackView) {
   return drawnLast_;
 }
 
+bool TDiagramChooser::InVariation(const TPgnGameReader& game, bool& blackView) {
+  blackView = false;
+  if (policy_.Choice != TDiagramChoice::Marked || !game.DiagramMark()) return false;
+  blackView = game.BlackView();
+  drawnInGame_ = true;
+  return true;
+}
+
 bool TDiagramChooser::AtGameEnd(const TPgnGameReader&) {
   switch (policy_.Choice) {
     case TDiagramChoice::Marked:

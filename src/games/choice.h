@@ -30,6 +30,10 @@ class TDiagramChooser {
   // At a Position event: whether its position is drawn; `blackView` then
   // says whether from Black's side.
   bool AtPosition(const TPgnGameReader& game, bool& blackView);
+  // Game text, after a move of a variation: whether its position is drawn
+  // (only a marked one, when marks choose; then the game has a diagram and
+  // its final position is not drawn for want of one).
+  bool InVariation(const TPgnGameReader& game, bool& blackView);
   // At GameEnd: whether the final position (that of the game's last
   // Position event) is drawn as well.
   bool AtGameEnd(const TPgnGameReader& game);

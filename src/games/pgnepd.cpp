@@ -25,6 +25,8 @@ bool TPgnEpdReader::Next(std::string_view& line) {
         return false;
       case TPgnEvent::End:
         return false;
+      default:  // events of game text, which this reader does not ask for
+        continue;
     }
     line_.clear();
     AppendGameRecord(line_, game_, blackView, letters_);

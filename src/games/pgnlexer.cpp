@@ -51,11 +51,14 @@ TPgnLexer::TPgnLexer(TPgnLexer&& other) noexcept
       column_(other.column_),
       afterCR_(other.afterCR_),
       markState_(other.markState_),
+      keepComments_(other.keepComments_),
+      comment_(other.comment_),
       place_(other.place_),
       text_(std::move(other.text_)),
       value_(std::move(other.value_)),
       number_(other.number_),
       mark_(other.mark_),
+      goesOn_(other.goesOn_),
       tagError_(other.tagError_) {
   // Reading a file, the window lies in the other's buffer, whose bytes
   // move (a short buffer's even to another address).
@@ -100,10 +103,7 @@ void TPgnLexer::SkipBlanks() {
 }
 
 void TPgnLexer::SkipLine() {
-  for (int c = Peek(); c >= 0 && c != '\n' && c != '\r'; c = Peek()) {
-    NoteMark(static_cast<char>(c));
-    Take();
-  }
+  for (int c = Peek(); c >= 0 && c != '\n' && c != '\r'; c = Peek()) Take();
 }
 
 TPgnToken TPgnLexer::Fail(std::string reason) {
@@ -113,6 +113,7 @@ TPgnToken TPgnLexer::Fail(std::string reason) {
 }
 
 TPgnToken TPgnLexer::Next() {
+  if (comment_ != TComment::None) return CommentRest();  // the next piece of a long one
   if (!started_) {
     started_ = true;
     // A byte order mark is no character of the text.
@@ -135,9 +136,9 @@ TPgnToken TPgnLexer::Next() {
     }
     switch (c) {
       case '{':
-        return BraceComment();
+        return StartComment(true);
       case ';':
-        return LineComment();
+        return StartComment(false);
       case '[':
         return TagPair();
       case '(':
@@ -214,24 +215,37 @@ void TPgnLexer::NoteMark(char c) {
     markState_ = 0;
 }
 
-TPgnToken TPgnLexer::BraceComment() {
+TPgnToken TPgnLexer::StartComment(bool brace) {
   Take();
   mark_ = false;
   markState_ = 0;
-  for (;;) {
-    const int c = Peek();
-    if (c < 0) return Fail("comment not closed");
-    Take();
-    if (c == '}') return TPgnToken::Comment;
-    NoteMark(static_cast<char>(c));
-  }
+  comment_ = brace ? TComment::Brace : TComment::Line;
+  return CommentRest();
 }
 
-TPgnToken TPgnLexer::LineComment() {
-  Take();
-  mark_ = false;
-  markState_ = 0;
-  SkipLine();
+// To the end of the comment, or of a piece of its text.
+TPgnToken TPgnLexer::CommentRest() {
+  const bool brace = comment_ == TComment::Brace;
+  if (keepComments_) text_.clear();
+  goesOn_ = false;
+  for (;;) {
+    const int c = Peek();
+    if (c < 0 && brace) {
+      comment_ = TComment::None;
+      return Fail("comment not closed");
+    }
+    if (c < 0 || (!brace && (c == '\n' || c == '\r'))) break;
+    if (keepComments_ && text_.size() >= kPgnCommentPiece &&
+        ((c & 0xC0) != 0x80 || text_.size() >= kPgnCommentPiece + 3)) {
+      goesOn_ = true;
+      return TPgnToken::Comment;
+    }
+    Take();
+    if (brace && c == '}') break;
+    NoteMark(static_cast<char>(c));
+    if (keepComments_) text_ += static_cast<char>(c);
+  }
+  comment_ = TComment::None;
   return TPgnToken::Comment;
 }
 

@@ -1,7 +1,8 @@
 #pragma once
 // Cuts PGN text into tokens, from memory or streamed from a file in
-// chunks. Only the current token is kept: comments of any size pass
-// through unstored, and the longest token is bounded.
+// chunks. Only the current token is kept, and the longest token is
+// bounded: comments of any size pass through unstored, or, when their text
+// is kept, in pieces.
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
@@ -17,7 +18,7 @@ enum class TPgnToken : std::uint8_t {
   Move,            // any other symbol: Text()
   Result,          // 1-0, 0-1, 1/2-1/2 or *: Text()
   Nag,             // $n, or ! ? !! ?? !? ?! as their numbers 1..6: Number()
-  Comment,         // {...} or ; to the end of the line: DiagramMark()
+  Comment,         // {...} or ; to the end of the line: DiagramMark(); kept: Text()
   VariationStart,  // (
   VariationEnd,    // )
   Error,           // Text() says what is wrong at Place()
@@ -33,6 +34,9 @@ std::string PlaceText(TTextPlace place);
 
 inline constexpr std::size_t kMaxPgnSymbol = 255;        // move texts and tag names
 inline constexpr std::size_t kMaxPgnTagValue = 1 << 16;  // bytes
+// A kept comment comes in pieces of this many bytes, and up to 3 more so
+// that no UTF-8 sequence is cut.
+inline constexpr std::size_t kPgnCommentPiece = 1 << 16;
 
 class TPgnLexer {
  public:
@@ -46,13 +50,19 @@ class TPgnLexer {
   TPgnLexer& operator=(TPgnLexer&&) = delete;
 
   TPgnToken Next();
+  // Whether Comment gives the comment's text (without its "{" "}" or ";").
+  // A longer comment than kPgnCommentPiece comes as Comment tokens one
+  // after the other, each a piece of its text; all but the last
+  // CommentGoesOn().
+  void KeepComments(bool keep) { keepComments_ = keep; }
 
   // Of the last token.
   TTextPlace Place() const { return place_; }
   std::string_view Text() const { return text_; }
   std::string_view Value() const { return value_; }
   long Number() const { return number_; }
-  bool DiagramMark() const { return mark_; }
+  bool DiagramMark() const { return mark_; }  // of the comment so far
+  bool CommentGoesOn() const { return goesOn_; }
   // Error: whether it lies in a tag pair.
   bool TagError() const { return tagError_; }
 
@@ -66,8 +76,8 @@ class TPgnLexer {
   TPgnToken Symbol();
   TPgnToken Nag();
   TPgnToken Annotation();
-  TPgnToken BraceComment();
-  TPgnToken LineComment();
+  TPgnToken StartComment(bool brace);
+  TPgnToken CommentRest();
   TPgnToken TagPair();
   TPgnToken ReadTagPair();
   TPgnToken TagValue();
@@ -82,11 +92,15 @@ class TPgnLexer {
   long long line_ = 1, column_ = 1;
   bool afterCR_ = false;
   int markState_ = 0;  // how much of "[#]" the comment has just shown
+  bool keepComments_ = false;
+  enum class TComment : std::uint8_t { None, Brace, Line };
+  TComment comment_ = TComment::None;  // the comment being read
 
   TTextPlace place_;
   std::string text_, value_;
   long number_ = 0;
   bool mark_ = false;
+  bool goesOn_ = false;
   bool tagError_ = false;
 };
 

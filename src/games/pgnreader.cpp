@@ -27,7 +27,46 @@ std::string Within(TTextPlace place) {
 
 }  // namespace
 
-TPgnGameReader::TPgnGameReader(TPgnLexer lexer) : lexer_(std::move(lexer)) {}
+TPgnGameReader::TPgnGameReader(TPgnLexer lexer, TPgnDetail detail)
+    : lexer_(std::move(lexer)), text_(detail == TPgnDetail::Text) {
+  lexer_.KeepComments(text_);
+}
+
+int TPgnGameReader::MovePly() const {
+  const TPositionCore& core = line_.Current.Core;
+  return 2 * (core.MoveNumber - 1) + (core.SideToMove == cBlack ? 1 : 0) - startPly_ + 1;
+}
+
+std::optional<TPgnEvent> TPgnGameReader::Told(TPgnEvent event) const {
+  if (!text_) return std::nullopt;
+  return event;
+}
+
+// Game text reports a move, or a variation's start or end, before the
+// reader takes it, so that the position it leaves can still be seen.
+std::optional<TPgnEvent> TPgnGameReader::Turn(TTurn turn, TPgnEvent event) {
+  turn_ = turn;
+  if (text_) return event;
+  TakeTurn();
+  return std::nullopt;
+}
+
+void TPgnGameReader::TakeTurn() {
+  switch (turn_) {
+    case TTurn::Play:
+      Play();
+      break;
+    case TTurn::Open:
+      OpenVariation();
+      break;
+    case TTurn::Close:
+      CloseVariation();
+      break;
+    case TTurn::None:
+      break;
+  }
+  turn_ = TTurn::None;
+}
 
 TPgnToken TPgnGameReader::Take() {
   if (!held_) return lexer_.Next();
@@ -41,6 +80,7 @@ void TPgnGameReader::Hold(TPgnToken token) {
 }
 
 TPgnEvent TPgnGameReader::Next() {
+  TakeTurn();
   if (stage_ == TStage::Ending) {
     stage_ = TStage::BetweenGames;
     mark_ = blackView_ = false;  // a game's marks end with it
@@ -82,7 +122,7 @@ std::optional<TPgnEvent> TPgnGameReader::BetweenGames(TPgnToken token) {
     case TPgnToken::Comment:
     case TPgnToken::Nag:  // may mark the start of a game without tags
       Note(token);
-      return std::nullopt;
+      return token == TPgnToken::Comment ? Told(TPgnEvent::Comment) : std::nullopt;
     case TPgnToken::Tag:
       StartGame(false);
       stage_ = TStage::Tags;
@@ -96,7 +136,7 @@ std::optional<TPgnEvent> TPgnGameReader::BetweenGames(TPgnToken token) {
       StartGame(true);
       Hold(token);
       if (!StartMoves()) return TPgnEvent::Error;
-      return std::nullopt;
+      return Told(TPgnEvent::GameStart);
   }
 }
 
@@ -111,7 +151,7 @@ std::optional<TPgnEvent> TPgnGameReader::InTags(TPgnToken token) {
   }
   Hold(token);
   if (!StartMoves()) return TPgnEvent::Error;
-  return std::nullopt;
+  return Told(TPgnEvent::GameStart);
 }
 
 std::optional<TPgnEvent> TPgnGameReader::InMoves(TPgnToken token) {
@@ -124,19 +164,21 @@ std::optional<TPgnEvent> TPgnGameReader::InMoves(TPgnToken token) {
         Hold(token);
         return TPgnEvent::Position;
       }
-      if (!Play()) return TPgnEvent::Error;
-      return std::nullopt;
+      if (!ReadMove()) return TPgnEvent::Error;
+      return Turn(TTurn::Play, TPgnEvent::Move);
     case TPgnToken::Nag:
+      Note(token);
+      nag_ = lexer_.Number();
+      return Told(TPgnEvent::Nag);
     case TPgnToken::Comment:
-      if (frames_.empty()) Note(token);
-      return std::nullopt;
+      Note(token);
+      return Told(TPgnEvent::Comment);
     case TPgnToken::VariationStart:
-      if (!OpenVariation()) return TPgnEvent::Error;
-      return std::nullopt;
+      if (!MayOpenVariation()) return TPgnEvent::Error;
+      return Turn(TTurn::Open, TPgnEvent::VariationStart);
     case TPgnToken::VariationEnd:
       if (frames_.empty()) return FailHere("\")\" without \"(\"");
-      CloseVariation();
-      return std::nullopt;
+      return Turn(TTurn::Close, TPgnEvent::VariationEnd);
     case TPgnToken::Error:
       return FailHere(std::string(lexer_.Text()));
     default:
@@ -147,6 +189,7 @@ std::optional<TPgnEvent> TPgnGameReader::InMoves(TPgnToken token) {
 // A result, the tags of the next game or the end of the text.
 std::optional<TPgnEvent> TPgnGameReader::EndOfGame(TPgnToken token) {
   if (!frames_.empty()) return Fail("variation not closed" + Within(frames_.back().Opened));
+  result_ = token == TPgnToken::Result ? lexer_.Text() : std::string_view();
   if (token != TPgnToken::Result) Hold(token);
   stage_ = TStage::Ending;
   return TPgnEvent::Position;
@@ -158,6 +201,7 @@ void TPgnGameReader::StartGame(bool keepMarks) {
   tagBytes_ = 0;
   fenPlace_ = TTextPlace{};
   sawMoves_ = false;
+  result_.clear();
   if (!keepMarks) mark_ = blackView_ = false;
 }
 
@@ -188,13 +232,15 @@ bool TPgnGameReader::StartMoves() {
       return false;
     }
   }
+  const TPositionCore& start = line_.Current.Core;
+  startPly_ = 2 * (start.MoveNumber - 1) + (start.SideToMove == cBlack ? 1 : 0);
   return true;
 }
 
-bool TPgnGameReader::Play() {
+bool TPgnGameReader::ReadMove() {
   const TPositionCore& core = line_.Current.Core;
   const std::string_view text = lexer_.Text();
-  TMove move;
+  TMove& move = move_;
   std::string why;
   const bool white = core.SideToMove == cWhite;
   if (!white && core.MoveNumber == std::numeric_limits<std::int16_t>::max())
@@ -206,19 +252,26 @@ bool TPgnGameReader::Play() {
              ": " + why);
     return false;
   }
-  line_.Before = line_.Current;
-  Apply(line_.Current, move);
-  line_.Last = move;
-  line_.HasMove = true;
-  if (frames_.empty()) {
-    ++ply_;
-    reported_ = false;
-    mark_ = blackView_ = false;
+  if (text_) {
+    san_.clear();
+    AppendSAN(san_, core, move);
   }
   return true;
 }
 
-bool TPgnGameReader::OpenVariation() {
+void TPgnGameReader::Play() {
+  line_.Before = line_.Current;
+  Apply(line_.Current, move_);
+  line_.Last = move_;
+  line_.HasMove = true;
+  mark_ = blackView_ = false;
+  if (frames_.empty()) {
+    ++ply_;
+    reported_ = false;
+  }
+}
+
+bool TPgnGameReader::MayOpenVariation() {
   if (!line_.HasMove) {
     FailHere("a variation before any move");
     return false;
@@ -227,10 +280,16 @@ bool TPgnGameReader::OpenVariation() {
     FailHere("variations nested more than 32768 deep");
     return false;
   }
-  frames_.push_back(TFrame{line_.Before, line_.Last, lexer_.Place()});
+  return true;
+}
+
+// A variation's marks are its own: those of the line it leaves come back
+// when it closes.
+void TPgnGameReader::OpenVariation() {
+  frames_.push_back(TFrame{line_.Before, line_.Last, lexer_.Place(), mark_, blackView_});
   line_.Current = line_.Before;
   line_.HasMove = false;
-  return true;
+  mark_ = blackView_ = false;
 }
 
 void TPgnGameReader::CloseVariation() {
@@ -240,6 +299,8 @@ void TPgnGameReader::CloseVariation() {
   Apply(line_.Current, frame.Last);
   line_.Last = frame.Last;
   line_.HasMove = true;
+  mark_ = frame.Mark;
+  blackView_ = frame.BlackView;
   frames_.pop_back();
 }
 

@@ -2,9 +2,10 @@
 // Reads the games of a PGN text one after the other, and the main line of
 // each move by move: every position of the main line is reported with the
 // diagram marks of the move that led to it. Variations are played and
-// checked but report nothing. Only a game's tags and the positions of the
-// moment are kept (variations nest without recursion), so input of any
-// length reads in bounded memory.
+// checked; for game text the reader also reports each move, NAG, comment
+// and variation in the order of the text. Only a game's tags and the
+// positions of the moment are kept (variations nest without recursion),
+// so input of any length reads in bounded memory.
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -23,9 +24,21 @@ struct TPgnTag {
 
 enum class TPgnEvent : std::uint8_t {
   Position,  // a position of the main line, with all that the text says of it
-  GameEnd,   // after the game's last position
+  GameEnd,   // after the game's last position: Result()
   Error,     // the game cannot be read: Reason() says why
   End,       // no more games
+  // Only with TPgnDetail::Text, for the line being read (Depth()):
+  GameStart,       // the tags are read; the moves start from Current()
+  Move,            // a move: San(), MovePly()
+  Nag,             // Nag()
+  Comment,         // CommentText(), whole or one piece of it
+  VariationStart,  // a variation of the line's last move begins
+  VariationEnd,    // the variation being read ends
+};
+
+enum class TPgnDetail : std::uint8_t {
+  Positions,  // Position, GameEnd, Error, End
+  Text,       // all events; a comment between games comes before GameStart
 };
 
 inline constexpr std::size_t kMaxVariationDepth = 32768;
@@ -33,7 +46,7 @@ inline constexpr std::size_t kMaxTagBytes = std::size_t{1} << 20;  // per game
 
 class TPgnGameReader {
  public:
-  explicit TPgnGameReader(TPgnLexer lexer);
+  explicit TPgnGameReader(TPgnLexer lexer, TPgnDetail detail = TPgnDetail::Positions);
 
   // The next event. After an Error it first passes over the rest of the
   // bad game (to its result, or to the tags of the next game).
@@ -43,16 +56,36 @@ class TPgnGameReader {
   long long Game() const { return game_; }
   const std::vector<TPgnTag>& Tags() const { return tags_; }
   // At Position and GameEnd: the position, how many moves of the main line
-  // led to it, and the last of them, played from Before().
+  // led to it, and the last of them, played from Before(). At the events of
+  // game text, the same of the line being read (Ply() still counts the
+  // main line). A move, and a variation's start or end, is reported before
+  // it is taken, on the next call: at Move, Current() is the position the
+  // move is played from; at VariationStart still that of the line it
+  // branches from, at VariationEnd still that of the variation.
   const TGameState& Current() const { return line_.Current; }
   const TGameState& Before() const { return line_.Before; }
   TMove LastMove() const { return line_.Last; }
   int Ply() const { return ply_; }
   // At Position: the marks of the move that led to it ($220, $221 or a
   // comment holding [#]; for the start position those before the first
-  // move). $221 asks for the board seen from Black.
+  // move). $221 asks for the board seen from Black. At the events of game
+  // text, the marks so far of the line's last move (or of its start).
   bool DiagramMark() const { return mark_; }
   bool BlackView() const { return blackView_; }
+  // The events of game text. Depth(): 0 in the main line, 1 in its
+  // variations, and so on. At Move: the move in SAN with english letters,
+  // and its ply from the game's start (1 for the first move). At Nag: its
+  // number ($n, or ! ? !! ?? !? ?! as 1..6; 0 for other runs of ! and ?).
+  // At Comment: its text as written, or a piece of it when it is long: then
+  // the next Comment events hold the rest, all but the last CommentGoesOn().
+  // At GameEnd: 1-0, 0-1, 1/2-1/2, * or empty when the game has none.
+  int Depth() const { return static_cast<int>(frames_.size()); }
+  const std::string& San() const { return san_; }
+  int MovePly() const;
+  long Nag() const { return nag_; }
+  std::string_view CommentText() const { return lexer_.Text(); }
+  bool CommentGoesOn() const { return lexer_.CommentGoesOn(); }
+  const std::string& Result() const { return result_; }
   // At Error: what is wrong and where, e.g. "move 23...Nf3: no black
   // knight can reach f3 (line 41, column 17)".
   const std::string& Reason() const { return reason_; }
@@ -70,7 +103,10 @@ class TPgnGameReader {
     TGameState Before;
     TMove Last;
     TTextPlace Opened;
+    bool Mark = false, BlackView = false;
   };
+  // A turn of line that game text reports before it is taken.
+  enum class TTurn : std::uint8_t { None, Play, Open, Close };
 
   TPgnToken Take();
   void Hold(TPgnToken token);
@@ -83,13 +119,19 @@ class TPgnGameReader {
   void StartGame(bool keepMarks);
   bool StartMoves();
   bool AddTag();
-  bool Play();
-  bool OpenVariation();
+  bool ReadMove();
+  void Play();
+  void TakeTurn();
+  bool MayOpenVariation();
+  void OpenVariation();
   void CloseVariation();
+  std::optional<TPgnEvent> Turn(TTurn turn, TPgnEvent event);
+  std::optional<TPgnEvent> Told(TPgnEvent event) const;
   void Note(TPgnToken token);
   void SkipRest();
 
   TPgnLexer lexer_;
+  bool text_ = false;  // TPgnDetail::Text
   TStage stage_ = TStage::BetweenGames;
   bool held_ = false;
   TPgnToken heldToken_ = TPgnToken::End;
@@ -104,6 +146,11 @@ class TPgnGameReader {
   int ply_ = 0;
   bool mark_ = false, blackView_ = false;
   std::string reason_;
+  TTurn turn_ = TTurn::None;
+  TMove move_;  // read, to be played
+  std::string san_, result_;
+  long nag_ = 0;
+  int startPly_ = 0;  // of the start position, counted from move 1 with White to move
 };
 
 }  // namespace bq
