@@ -200,6 +200,27 @@ TEST_F(CliTest, ConvertOptionsOverrideSettings) {
   EXPECT_NE(r.out.find("Sans;}"), std::string::npos);
 }
 
+TEST_F(CliTest, FontSizesOutOfRange) {
+  const std::string epd = "4k3/8/8/8/8/8/8/4K3 w - - id x;\n";
+  // On the command line: a usage error naming the option and the range.
+  for (const char* option : {"--font-size -5", "--font-size 0", "--font-size 101",
+                             "--text-font-size -1", "--text-font-size 2147483647"}) {
+    const CmdResult r = Exec(ConvertArgs() + option, epd);
+    EXPECT_EQ(r.status, 2) << option;
+    const std::string name(option, std::string_view(option).find(' '));
+    EXPECT_NE(r.err.find(name + " must be 1 to 100"), std::string::npos) << r.err;
+    EXPECT_TRUE(r.out.empty());
+  }
+  // In the settings file: the default, with one warning naming the key.
+  const std::string plain = Exec(ConvertArgs(), epd).out;
+  Write("settings.ini", "[General]\nDiagFontSize=0\nTextFontSize=-3\n");
+  const CmdResult r = Exec(ConvertArgs(), epd);
+  EXPECT_EQ(r.status, 0);
+  EXPECT_EQ(r.out, plain);
+  EXPECT_NE(r.err.find("setting DiagFontSize: must be 1 to 100"), std::string::npos) << r.err;
+  EXPECT_NE(r.err.find("setting TextFontSize: must be 1 to 100"), std::string::npos) << r.err;
+}
+
 TEST_F(CliTest, ConvertWarnsAboutUnknownFontAndHandlesUsageErrors) {
   const CmdResult r = Exec("convert --settings '" + settings_.string() + "' --fonts-file '" +
                                fontsFile_.string() + "' --all-fonts --font Nope",

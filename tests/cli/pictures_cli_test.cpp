@@ -106,6 +106,35 @@ TEST_F(PicturesCliTest, PdfHoldsTheRecordsInOrderAndTheAnswerKeyLast) {
   EXPECT_EQ(Slurp(dir_ / "out.txt").substr(0, 5), "{\\rtf");
 }
 
+// The settings file alone makes the same pictures as the same settings
+// given as options: font, coordinates, caption, operations.
+TEST_F(PicturesCliTest, EveryFormatHonoursTheSettingsFile) {
+  Write("only.ini",
+        "[General]\nDiagFont=Chess Merida\nShowCoords=1\nCaption={n}. {tomove}\nOperations=bm\n");
+  const std::string fonts = "--fonts-file '" BQ_SOURCE_DIR "/data/ChsFonts.ini' ";
+  const std::string binary = std::string("'") + std::getenv("BQ_BINARY") + "' convert ";
+  for (const char* format : {"pdf", "svg", "png"}) {
+    const std::string a = std::string("a-") + format, b = std::string("b-") + format;
+    ASSERT_EQ(Sh(binary + fonts + "--settings only.ini --format " + format + " -o " + a + " in.epd"),
+              0)
+        << err_;
+    ASSERT_EQ(Sh(binary + fonts + "--settings /dev/null --font 'Chess Merida' --coords " +
+                 "--caption '{n}. {tomove}' --operations bm --format " + format + " -o " + b +
+                 " in.epd"),
+              0)
+        << err_;
+    if (std::string(format) == "pdf") {
+      const std::string text = PdfText(a);
+      EXPECT_NE(text.find("2. Black to move"), std::string::npos) << text;
+      EXPECT_EQ(text, PdfText(b));
+    } else {
+      ASSERT_EQ(Listing(dir_ / a), Listing(dir_ / b));
+      for (const std::string& name : Listing(dir_ / a))
+        EXPECT_EQ(Slurp(dir_ / a / name), Slurp(dir_ / b / name)) << format << " " << name;
+    }
+  }
+}
+
 TEST_F(PicturesCliTest, SvgAndPngOnePicturePerRecordNamedByTemplate) {
   ASSERT_EQ(Convert("--format svg -o svg in.epd"), 0) << err_;
   EXPECT_EQ(Listing(dir_ / "svg"), (std::set<std::string>{"0001.svg", "0002.svg", "0003.svg"}));
