@@ -258,6 +258,7 @@ TBoardRows TDiagramWriter::Rows(const TPositionCore& core, bool fromBlack) const
   text.resize(
       static_cast<std::size_t>(Write(text.data(), core, fromBlack, raw_, frame) - text.data()));
   TBoardRows board;
+  board.FromBlack = fromBlack;
   for (std::size_t begin = 0, end; begin < text.size(); begin = end + 1) {
     end = text.find('\0', begin);
     board.Rows.emplace_back(text, begin, end - begin);

@@ -45,6 +45,7 @@ struct TBoardRows {
   std::vector<std::string> Rows;
   int MarkRow = -1;
   bool MarkBlack = false;
+  bool FromBlack = false;  // rank 1 at the top, files h to a
 };
 
 struct TDiagramLayout {

@@ -11,6 +11,15 @@ TEPDConverter::TEPDConverter(const TConvertJob& job) : job_(job) {
   record_.Position = &position_;
 }
 
+// The marks of the position just read, with the Marks setting on; false
+// for a malformed one.
+bool TEPDConverter::ReadRecordMarks() {
+  if (job_.Settings.Marks && MayHaveMarks(position_))
+    return ReadMarks(position_, record_.Marks, &reason_);
+  if (!record_.Marks.Empty()) record_.Marks.Clear();
+  return true;
+}
+
 // The record of the position just read: what prints above it, how it is
 // seen, its place in the layout and its caption.
 void TEPDConverter::BuildRecord() {
@@ -52,7 +61,7 @@ bool TEPDConverter::ConvertLine(std::string_view line, TRecordSink& sink) {
   ++record_.Line;
   const std::string_view text = TrimEPDLine(line);
   if (IsSkippedEPDLine(text)) return true;
-  if (!ReadEPDLine(position_, text, &reason_)) {
+  if (!ReadEPDLine(position_, text, &reason_) || !ReadRecordMarks()) {
     message_ = "Error in EPD string " + std::to_string(record_.Line);
     return false;
   }

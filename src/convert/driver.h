@@ -38,6 +38,7 @@ class TEPDConverter {
   const std::string& Reason() const { return reason_; }
 
  private:
+  bool ReadRecordMarks();
   void BuildRecord();
   void AppendKeyLine();
 

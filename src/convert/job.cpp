@@ -70,6 +70,13 @@ TConvertSettings ReadConvertSettings(const TProfileFile& ini, std::vector<std::s
   s.TextFontSize = size("TextFontSize", s.TextFontSize);
   s.Operations = ini.ReadString(kGeneral, "Operations", "id,bm");
   s.Layout = ReadLayoutSettings(ini, warned);
+  if (const std::string v = ini.ReadString(kGeneral, "Marks", ""); !v.empty()) {
+    std::string why;
+    if (const auto on = ParseSwitch(v, &why))
+      s.Marks = *on;
+    else
+      warned.push_back("setting Marks: " + why + "; the default is used");
+  }
   return s;
 }
 

@@ -25,6 +25,7 @@ struct TConvertSettings {
   std::string TextFont = "Arial";
   std::int32_t TextFontSize = 10;
   TLayoutSettings Layout;
+  bool Marks = true;  // draw the csl and cal operations' marks
 };
 
 // Font sizes in points; outside them a library would refuse the font or

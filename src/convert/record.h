@@ -9,6 +9,7 @@
 #include "chess/position.h"
 #include "convert/diagram.h"
 #include "convert/job.h"
+#include "convert/marks.h"
 
 namespace bq {
 
@@ -26,6 +27,7 @@ struct TRecord {
   };
   std::vector<TAbove> Above;
   std::string Caption;  // filled in, unescaped; empty for none
+  TMarks Marks;         // with the Marks setting on
 };
 
 // Line k above the board as printed, unescaped: "bm: Qd1+".

@@ -90,6 +90,21 @@ const TBoardPainter::TMarkPlace& TBoardPainter::Place(const TBoardRows& board, d
   return mark_;
 }
 
+TSquareGrid TBoardPainter::Grid(const TBoardRows& board, double x, double y) const {
+  TSquareGrid grid{.X = x, .Y = y, .Width = size_, .Height = size_, .FromBlack = board.FromBlack};
+  if (board.Rows.size() < 8) return grid;
+  const std::size_t framed = board.Rows.size() > 8 ? 1 : 0;
+  const std::string& rank = board.Rows[framed];
+  const std::size_t squares = rank.size() >= 8 + framed ? rank.size() - 8 - framed : 0;
+  grid.X += RowWidth(rank.substr(0, squares));
+  grid.Y += static_cast<double>(framed) * size_;
+  if (squares < rank.size()) {
+    const TDiagramFont::TGlyph& first = font_.Glyph(static_cast<unsigned char>(rank[squares]));
+    if (first.Advance > 0) grid.Width = first.Advance * size_;
+  }
+  return grid;
+}
+
 void TBoardPainter::Draw(cairo_t* cr, const TBoardRows& board, double x, double y) {
   Place(board, x, y);
   if (mark_.Box) mark_.Box->Draw(cr, mark_.X, mark_.Y);

@@ -9,6 +9,7 @@
 #include "convert/diagram.h"
 #include "render/cairoptr.h"
 #include "render/diagramfont.h"
+#include "render/markpainter.h"
 #include "render/textbox.h"
 
 namespace bq {
@@ -33,6 +34,10 @@ class TBoardPainter {
   // The widest row, the mark included.
   double Width(const TBoardRows& board) const;
   void Draw(cairo_t* cr, const TBoardRows& board, double x, double y);
+  // Where the squares of `board` stand when its top left corner is at
+  // (x, y): the squares are the last eight glyphs of a rank line, or the
+  // eight before the frame's east side.
+  TSquareGrid Grid(const TBoardRows& board, double x, double y) const;
 
   // What Draw draws, for surfaces that write glyphs their own way: the
   // glyphs of the board with the top left corner at (x, y), and the mark.

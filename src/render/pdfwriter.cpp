@@ -59,6 +59,7 @@ TPdfWriter::~TPdfWriter() {
 void TPdfWriter::AddRecord(const TRecord& rec) {
   TCell& cell = cells_[filled_];
   cell.Board = BoardRowsOf(job_, rec);
+  cell.Marks = rec.Marks;
   const double textWidth = pageWidth_ - 2 * kMargin;
   if (columnWidth_ == 0)
     columnWidth_ = columns_ == 1 ? textWidth : board_.Width(cell.Board) + kColumnGap;
@@ -69,6 +70,12 @@ void TPdfWriter::AddRecord(const TRecord& rec) {
   cell.Caption.SetText(DocumentTextToUtf8(rec.Caption), wrap);
   cell.Height = cell.Above.Height() + board_.Height(cell.Board) + cell.Caption.Height();
   if (++filled_ == cells_.size()) FlushRow();
+}
+
+void TPdfWriter::DrawBoard(const TCell& cell, double x, double y) {
+  board_.Draw(cr_.get(), cell.Board, x, y);
+  if (!cell.Marks.Empty())
+    DrawMarks(cr_.get(), MarkShapes(cell.Marks, board_.Grid(cell.Board, x, y)));
 }
 
 void TPdfWriter::FlushRow() {
@@ -84,7 +91,7 @@ void TPdfWriter::FlushRow() {
     double y = y_;
     cell.Above.Draw(cr, x, y);
     y += cell.Above.Height();
-    board_.Draw(cr, cell.Board, x, y);
+    DrawBoard(cell, x, y);
     cell.Caption.Draw(cr, x, y + board_.Height(cell.Board));
   }
   y_ += height;
@@ -95,12 +102,11 @@ void TPdfWriter::FlushRow() {
 // one under the other, their texts running on over page ends line by line,
 // each board kept whole on one page.
 void TPdfWriter::FlowRow() {
-  cairo_t* cr = cr_.get();
   for (std::size_t i = 0; i < filled_; ++i) {
     const TCell& cell = cells_[i];
     FlowText(cell.Above);
     MakeRoom(board_.Height(cell.Board));
-    board_.Draw(cr, cell.Board, kMargin, y_);
+    DrawBoard(cell, kMargin, y_);
     y_ += board_.Height(cell.Board);
     FlowText(cell.Caption);
   }

@@ -38,9 +38,11 @@ class TPdfWriter {
     TCell(PangoContext* context, const TConvertSettings& settings);
     TTextBox Above, Caption;
     TBoardRows Board;
+    TMarks Marks;
     double Height = 0;
   };
 
+  void DrawBoard(const TCell& cell, double x, double y);
   void FlushRow();
   void FlowRow();
   void FlowText(const TTextBox& text);

@@ -48,12 +48,13 @@ void TPictureWriter::Write(const TRecord& rec, std::string& bytes) {
   const int width = WholePixels(boardWidth);
   const int height = WholePixels(board_.Height(board) + caption_.Height());
   if (format_ == TPictureFormat::Svg)
-    WriteSvg(board, width, height, bytes);
+    WriteSvg(board, rec.Marks, width, height, bytes);
   else
-    WritePng(board, width, height, bytes);
+    WritePng(board, rec.Marks, width, height, bytes);
 }
 
-void TPictureWriter::WriteSvg(const TBoardRows& board, int width, int height, std::string& bytes) {
+void TPictureWriter::WriteSvg(const TBoardRows& board, const TMarks& marks, int width, int height,
+                              std::string& bytes) {
   bytes.clear();
   AppendSvgHead(bytes, width, height, job_.Pictures.Transparent);
   const TBoardPainter::TMarkPlace& mark = board_.Place(board, 0, 0);
@@ -87,10 +88,38 @@ void TPictureWriter::WriteSvg(const TBoardRows& board, int width, int height, st
   };
   if (mark.Box) text(*mark.Box, mark.X, mark.Y);
   if (!caption_.Empty()) text(caption_, 0, board_.Height(board));
+  AppendSvgMarks(bytes, MarkShapes(marks, board_.Grid(board, 0, 0)));
   bytes += "</svg>\n";
 }
 
-void TPictureWriter::WritePng(const TBoardRows& board, int width, int height, std::string& bytes) {
+void TPictureWriter::Draw(cairo_t* cr, const TBoardRows& board, const TMarks& marks) {
+  cairo_set_source_rgb(cr, 0, 0, 0);
+  board_.Draw(cr, board, 0, 0);
+  caption_.Draw(cr, 0, board_.Height(board));
+  if (!marks.Empty()) DrawMarks(cr, MarkShapes(marks, board_.Grid(board, 0, 0)));
+  if (cairo_status(cr) != CAIRO_STATUS_SUCCESS)
+    throw TRenderError(std::string("cannot draw the picture: ") +
+                       cairo_status_to_string(cairo_status(cr)));
+}
+
+void TPictureWriter::WritePng(const TBoardRows& board, const TMarks& marks, int width, int height,
+                              std::string& bytes) {
+  if (!marks.Empty()) {
+    // Marks are in colour: the picture is RGB, on white unless transparent.
+    const int stride = cairo_format_stride_for_width(CAIRO_FORMAT_ARGB32, width);
+    colour_.assign(static_cast<std::size_t>(stride / 4) * static_cast<std::size_t>(height),
+                   job_.Pictures.Transparent ? 0u : 0xFFFFFFFFu);
+    auto* const data = reinterpret_cast<unsigned char*>(colour_.data());
+    {
+      const TCairoSurface canvas(
+          cairo_image_surface_create_for_data(data, CAIRO_FORMAT_ARGB32, width, height, stride));
+      const TCairo cr(cairo_create(canvas.get()));
+      Draw(cr.get(), board, marks);
+      cairo_surface_flush(canvas.get());
+    }
+    png_.EncodeColour(data, width, height, stride, job_.Pictures.Transparent, bytes);
+    return;
+  }
   const int stride = cairo_format_stride_for_width(CAIRO_FORMAT_A8, width);
   const std::size_t size = static_cast<std::size_t>(stride) * static_cast<std::size_t>(height);
   if (pixels_.size() < size) pixels_.resize(size);
@@ -100,12 +129,7 @@ void TPictureWriter::WritePng(const TBoardRows& board, int width, int height, st
     const TCairoSurface canvas(cairo_image_surface_create_for_data(pixels_.data(), CAIRO_FORMAT_A8,
                                                                    width, height, stride));
     const TCairo cr(cairo_create(canvas.get()));
-    cairo_set_source_rgb(cr.get(), 0, 0, 0);
-    board_.Draw(cr.get(), board, 0, 0);
-    caption_.Draw(cr.get(), 0, board_.Height(board));
-    if (cairo_status(cr.get()) != CAIRO_STATUS_SUCCESS)
-      throw TRenderError(std::string("cannot draw the picture: ") +
-                         cairo_status_to_string(cairo_status(cr.get())));
+    Draw(cr.get(), board, {});
     cairo_surface_flush(canvas.get());
   }
   png_.Encode(pixels_.data(), width, height, stride, job_.Pictures.Transparent, bytes);

@@ -29,8 +29,12 @@ class TPictureWriter {
   void Write(const TRecord& rec, std::string& bytes);
 
  private:
-  void WriteSvg(const TBoardRows& board, int width, int height, std::string& bytes);
-  void WritePng(const TBoardRows& board, int width, int height, std::string& bytes);
+  void WriteSvg(const TBoardRows& board, const TMarks& marks, int width, int height,
+                std::string& bytes);
+  void WritePng(const TBoardRows& board, const TMarks& marks, int width, int height,
+                std::string& bytes);
+  // Draws the board, its marks and the caption on `cr`.
+  void Draw(cairo_t* cr, const TBoardRows& board, const TMarks& marks);
 
   const TConvertJob& job_;
   TPictureFormat format_;
@@ -43,6 +47,7 @@ class TPictureWriter {
   std::vector<unsigned long> used_;
   // PNG: the canvas memory, kept from picture to picture.
   std::vector<unsigned char> pixels_;
+  std::vector<std::uint32_t> colour_;  // in colour, for a record with marks
   TInkPngEncoder png_;
 };
 

@@ -60,13 +60,44 @@ void TInkPngEncoder::Encode(const unsigned char* coverage, int width, int height
       for (int x = 0; x < width; ++x) dst[x] = static_cast<unsigned char>(255 - src[x]);
     }
   }
+  Write(width, height, transparent ? 4 : 0, out);
+}
+
+void TInkPngEncoder::EncodeColour(const unsigned char* argb, int width, int height, int stride,
+                                  bool transparent, std::string& out) {
+  if (width <= 0 || height <= 0) throw TRenderError("a picture needs at least one pixel");
+  const std::size_t channels = transparent ? 4 : 3;
+  const std::size_t line = 1 + channels * static_cast<std::size_t>(width);
+  lines_.resize(line * static_cast<std::size_t>(height));
+  for (int y = 0; y < height; ++y) {
+    const auto* src =
+        reinterpret_cast<const std::uint32_t*>(argb + static_cast<std::ptrdiff_t>(y) * stride);
+    unsigned char* dst = lines_.data() + line * static_cast<std::size_t>(y);
+    *dst++ = 0;  // no filter
+    for (int x = 0; x < width; ++x, dst += channels) {
+      const std::uint32_t p = src[x];
+      const unsigned a = p >> 24;
+      // Cairo keeps colours multiplied by alpha; PNG keeps them straight.
+      const auto straight = [a](unsigned c) {
+        return static_cast<unsigned char>(a == 0 ? 0 : (c * 255 + a / 2) / a);
+      };
+      dst[0] = straight((p >> 16) & 0xFF);
+      dst[1] = straight((p >> 8) & 0xFF);
+      dst[2] = straight(p & 0xFF);
+      if (transparent) dst[3] = static_cast<unsigned char>(a);
+    }
+  }
+  Write(width, height, transparent ? 6 : 2, out);
+}
+
+void TInkPngEncoder::Write(int width, int height, char colourType, std::string& out) {
   out.assign("\x89PNG\r\n\x1a\n", 8);
   std::size_t start = out.size();
   out.append(8, '\0');
   PutBigEndian(out, static_cast<std::uint32_t>(width));
   PutBigEndian(out, static_cast<std::uint32_t>(height));
-  // 8 bits, grey (0) or grey and alpha (4), deflate, no interlace.
-  const char header[5] = {8, static_cast<char>(transparent ? 4 : 0), 0, 0, 0};
+  // 8 bits, the colour type, deflate, no interlace.
+  const char header[5] = {8, colourType, 0, 0, 0};
   out.append(header, 5);
   CloseChunk(out, start, "IHDR");
   Deflate(out);

@@ -21,8 +21,15 @@ class TInkPngEncoder {
   // coverage. Replaces `out` with the file's bytes.
   void Encode(const unsigned char* coverage, int width, int height, int stride, bool transparent,
               std::string& out);
+  // A picture in colour (marks): Cairo's premultiplied ARGB32 pixels, as
+  // RGB, or RGBA when transparent.
+  void EncodeColour(const unsigned char* argb, int width, int height, int stride, bool transparent,
+                    std::string& out);
 
  private:
+  // The file of the rows in lines_, of the colour type given (0 grey, 2
+  // RGB, 4 grey and alpha, 6 RGBA).
+  void Write(int width, int height, char colourType, std::string& out);
   void Deflate(std::string& out);
 
   // Kept from picture to picture: pictures of a run are alike in size, and
