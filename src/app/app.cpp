@@ -27,11 +27,13 @@ void InitAppResources() {
   InitAppResourcesOnce();
 }
 
+QString BitmapImagePath(const std::string& source, bool fromFile) {
+  return fromFile ? QString::fromStdString(source)
+                  : QStringLiteral(":/bitmaps/") + QString::fromStdString(source).toUpper();
+}
+
 TBitmapSize LoadBitmapImageSize(const std::string& source, bool fromFile) {
-  const QString path =
-      fromFile ? QString::fromStdString(source)
-               : QStringLiteral(":/bitmaps/") + QString::fromStdString(source).toUpper();
-  const QImage image(path);
+  const QImage image(BitmapImagePath(source, fromFile));
   if (image.isNull()) throw TRunError("Bitmap image is not valid: " + source);
   return TBitmapSize{image.width(), image.height()};
 }

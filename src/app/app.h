@@ -1,5 +1,6 @@
 #pragma once
 // Start-up and shutdown of the desktop application.
+#include <QString>
 #include <string>
 
 #include "support/bitmapsets.h"
@@ -13,6 +14,10 @@ int RunDesktopApp(int argc, char** argv);
 // Makes the application's embedded resources available (they live in a
 // static library, so the program must ask for them once).
 void InitAppResources();
+
+// Where a bitmap set's picture is: a built-in set's embedded bitmap under
+// its upper-case name, else the file.
+QString BitmapImagePath(const std::string& source, bool fromFile);
 
 // The bitmap set loader: built-in sets are the embedded bitmaps under their
 // upper-case names, others are files. Throws TRunError when the picture

@@ -259,6 +259,11 @@ void TMainForm::CreateMenus() {
   ConvertEPDtoRTF1 = add(Edit1, tr("Convert EPD to RTF"), "ConvertEPDtoRTF1",
                          QKeySequence(Qt::Key_F9), &TMainForm::ConvertEPDtoRTF1Click);
   Edit1->addSeparator();
+  NewPosition1 = add(Edit1, tr("&New Position..."), "NewPosition1",
+                     QKeySequence(Qt::CTRL | Qt::Key_N), &TMainForm::NewPosition1Click);
+  EditPosition1 = add(Edit1, tr("&Edit Position..."), "EditPosition1",
+                      QKeySequence(Qt::CTRL | Qt::Key_E), &TMainForm::EditPosition1Click);
+  Edit1->addSeparator();
   // The action toggles its own check mark.
   MAutoCopyafterPaste = add(Edit1, tr("&Auto Convert and Copy after Paste"), "MAutoCopyafterPaste",
                             QKeySequence(), nullptr);
@@ -410,7 +415,8 @@ bool TMainForm::eventFilter(QObject* watched, QEvent* event) {
     case QEvent::ShortcutOverride: {
       auto* key = static_cast<QKeyEvent*>(event);
       const QKeySequence pressed(key->keyCombination());
-      for (const QAction* a : {Open1, Settings1, CopyFEN1, Pa1, CopyPicture1, ConvertEPDtoRTF1}) {
+      for (const QAction* a : {Open1, Settings1, CopyFEN1, Pa1, CopyPicture1, ConvertEPDtoRTF1,
+                               NewPosition1, EditPosition1}) {
         if (a && a->isEnabled() && a->shortcut().matches(pressed) == QKeySequence::ExactMatch) {
           // Not accepting the override lets the shortcut map run the menu's action.
           event->ignore();

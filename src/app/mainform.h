@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "app/badline.h"
+#include "app/positioneditor.h"
 #include "app/recentfiles.h"
 #include "app/slicedlayout.h"
 #include "convert/driver.h"
@@ -150,6 +151,8 @@ class TMainForm : public QMainWindow {
   void CopyFEN1Click();
   void Pa1Click();
   void ConvertEPDtoRTF1Click();
+  void NewPosition1Click();
+  void EditPosition1Click();
   void MAutoCopyafterPasteClick();
   void About1Click();
   void OpenDialog1SelectionChange();
@@ -177,6 +180,8 @@ class TMainForm : public QMainWindow {
   QAction* CopyFEN1;
   QAction* Pa1;
   QAction* ConvertEPDtoRTF1;
+  QAction* NewPosition1;
+  QAction* EditPosition1;
   QAction* MAutoCopyafterPaste;
   QAction* About1;
 
@@ -227,6 +232,12 @@ class TMainForm : public QMainWindow {
   // at the preview's cursor.
   void CopyPaneRecordPicture();
   void CopyPreviewRecordPicture();
+  // The Position Editor: how it draws, which pane line Edit Position
+  // opens on (-1, the reason in the status line, when none), and the line
+  // it writes, as a new last line (`block` -1) or over its own.
+  TEditorLook EditorLook() const;
+  int EditedBlock();
+  void WritePaneLine(int block, const std::string& line);
   // Runs a command; errors end in the general error report.
   void Guarded(const std::function<void()>& command);
 

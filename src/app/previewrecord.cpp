@@ -4,6 +4,8 @@
 #include <QTextDocument>
 #include <algorithm>
 
+#include "convert/driver.h"
+
 namespace bq {
 
 namespace {
@@ -38,6 +40,17 @@ int RecordAtPosition(const QTextDocument& doc, int position, const QString& diag
   if (inBoard || (boards > 0 && sinceBoard <= captionLines[std::min(boards, records) - 1]))
     at = boards - 1;
   return at >= 0 && at < records ? at : -1;
+}
+
+std::vector<int> CaptionLines(std::string_view text, const TConvertJob& job) {
+  class TCaptions : public TRecordSink {
+   public:
+    void Add(const TRecord& rec) override { Lines.push_back(!rec.Caption.empty()); }
+    void Finish(const std::vector<std::string>&) override {}
+    std::vector<int> Lines;
+  } captions;
+  ConvertEPDText(text, job, captions);
+  return captions.Lines;
 }
 
 }  // namespace bq

@@ -2,7 +2,10 @@
 // Which record of the preview a cursor stands in: the preview holds no
 // record marks, but every record has one board, drawn in the diagram font.
 #include <QString>
+#include <string_view>
 #include <vector>
+
+#include "convert/job.h"
 
 class QTextDocument;
 
@@ -13,5 +16,9 @@ namespace bq {
 // -1 when the position lies past the last record.
 int RecordAtPosition(const QTextDocument& doc, int position, const QString& diagFont,
                      const std::vector<int>& captionLines);
+
+// For each record of the EPD text, the text lines under its board (1 for
+// a caption, else 0).
+std::vector<int> CaptionLines(std::string_view text, const TConvertJob& job);
 
 }  // namespace bq

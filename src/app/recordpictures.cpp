@@ -91,16 +91,5 @@ TRecordPicture PictureOfRecord(std::string_view text, const TConvertJob& job, lo
   return Pick(text, job, 0, [number](const TRecord& rec) { return rec.Number == number; });
 }
 
-std::vector<int> CaptionLines(std::string_view text, const TConvertJob& job) {
-  class TCaptions : public TRecordSink {
-   public:
-    void Add(const TRecord& rec) override { Lines.push_back(!rec.Caption.empty()); }
-    void Finish(const std::vector<std::string>&) override {}
-    std::vector<int> Lines;
-  } captions;
-  ConvertEPDText(text, job, captions);
-  return captions.Lines;
-}
-
 }  // namespace bq
 #endif

@@ -36,9 +36,5 @@ struct TRecordPicture {
 TRecordPicture PictureOfLine(std::string_view text, const TConvertJob& job, long long line);
 TRecordPicture PictureOfRecord(std::string_view text, const TConvertJob& job, long long number);
 
-// For each record of the EPD text, the text lines under its board (1 for
-// a caption, else 0).
-std::vector<int> CaptionLines(std::string_view text, const TConvertJob& job);
-
 }  // namespace bq
 #endif

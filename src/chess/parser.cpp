@@ -292,8 +292,7 @@ std::optional<TPosition> T_PGNParserO::ReadEPDRecord(std::string_view line, std:
   return rec;
 }
 
-bool ReadEPDLine(TPosition& rec, std::string_view line, std::string* reason,
-                 std::string* illegality) {
+bool ReadEPDLineAsWritten(TPosition& rec, std::string_view line, std::string* reason) {
   T_InputO input;
   input.OpenString(line);
   // The fields go straight into rec's core, which gets back what it held
@@ -305,10 +304,23 @@ bool ReadEPDLine(TPosition& rec, std::string_view line, std::string* reason,
     return false;
   }
   rec.Core.MoveNumber = 1;
-  if (illegality) illegality->clear();
-  if (!CheckLegality(rec.Core, illegality)) SetStartPosition(rec.Core);
   ReadOperations(input, rec.Operations);
   return true;
+}
+
+bool ReadEPDLine(TPosition& rec, std::string_view line, std::string* reason,
+                 std::string* illegality) {
+  if (!ReadEPDLineAsWritten(rec, line, reason)) return false;
+  if (illegality) illegality->clear();
+  if (!CheckLegality(rec.Core, illegality)) SetStartPosition(rec.Core);
+  return true;
+}
+
+void ReadEPDOperations(std::string_view text, TOperations& ops) {
+  T_InputO input;
+  input.OpenString(text);
+  input.SkipBlanks();
+  ReadOperations(input, ops);
 }
 
 }  // namespace bq

@@ -44,4 +44,12 @@ class T_PGNParserO {
 bool ReadEPDLine(TPosition& rec, std::string_view line, std::string* reason = nullptr,
                  std::string* illegality = nullptr);
 
+// ReadEPDLine without the legality test: a position that cannot occur
+// stays as the line writes it, for the position editor to show.
+bool ReadEPDLineAsWritten(TPosition& rec, std::string_view line, std::string* reason = nullptr);
+
+// The operations of `text`, the part of a line after the four fields, as
+// ReadEPDLine takes them (leading blanks skipped).
+void ReadEPDOperations(std::string_view text, TOperations& ops);
+
 }  // namespace bq

@@ -81,15 +81,6 @@ bool MaterialStands(std::uint8_t colour, const TPieceCounts& n, std::string* why
   return true;
 }
 
-// Whether the castling right of colour (0..1) on wing (0 queen side, 1 king
-// side) has its king and rook on their home squares.
-bool CastlingBacked(const TPositionCore& core, std::uint8_t colour, int wing) {
-  const auto& a = core.Pieces[colour];
-  const int home = HomeRank(colour);
-  return (a[pKing] & CellBit(CellOf(5, home))) != 0 &&
-         (a[pRook] & CellBit(CellOf(wing == 0 ? 1 : 8, home))) != 0;
-}
-
 bool CastlingStands(std::uint8_t colour, const TPositionCore& core, std::string* why) {
   const int home = HomeRank(colour);
   for (int wing = 0; wing <= 1; ++wing) {  // queen side first
@@ -147,6 +138,13 @@ int FirstDirection(int cell, TBitboard attackers) {
 }
 
 }  // namespace
+
+bool CastlingBacked(const TPositionCore& core, std::uint8_t colour, int wing) {
+  const auto& a = core.Pieces[colour];
+  const int home = HomeRank(colour);
+  return (a[pKing] & CellBit(CellOf(5, home))) != 0 &&
+         (a[pRook] & CellBit(CellOf(wing == 0 ? 1 : 8, home))) != 0;
+}
 
 bool CheckLegality(const TPositionCore& core, std::string* why) {
   if (!MaterialWhy(core, why)) return false;

@@ -16,6 +16,10 @@ namespace bq {
 // piece, makes the position illegal.
 bool CheckLegality(const TPositionCore& core, std::string* why = nullptr);
 
+// Whether the castling right of colour (0..1) on wing (0 queen side, 1 king
+// side) has its king and rook on their home squares.
+bool CastlingBacked(const TPositionCore& core, std::uint8_t colour, int wing);
+
 // CheckLegality of the record's core.
 bool IsLegalPosition(TPosition& rec);
 

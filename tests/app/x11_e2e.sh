@@ -4,13 +4,17 @@
 # Starts the program with a fresh settings file (Chess Merida chosen, with
 # coordinates, no window placement) on a 1280x1024 screen and checks the
 # first-start window: at least 640 pixels tall, within the screen, centred.
+# Opens the Position Editor (Ctrl+N), enters a position with arrows and
+# letters, and checks that Return leaves convert's document of that line
+# on the clipboard as rich text (a screenshot of the editor is saved).
 # Puts the EPD file on the clipboard, presses Ctrl+V in the window (real
 # XTEST key events), checks that the clipboard then offers the document as
 # rich text equal to what "PROGRAM convert" makes of the same file and
 # settings, saves a screenshot of the window, copies the first diagram as
 # a picture (Ctrl+Shift+C) and compares the clipboard's PNG with the one
-# "PROGRAM convert --format png" writes, then ends the program through its
-# menu. Exit code 77 (skipped) when Xvfb, xdotool, xclip or import is
+# "PROGRAM convert --format png" writes, edits the first record with
+# Ctrl+E (a piece added, Return) and compares the clipboard with convert's
+# document of the edited suite, then ends the program through its menu. Exit code 77 (skipped) when Xvfb, xdotool, xclip or import is
 # missing.
 set -eu
 
@@ -107,11 +111,32 @@ centre=$((X + WIDTH / 2 - 640))
 [ "$centre" -le 24 ] && [ "$centre" -ge -24 ] ||
   fail "the window ($WIDTH x $HEIGHT at $X,$Y) is not centred"
 
+# The Position Editor, opened with Ctrl+N on the empty pane: with the
+# focus on the board and its cursor on a1, K there, two up and one right Q
+# (b3), then to h8 and k; Return adds the line, converts and copies.
+xdotool windowfocus --sync "$win"
+xdotool key ctrl+n
+editor_window() { xdotool search --onlyvisible --name '^Position Editor'; }
+retry editor_window || fail "Ctrl+N opened no Position Editor"
+editor=$(editor_window | head -n 1)
+xdotool windowfocus --sync "$editor"
+xdotool key K Up Up Right Q Up Up Up Up Up Right Right Right Right Right Right k
+sleep 0.5
+import -window "$editor" "$out/x11_e2e_editor.png" || fail "no screenshot of the Position Editor"
+xdotool key Return
+has_rtf() { xclip -selection clipboard -t TARGETS -o | grep -qx 'text/rtf'; }
+retry has_rtf || fail "the clipboard offers no text/rtf after the Position Editor's OK"
+xclip -selection clipboard -t text/rtf -o >"$work/clipboard.rtf"
+printf '%s\n' '7k/8/8/8/8/1Q6/8/K7 w - -' >"$work/new.epd"
+"$work/bin/boardquill" convert --settings "$settings" "$work/new.epd" >"$work/expected.rtf" ||
+  fail "boardquill convert failed"
+cmp "$work/clipboard.rtf" "$work/expected.rtf" ||
+  fail "the Position Editor's line did not give convert's document"
+
 xclip -selection clipboard -i "$epd"
 xdotool windowfocus --sync "$win"
 xdotool key ctrl+v
 
-has_rtf() { xclip -selection clipboard -t TARGETS -o | grep -qx 'text/rtf'; }
 retry has_rtf || fail "the clipboard offers no text/rtf after Ctrl+V"
 targets=$(xclip -selection clipboard -t TARGETS -o)
 for t in text/rtf application/rtf text/richtext; do
@@ -144,6 +169,25 @@ xclip -selection clipboard -t image/png -o >"$work/clipboard.png"
 cmp "$work/clipboard.png" "$work/pictures/0001.png" ||
   fail "the clipboard's PNG differs from boardquill convert's picture"
 
+# Ctrl+E in the preview, its cursor still on the first record: the editor
+# opens on the suite's first record; a white knight on a1 and Return
+# replace that line, and the clipboard holds the edited suite's document.
+first=1k1r4/pp1b1R2/3q2pp/4p3/2B5/4Q3/PPP2B2/2K5
+grep -q "^$first b - -" "$epd" || fail "the suite's first record is not $first"
+xdotool key ctrl+e
+retry editor_window || fail "Ctrl+E opened no Position Editor"
+xdotool windowfocus --sync "$(editor_window | head -n 1)"
+xdotool key N Return
+retry has_rtf || fail "the clipboard offers no text/rtf after the edit"
+xclip -selection clipboard -t text/rtf -o >"$work/clipboard.rtf"
+sed "s#^$first b - -#1k1r4/pp1b1R2/3q2pp/4p3/2B5/4Q3/PPP2B2/N1K5 b - -#" "$epd" >"$work/edited.epd"
+"$work/bin/boardquill" convert --settings "$settings" "$work/edited.epd" >"$work/expected.rtf" ||
+  fail "boardquill convert failed"
+cmp "$work/clipboard.rtf" "$work/expected.rtf" ||
+  fail "the edited suite did not give convert's document"
+# The closed dialog took the X input focus with it.
+xdotool windowfocus --sync "$win"
+
 # Exit through the menu: the program writes its settings on the way out.
 xdotool key alt+f
 sleep 0.3
@@ -159,4 +203,4 @@ app_pid=
 grep -q '^AutoCopy=1' "$settings" || fail "AutoCopy was not written"
 grep -q '^OpenDir=' "$settings" || fail "the settings were not written at exit"
 grep -q '^Splitter=' "$settings" || fail "the splitter was not written with the placement"
-echo "PASS: clipboard (RTF and PNG) matches boardquill convert; screenshot in $out/x11_e2e_screenshot.png"
+echo "PASS: clipboard (RTF and PNG) matches boardquill convert, also after the Position Editor; screenshots in $out"
