@@ -86,6 +86,8 @@ const char kUsage[] =
     "  --columns N                diagrams side by side, 1 to 4\n"
     "  --solutions LIST           operations printed in an answer key at the end\n"
     "                             instead of above the diagrams (e.g. bm)\n"
+    "  --marks, --no-marks        draw the squares and arrows of csl and cal\n"
+    "                             operations, or not (default: draw them)\n"
     "  --diagrams D               positions drawn from games: marked (after moves\n"
     "                             marked $220, $221 or [#]), final, start, every:N\n"
     "  --format rtf|pdf|svg|png   what to write (default rtf, or pdf for an -o\n"
@@ -311,7 +313,7 @@ struct ConvertOptions {
   std::string input = "-";
   std::optional<std::string> font, textFont, operations, caption, solutions;
   std::optional<std::int32_t> fontSize, textFontSize;
-  std::optional<bool> coords, moverMark;
+  std::optional<bool> coords, moverMark, marks;
   std::optional<TOrientation> orientation;
   std::optional<int> columns;
   FontOptions fontOpts;
@@ -344,6 +346,10 @@ bool ParseLayoutOption(ArgList& args, ConvertOptions& o) {
     o.columns = Checked("--columns", ParseColumns(v, &why), why);
   } else if (args.Option("--solutions", "", v)) {
     o.solutions = v;
+  } else if (args.Flag("--marks")) {
+    o.marks = true;
+  } else if (args.Flag("--no-marks")) {
+    o.marks = false;
   } else {
     return false;
   }
@@ -458,6 +464,7 @@ TConvertJob JobFor(const ConvertOptions& o, const TProfileFile& ini,
   l.Caption = o.caption.value_or(l.Caption);
   l.Columns = o.columns.value_or(l.Columns);
   l.Solutions = o.solutions.value_or(l.Solutions);
+  s.Marks = o.marks.value_or(s.Marks);
   TConvertJob job = MakeConvertJob(s, fonts, FormatOf(o), o.pictures);
   // A font named here brings its own charset; the settings file's goes
   // with the font it names.
@@ -579,11 +586,16 @@ int ConvertInput(std::FILE* in, const ConvertOptions& o, const TDiagramPolicy& p
   return kExitOk;
 }
 
-// The sink of the job's format: documents go to `write`, pictures into
-// the folder -o names.
+// The sink of the job's format: documents go to `out`, pictures into the
+// folder -o names.
 std::unique_ptr<TRecordSink> MakeSink(const TConvertJob& job, const ConvertOptions& o,
-                                      const TRtfWriter::TWrite& write) {
-  if (job.Format == TOutputFormat::Rtf) return std::make_unique<TRtfWriter>(job, write);
+                                      std::optional<TDocumentOutput>& out) {
+  const auto write = [&out](std::string_view text) { out->Write(text); };
+  if (job.Format == TOutputFormat::Rtf)
+    return std::make_unique<TRtfWriter>(job, write,
+                                        [&out](std::size_t size, std::string_view head) {
+                                          out->ReplaceHead(size, std::string(head));
+                                        });
 #ifdef BOARDQUILL_PICTURES
   return MakePictureSink(job, o.output, [write](const char* data, std::size_t size) {
     write(std::string_view(data, size));
@@ -599,11 +611,16 @@ int WriteOutput(const ConvertOptions& o, const TDiagramPolicy& policy, const TCo
   FilePtr owned = OpenInput(o.input);
   std::optional<TDocumentOutput> out;
   if (job.Format == TOutputFormat::Rtf || job.Format == TOutputFormat::Pdf) out.emplace(o.output);
-  const std::unique_ptr<TRecordSink> sink =
-      MakeSink(job, o, [&out](std::string_view text) { out->Write(text); });
+  const std::unique_ptr<TRecordSink> sink = MakeSink(job, o, out);
   const int status = ConvertInput(owned ? owned.get() : stdin, o, policy, job, *sink);
-  if (status == kExitOk && out) out->Commit();
-  return status;
+  if (status != kExitOk) return status;
+  if (out) out->Commit();
+  // The window's status line says the same.
+  if (const auto* rtf = dynamic_cast<const TRtfWriter*>(sink.get()); rtf && rtf->DroppedArrows())
+    std::fprintf(stderr,
+                 "boardquill: warning: arrows and circles need picture diagrams "
+                 "(--diagram-style picture)\n");
+  return kExitOk;
 }
 
 // Which positions of games become diagrams: --diagrams, else the setting

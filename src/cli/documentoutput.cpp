@@ -2,6 +2,7 @@
 
 #include <cerrno>
 #include <cstring>
+#include <optional>
 
 namespace bq {
 
@@ -46,22 +47,55 @@ void TDocumentOutput::Write(std::string_view text) {
   }
 }
 
+void TDocumentOutput::ReplaceHead(std::size_t size, std::string head) {
+  headSize_ = size;
+  head_ = std::move(head);
+  replaceHead_ = true;
+}
+
+void TDocumentOutput::CopyWithNewHead(std::FILE* from, std::FILE* to,
+                                      const std::string& failure) const {
+  if (std::fflush(from) != 0 || std::fseek(from, static_cast<long>(headSize_), SEEK_SET) != 0)
+    Fail("cannot read back " + Where());
+  if (std::fwrite(head_.data(), 1, head_.size(), to) != head_.size()) Fail(failure);
+  char chunk[1 << 16];
+  for (std::size_t got; (got = std::fread(chunk, 1, sizeof chunk, from)) > 0;)
+    if (std::fwrite(chunk, 1, got, to) != got) Fail(failure);
+  if (std::ferror(from)) Fail("cannot read back " + Where());
+}
+
 void TDocumentOutput::Commit() {
   if (target_.empty()) {
-    if (std::fflush(file_) != 0) Fail("cannot write " + Where());
-    std::rewind(file_);
-    char chunk[1 << 16];
-    std::size_t got;
-    while ((got = std::fread(chunk, 1, sizeof chunk, file_)) > 0) {
-      if (std::fwrite(chunk, 1, got, stdout) != got) Fail("cannot write to standard output");
-    }
+    CopyWithNewHead(file_, stdout, "cannot write to standard output");
     if (std::fflush(stdout) != 0) Fail("cannot write to standard output");
+    return;
+  }
+  // The system's reason, after what could not be done.
+  const auto failed = [&](const TFileError& e) {
+    return TFileError("cannot write " + Where() + ": " + e.what());
+  };
+  if (replaceHead_) {
+    // Rare: the document again, with its new head, in a second file.
+    std::optional<TReplacingFile> mended;
+    try {
+      mended.emplace(target_);
+    } catch (const TFileError& e) {
+      throw failed(e);
+    }
+    CopyWithNewHead(file_, mended->Stream(), "cannot write " + Where());
+    replacing_.reset();
+    file_ = mended->Stream();
+    try {
+      mended->Commit();
+    } catch (const TFileError& e) {
+      throw failed(e);
+    }
     return;
   }
   try {
     replacing_->Commit();
   } catch (const TFileError& e) {
-    throw TFileError("cannot write " + Where() + ": " + e.what());
+    throw failed(e);
   }
 }
 

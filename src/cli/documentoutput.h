@@ -17,11 +17,17 @@ class TDocumentOutput {
   explicit TDocumentOutput(const std::string& target);
 
   void Write(std::string_view text);
+  // At Commit, the first `size` bytes written become `head`: a document
+  // whose header learnt of a table only after it went out.
+  void ReplaceHead(std::size_t size, std::string head);
   // Moves the finished document to its place.
   void Commit();
 
  private:
   std::string Where() const;
+  // Writes `head`, then what `from` holds after the old head, to `to`;
+  // `failure` says what a failed write could not do.
+  void CopyWithNewHead(std::FILE* from, std::FILE* to, const std::string& failure) const;
 
   std::string target_;
   TFilePtr scratch_;                         // standard output: read back at the end
@@ -29,6 +35,9 @@ class TDocumentOutput {
   std::FILE* file_ = nullptr;                // the one of the two in use
   static constexpr std::size_t kWritebackStep = std::size_t{1} << 20;
   std::size_t unsynced_ = 0;  // bytes written since the last StartWriteback
+  std::size_t headSize_ = 0;
+  std::string head_;
+  bool replaceHead_ = false;
 };
 
 }  // namespace bq

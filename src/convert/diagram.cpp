@@ -156,20 +156,33 @@ TDiagramWriter::TDiagramWriter(const ChessFontInfoRec& g, const TDiagramLayout& 
 // Cells no reader writes, glyphs that escape, or no byte shuffles: square
 // by square.
 char* TDiagramWriter::WriteGlyphs(char* p, const TPositionCore& core, bool fromBlack,
-                                  const TGlyphs& glyphs, const TFrame& frame) {
+                                  const TGlyphs& glyphs, const TFrame& frame,
+                                  const TShades* shades) {
+  // A shaded square's glyph in a group of its own, so that the shading
+  // ends with it.
+  const auto put = [&](const std::array<char, 8>& glyph, int cell) {
+    const std::uint8_t shade = shades ? (*shades)[static_cast<std::size_t>(cell)] : 0;
+    if (shade == 0) return PutGlyph(p, glyph);
+    const std::string head = "{\\chshdng0\\chcbpat" + std::to_string(shade) + " ";
+    p = std::copy(head.begin(), head.end(), p);
+    p = PutGlyph(p, glyph);
+    *p++ = '}';
+    return p;
+  };
   const std::ptrdiff_t step = fromBlack ? -8 : 8;  // cells from one square drawn to the next
   std::size_t from = 0;
   for (std::size_t row = 0; row < 8; ++row) {
     p = PutSlice(p, frame.Text.data() + from, frame.Ends[row] - from);
     const int rank = fromBlack ? static_cast<int>(row) + 1 : 8 - static_cast<int>(row);
     const int file = fromBlack ? 8 : 1;
-    const TCell* cell = &core.Board[static_cast<std::size_t>(CellOf(file, rank))];
+    int at = CellOf(file, rank);
+    const TCell* cell = &core.Board[static_cast<std::size_t>(at)];
     // Square colours alternate from the first drawn, dark when file + rank is even.
     const auto& first = glyphs.Texts[(file + rank + 1) % 2];
     const auto& second = glyphs.Texts[(file + rank) % 2];
-    for (int i = 0; i < 8; i += 2, cell += 2 * step) {
-      p = PutGlyph(p, first[CodeOf(cell[0])]);
-      p = PutGlyph(p, second[CodeOf(cell[step])]);
+    for (int i = 0; i < 8; i += 2, cell += 2 * step, at += static_cast<int>(2 * step)) {
+      p = put(first[CodeOf(cell[0])], at);
+      p = put(second[CodeOf(cell[step])], at + static_cast<int>(step));
     }
     from = frame.Ends[row] + 8u;
   }
@@ -248,6 +261,12 @@ char* TDiagramWriter::Write(char* p, const TPositionCore& core, bool fromBlack,
 char* TDiagramWriter::WriteBoard(char* p, const TPositionCore& core, bool fromBlack) const {
   const bool blackMoves = mark_ && core.SideToMove == cBlack;
   return Write(p, core, fromBlack, rtf_, frames_[2 * fromBlack + blackMoves]);
+}
+
+char* TDiagramWriter::WriteShadedBoard(char* p, const TPositionCore& core, bool fromBlack,
+                                       const TShades& shades) const {
+  const bool blackMoves = mark_ && core.SideToMove == cBlack;
+  return WriteGlyphs(p, core, fromBlack, rtf_, frames_[2 * fromBlack + blackMoves], &shades);
 }
 
 TBoardRows TDiagramWriter::Rows(const TPositionCore& core, bool fromBlack) const {

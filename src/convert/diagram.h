@@ -76,6 +76,14 @@ class TDiagramWriter {
   // What closes the last line: "\par", and with the mark the reset.
   std::string_view End() const { return end_; }
 
+  // WriteBoard with some squares shaded: shades[cell] is a colour table
+  // index (0: none) whose glyph becomes {\chshdng0\chcbpatN glyph}. Up to
+  // kShadeRoom bytes more than WriteBoard.
+  using TShades = std::array<std::uint8_t, 64>;
+  char* WriteShadedBoard(char* p, const TPositionCore& core, bool fromBlack,
+                         const TShades& shades) const;
+  static constexpr std::size_t kShadeRoom = 64 * 24;
+
   // The same board as glyph rows, for pictures.
   TBoardRows Rows(const TPositionCore& core, bool fromBlack = false) const;
 
@@ -100,7 +108,8 @@ class TDiagramWriter {
   static char* Write(char* p, const TPositionCore& core, bool fromBlack, const TGlyphs& glyphs,
                      const TFrame& frame);
   static char* WriteGlyphs(char* p, const TPositionCore& core, bool fromBlack,
-                           const TGlyphs& glyphs, const TFrame& frame);
+                           const TGlyphs& glyphs, const TFrame& frame,
+                           const TShades* shades = nullptr);
   template <bool FromBlack>
   static char* WriteShuffled(char* p, const TPositionCore& core, const TGlyphs& glyphs,
                              const TFrame& frame);

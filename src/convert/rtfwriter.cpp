@@ -45,15 +45,30 @@ bool MayNeedEscape(const char* s, std::size_t n) {
   return (flags | flagged(w)) != 0;
 }
 
+// The colour table of the marks: entry k + 1 is mark colour k, blended
+// with white as its alpha would show it, since shading has no alpha.
+std::string MarkColourTable() {
+  std::string table = "{\\colortbl;";
+  for (const TMarkPaint& paint : kMarkPaints) {
+    const auto blend = [&](std::uint32_t c) {
+      return std::to_string((c * paint.Alpha + 255 * (255 - paint.Alpha) + 127) / 255);
+    };
+    table += "\\red" + blend(paint.Rgb >> 16) + "\\green" + blend((paint.Rgb >> 8) & 0xFF) +
+             "\\blue" + blend(paint.Rgb & 0xFF) + ";";
+  }
+  return table + "}";
+}
+
 }  // namespace
 
-TRtfWriter::TRtfWriter(const TConvertJob& job, TWrite write) : job_(job), write_(std::move(write)) {
+TRtfWriter::TRtfWriter(const TConvertJob& job, TWrite write, TReplaceHead replaceHead)
+    : job_(job), write_(std::move(write)), replaceHead_(std::move(replaceHead)) {
   const TConvertSettings& s = job.Settings;
   const bool table = InColumns(job);
   const std::string text = "\\f0\\fs" + HalfPoints(s.TextFontSize);
   const std::string diagram = "\\f2\\fs" + HalfPoints(s.DiagFontSize);
   const std::string start = table ? "\\pard\\intbl" : "\\keepn";
-  header_ = Keep(RTFHeader(s.TextFont, s.TextFont, s.DiagFont, s.DiagFontCharSet));
+  header_ = RTFHeader(s.TextFont, s.TextFont, s.DiagFont, s.DiagFontCharSet);
   opsHead_ = Keep(start + text + " ");
   boardHead_ = Keep(start + diagram + " ");
   boardHeadAfterOps_ = Keep("\\par " + diagram + " ");
@@ -73,7 +88,8 @@ TRtfWriter::TRtfWriter(const TConvertJob& job, TWrite write) : job_(job), write_
     itemHeads_.push_back(Keep(head + ": "));
   }
   // Every fixed text at most once, the CR LF between records and the board.
-  fixedRoom_ = 2 + fixed_.size() + job.Diagram.MaxBoardSize() + TDiagramWriter::kSlack;
+  fixedRoom_ = 2 + fixed_.size() + job.Diagram.MaxBoardSize() + TDiagramWriter::kSlack +
+               header_.size() + MarkColourTable().size();
 }
 
 TRtfWriter::TPiece TRtfWriter::Keep(std::string_view text) {
@@ -132,9 +148,10 @@ char* TRtfWriter::PutOperands(char* p, const TPosition& position, int n) {
 // string by the room would clear it every time).
 void TRtfWriter::Add(const TRecord& rec) {
   const bool table = InColumns(job_);
+  if (!rec.Marks.Squares.empty() && !colours_) UseColourTable();
   char* p = Room(text_.data() + pending_, 0);
   if (++records_ == 1) {
-    p = Room(Put(p, header_), 0);
+    p = std::copy(header_.begin(), header_.end(), p);
   } else if (!table) {
     std::memcpy(p, "\r\n", 2);
     p += 2;
@@ -148,7 +165,7 @@ void TRtfWriter::Add(const TRecord& rec) {
     p = PutOperands(p, *rec.Position, above.Operation);
   }
   p = !rec.Above.empty() ? Put(p, boardHeadAfterOps_) : Put(text_.data() + opsAt, boardHead_);
-  p = job_.Diagram.WriteBoard(p, rec.Position->Core, rec.FromBlack);
+  p = PutBoard(p, rec);
   p = PutRecordEnd(p, rec);
   lastColumn_ = rec.Column;
   if (table && rec.Column + 1 == job_.Settings.Layout.Columns) {
@@ -158,7 +175,40 @@ void TRtfWriter::Add(const TRecord& rec) {
     lastColumn_ = -1;
   }
   pending_ = static_cast<std::size_t>(p - text_.data());
-  if (pending_ >= kWriteStep) Flush();
+  // Without a way to mend the header later, the document waits whole.
+  if (pending_ >= kWriteStep && replaceHead_) Flush();
+}
+
+// The board; coloured squares shaded. Arrows and circles cannot be typed.
+char* TRtfWriter::PutBoard(char* p, const TRecord& rec) {
+  const TPositionCore& core = rec.Position->Core;
+  if (rec.Marks.Empty()) [[likely]]
+    return job_.Diagram.WriteBoard(p, core, rec.FromBlack);
+  droppedArrows_ = droppedArrows_ || !rec.Marks.Arrows.empty();
+  if (rec.Marks.Squares.empty()) return job_.Diagram.WriteBoard(p, core, rec.FromBlack);
+  shades_.fill(0);
+  for (const TSquareMark& m : rec.Marks.Squares)
+    shades_[m.Cell] = static_cast<std::uint8_t>(static_cast<int>(m.Colour) + 1);
+  p = Room(p, TDiagramWriter::kShadeRoom);
+  return job_.Diagram.WriteShadedBoard(p, core, rec.FromBlack, shades_);
+}
+
+// Puts the colour table after the font table: into the header still to
+// come, into the pending text, or, once the header has gone out, into the
+// head that Finish asks the output to put in its place.
+void TRtfWriter::UseColourTable() {
+  colours_ = true;
+  const std::string table = MarkColourTable();
+  if (records_ > 0 && !headerWritten_) {
+    const std::size_t at = header_.size();
+    Room(text_.data() + pending_, table.size());
+    text_.insert(at, table);
+    text_.resize(text_.size() - table.size());
+    pending_ += table.size();
+  } else if (headerWritten_) {
+    headSize_ = header_.size();
+  }
+  header_ += table;
 }
 
 // What follows the board: the end of its last line, the caption, the end
@@ -175,6 +225,7 @@ char* TRtfWriter::PutRecordEnd(char* p, const TRecord& rec) {
 
 void TRtfWriter::Flush() {
   write_(std::string_view(text_.data(), pending_));
+  headerWritten_ = headerWritten_ || records_ > 0;
   pending_ = 0;
 }
 
@@ -199,6 +250,7 @@ void TRtfWriter::Finish(const std::vector<std::string>& key) {
     out.append(RTFFooter());
   }
   write_(out);
+  if (headSize_ != 0) replaceHead_(headSize_, header_);
 }
 
 }  // namespace bq

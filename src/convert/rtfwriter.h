@@ -20,12 +20,19 @@ class TRtfWriter : public TRecordSink {
   // `write` takes the document piece by piece; it may throw, and the
   // exception passes on.
   using TWrite = std::function<void(std::string_view)>;
-  TRtfWriter(const TConvertJob& job, TWrite write);
+  // `replaceHead(size, head)`: the first `size` bytes written are to be
+  // `head` instead, asked at the end when a record with coloured squares
+  // came after the header went out (the colour table belongs in it).
+  using TReplaceHead = std::function<void(std::size_t, std::string_view)>;
+  TRtfWriter(const TConvertJob& job, TWrite write, TReplaceHead replaceHead = {});
 
   void Add(const TRecord& rec) override;
   // Writes the rest: a short last row filled, the answer key, the footer
   // (nothing at all when no record came).
   void Finish(const std::vector<std::string>& key) override;
+
+  // Whether a record had arrows or circles, which typed diagrams cannot show.
+  bool DroppedArrows() const { return droppedArrows_; }
 
  private:
   // A fixed text of every record: a range of fixed_, which has kPad spare
@@ -41,14 +48,22 @@ class TRtfWriter : public TRecordSink {
   char* Room(char* p, std::size_t more);
   char* PutOperands(char* p, const TPosition& position, int n);
   char* PutRecordEnd(char* p, const TRecord& rec);
+  char* PutBoard(char* p, const TRecord& rec);
+  void UseColourTable();
   void Flush();
 
   const TConvertJob& job_;
   TWrite write_;
+  TReplaceHead replaceHead_;
+  std::string header_;
+  bool colours_ = false;        // the header has the colour table
+  bool headerWritten_ = false;  // the header has gone out
+  bool droppedArrows_ = false;
+  std::size_t headSize_ = 0;  // of the header that went out without the colour table
+  TDiagramWriter::TShades shades_{};
   std::string fixed_;
   std::vector<TPiece> itemHeads_;  // "\par ", the item escaped, ": "
-  TPiece header_, opsHead_, boardHead_, boardHeadAfterOps_, recordEnd_, captionHead_, captionEnd_,
-      rowHead_;
+  TPiece opsHead_, boardHead_, boardHeadAfterOps_, recordEnd_, captionHead_, captionEnd_, rowHead_;
   std::size_t fixedRoom_ = 0;  // what a record needs besides its operands
   // The pending text, written by pointer: its first pending_ bytes; the
   // rest is room that nothing fills beforehand.

@@ -89,8 +89,8 @@ TReplacingFile::TReplacingFile(std::string target) : target_(std::move(target)) 
   for (int attempt = 0; attempt < 100 && h == INVALID_HANDLE_VALUE; ++attempt) {
     temp_ = target_ + ".";
     for (int i = 0; i < 6; ++i) temp_ += kChars[rd() % (sizeof kChars - 1)];
-    h = CreateFileA(temp_.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL,
-                    nullptr);
+    h = CreateFileA(temp_.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                    FILE_ATTRIBUTE_NORMAL, nullptr);
     if (h == INVALID_HANDLE_VALUE && GetLastError() != ERROR_FILE_EXISTS) break;
   }
   if (h == INVALID_HANDLE_VALUE) {
@@ -98,7 +98,7 @@ TReplacingFile::TReplacingFile(std::string target) : target_(std::move(target)) 
     RaiseLastError();
   }
   try {
-    file_ = StreamOf(h, "wb");
+    file_ = StreamOf(h, "w+b");
   } catch (...) {
     DeleteFileA(temp_.c_str());
     temp_.clear();
@@ -173,7 +173,7 @@ TReplacingFile::TReplacingFile(std::string target) : target_(LinkTarget(std::mov
     ::umask(mask);
     ::fchmod(fd, 0666 & ~mask);
   }
-  file_.reset(::fdopen(fd, "wb"));
+  file_.reset(::fdopen(fd, "w+b"));
   if (!file_) {
     const int saved = errno;
     ::close(fd);

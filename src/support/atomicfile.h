@@ -42,6 +42,7 @@ class TReplacingFile {
   TReplacingFile(const TReplacingFile&) = delete;
   TReplacingFile& operator=(const TReplacingFile&) = delete;
 
+  // Open for writing and reading back.
   std::FILE* Stream() const { return file_.get(); }
   // Starts moving what was written so far to the disk without waiting for
   // it, so that Commit has little left to wait for with a large document.
