@@ -221,6 +221,25 @@ TEST_F(CliTest, FontSizesOutOfRange) {
   EXPECT_NE(r.err.find("setting TextFontSize: must be 1 to 100"), std::string::npos) << r.err;
 }
 
+// A coloured square after the first pieces of a long document went out:
+// the header still gets its colour table, in a file and on standard output.
+TEST_F(CliTest, LateMarksMendTheHeader) {
+  std::string epd;
+  for (int i = 0; i < 600; ++i) epd += "4k3/8/8/8/8/8/8/4K3 w - - id x;\n";
+  epd += "4k3/8/8/8/8/8/8/4K3 w - - csl \"Ra1\"; cal \"Ge2e4\";\n";
+  const CmdResult toFile = Exec(ConvertArgs() + "-o late.rtf", epd);
+  ASSERT_EQ(toFile.status, 0) << toFile.err;
+  const std::string warning = "arrows and circles need picture diagrams (--diagram-style picture)";
+  EXPECT_NE(toFile.err.find(warning), std::string::npos);
+  EXPECT_EQ(toFile.err.find(warning), toFile.err.rfind(warning));
+  const std::string doc = ReadFile(dir_ / "late.rtf");
+  EXPECT_GT(doc.size(), std::size_t{1} << 16);
+  const std::size_t table = doc.find("{\\colortbl;");
+  EXPECT_EQ(table, doc.find("}}") + 2) << doc.substr(0, 300);
+  EXPECT_NE(doc.find("\\chcbpat2 "), std::string::npos);
+  EXPECT_EQ(Exec(ConvertArgs(), epd).out, doc);
+}
+
 TEST_F(CliTest, ConvertWarnsAboutUnknownFontAndHandlesUsageErrors) {
   const CmdResult r = Exec("convert --settings '" + settings_.string() + "' --fonts-file '" +
                                fontsFile_.string() + "' --all-fonts --font Nope",

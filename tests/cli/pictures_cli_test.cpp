@@ -115,13 +115,13 @@ TEST_F(PicturesCliTest, EveryFormatHonoursTheSettingsFile) {
   const std::string binary = std::string("'") + std::getenv("BQ_BINARY") + "' convert ";
   for (const char* format : {"pdf", "svg", "png"}) {
     const std::string a = std::string("a-") + format, b = std::string("b-") + format;
-    ASSERT_EQ(Sh(binary + fonts + "--settings only.ini --format " + format + " -o " + a + " in.epd"),
-              0)
+    ASSERT_EQ(
+        Sh(binary + fonts + "--settings only.ini --format " + format + " -o " + a + " in.epd"), 0)
         << err_;
-    ASSERT_EQ(Sh(binary + fonts + "--settings /dev/null --font 'Chess Merida' --coords " +
-                 "--caption '{n}. {tomove}' --operations bm --format " + format + " -o " + b +
-                 " in.epd"),
-              0)
+    ASSERT_EQ(
+        Sh(binary + fonts + "--settings /dev/null --font 'Chess Merida' --coords " +
+           "--caption '{n}. {tomove}' --operations bm --format " + format + " -o " + b + " in.epd"),
+        0)
         << err_;
     if (std::string(format) == "pdf") {
       const std::string text = PdfText(a);

@@ -7,6 +7,7 @@
 #include "../support/temp_dir.h"
 #include "convert/driver.h"
 #include "convert/lines.h"
+#include "convert/marks.h"
 
 namespace bq {
 namespace {
@@ -194,6 +195,49 @@ TEST_F(DriverTest, CaptionsColumnsAndAnswerKey) {
   EXPECT_EQ(d.substr(d.find("3: C")),
             "3: C\\cell\r\n\\pard\\intbl\\cell\\row\r\n\\pard\r\n\\pard\\f0\\fs20 "
             "Solutions\\par 1. BM: Kd2\\par 2.\\par 3. BM: Ke2 Kf2}");
+}
+
+TEST(Marks, ReadFromCslAndCal) {
+  TMarks marks;
+  std::string why;
+  ASSERT_TRUE(AddMarks("csl", "\"Rd4, e5,Ch8\"", marks, &why)) << why;
+  ASSERT_TRUE(AddMarks("CAL", "Ge2e4,Bb1b1", marks, &why)) << why;
+  EXPECT_EQ(SquareMarksText(marks.Squares), "Rd4,Ge5,Ch8");
+  EXPECT_EQ(ArrowMarksText(marks.Arrows), "Ge2e4,Bb1b1");
+  EXPECT_EQ(marks.Squares[0].Cell, 3 * 8 + 3);  // d4
+  for (const char* bad : {"Zd9", "Rd", "Rd44", "i1", "d4e5"}) {
+    EXPECT_FALSE(AddMarks("csl", bad, marks, &why)) << bad;
+    EXPECT_EQ(why, std::string("bad mark \"") + bad +
+                       "\" in csl: a colour letter R G Y B O C and a square a1..h8");
+  }
+  EXPECT_FALSE(AddMarks("cal", "Ge2", marks, &why));
+  EXPECT_NE(why.find("two squares"), std::string::npos);
+}
+
+TEST_F(DriverTest, MarksShadeTypedSquaresAndABadMarkIsAnErrorOfItsLine) {
+  const std::string plain = "4k3/8/8/8/8/8/8/4K3 w - - id x;\n";
+  const TRtfResult without = Convert(plain);
+  // Shaded squares: their glyphs in groups, the colour table after the fonts.
+  const TRtfResult with = Convert(plain + "4k3/8/8/8/8/8/8/4K3 w - - csl \"Ra1,Ye8\";\n");
+  ASSERT_TRUE(with.Ok) << with.Reason;
+  EXPECT_EQ(without.Document.find("colortbl"), std::string::npos);
+  EXPECT_NE(with.Document.find("F;}}{\\colortbl;\\red138\\green187\\blue141;\\red195\\green143"
+                               "\\blue143;"),
+            std::string::npos)
+      << with.Document;
+  EXPECT_NE(with.Document.find("\\pard {\\chshdng0\\chcbpat2 +}.+.K.+."), std::string::npos);
+  EXPECT_NE(with.Document.find("{\\chshdng0\\chcbpat3 l}"), std::string::npos);
+  // The first record is written as it was.
+  const std::size_t body = without.Document.find("\\keepn");
+  EXPECT_EQ(with.Document.find(without.Document.substr(body, without.Document.size() - body - 1)),
+            with.Document.find("\\keepn"));
+
+  const TRtfResult bad = Convert(plain + "\n4k3/8/8/8/8/8/8/4K3 w - - csl \"Zd9\";\n");
+  EXPECT_FALSE(bad.Ok);
+  EXPECT_EQ(bad.Message, "Error in EPD string 3");
+  EXPECT_EQ(bad.Reason, "bad mark \"Zd9\" in csl: a colour letter R G Y B O C and a square a1..h8");
+  settings_.Marks = false;
+  EXPECT_TRUE(Convert("4k3/8/8/8/8/8/8/4K3 w - - csl \"Zd9\";").Ok);
 }
 
 }  // namespace

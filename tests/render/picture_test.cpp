@@ -4,6 +4,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <array>
 #include <filesystem>
 
 #include "render/picturewriter.h"
@@ -124,6 +125,47 @@ TEST_F(PictureTest, SvgIsOutlinesOnlyAndRendersToTheSameBoard) {
   ExpectBoard(pic, board);
   EXPECT_GT(InkRightOf(pic, 10 * kSquare, board.MarkRow), 0) << "mark lost";
   EXPECT_GT(InkBelow(pic, 10 * kSquare), 0) << "caption lost";
+}
+
+// A coloured square, an arrow and a circle land on their squares, turned
+// with the board: read back from the PNG's colours and the SVG's shapes.
+TEST_F(PictureTest, MarksFollowTheOrientation) {
+  TConvertSettings s = test::BkSettings();
+  s.Layout.MoverMark = false;
+  s.Layout.Caption.clear();
+  const std::string epd = "4k3/8/8/8/8/8/8/4K3 w - - csl \"Rd5\"; cal \"Ge2e4,Bb1b1\";\n";
+  // Square centres in pixels, from white and from Black: d5, e3, b1.
+  struct TPlace {
+    int X, Y;
+  };
+  const std::array<std::array<TPlace, 3>, 2> centres = {
+      {{{{180, 180}, {220, 260}, {100, 340}}}, {{{220, 220}, {180, 140}, {300, 60}}}}};
+  for (const bool black : {false, true}) {
+    s.Layout.Orientation = black ? TOrientation::Black : TOrientation::White;
+    const TConvertJob job = MakeConvertJob(s, test::ShippedFonts());
+    const test::TKeptRecord rec = test::Records(epd, job)[0];
+    std::string png, svg;
+    TPictureWriter(job, TPictureFormat::Png).Write(rec.Record, png);
+    TPictureWriter(job, TPictureFormat::Svg).Write(rec.Record, svg);
+    const test::TDecoded pic = test::DecodePng(png);
+    ASSERT_EQ(pic.Width, 10 * kSquare);
+    const auto [d5, e3, b1] = centres[black];
+    const TPlace o5 = centres[!black][0];  // where the other view has it
+    EXPECT_GT(pic.Channel(d5.X, d5.Y, 16), pic.Channel(d5.X, d5.Y, 8) + 40) << black;
+    EXPECT_GT(pic.Channel(e3.X, e3.Y, 8), pic.Channel(e3.X, e3.Y, 16) + 40) << black;
+    const int ring = static_cast<int>(0.42 * kSquare);
+    EXPECT_GT(pic.Channel(b1.X + ring, b1.Y, 0), pic.Channel(b1.X + ring, b1.Y, 16) + 40) << black;
+    EXPECT_LE(pic.Channel(o5.X, o5.Y, 16), pic.Channel(o5.X, o5.Y, 8) + 40) << "not turned";
+    EXPECT_NE(svg.find("<rect x=\"" + std::to_string(d5.X - kSquare / 2) + "\" y=\"" +
+                       std::to_string(d5.Y - kSquare / 2) +
+                       "\" width=\"40\" height=\"40\" fill=\"#882020\" fill-opacity=\"0.502\"/>"),
+              std::string::npos)
+        << svg;
+    EXPECT_NE(svg.find("<circle cx=\"" + std::to_string(b1.X) + "\" cy=\"" + std::to_string(b1.Y)),
+              std::string::npos);
+    EXPECT_NE(svg.find("fill=\"#15781B\" fill-opacity=\"0.800\"/>"), std::string::npos);
+    EXPECT_NE(svg.find("stroke=\"#003088\" stroke-opacity=\"0.800\""), std::string::npos);
+  }
 }
 
 TEST(PictureFontTest, FontThatIsNotInstalledIsRefused) {

@@ -110,7 +110,13 @@ inline std::string Run(const std::string& command, int* status = nullptr) {
 struct TDecoded {
   int Width = 0, Height = 0;
   std::vector<unsigned char> Ink, Alpha;
+  std::vector<std::uint32_t> Argb;  // premultiplied, as Cairo holds them
   int InkAt(int x, int y) const { return Ink[static_cast<std::size_t>(y * Width + x)]; }
+  // A channel (16 red, 8 green, 0 blue) of the pixel, on white.
+  int Channel(int x, int y, int shift) const {
+    const std::uint32_t px = Argb[static_cast<std::size_t>(y * Width + x)];
+    return static_cast<int>((px >> shift & 0xFF) + 255 - (px >> 24));
+  }
 };
 
 inline cairo_status_t ReadFromString(void* closure, unsigned char* data, unsigned int length) {
@@ -140,6 +146,7 @@ inline TDecoded DecodePng(const std::string& bytes) {
         // Premultiplied: g is grey times alpha; ink = alpha - g.
         d.Ink.push_back(static_cast<unsigned char>(a - g));
         d.Alpha.push_back(static_cast<unsigned char>(a));
+        d.Argb.push_back(px);
       }
     }
   }
