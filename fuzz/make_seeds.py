@@ -76,6 +76,15 @@ if alpha:
           b"Font1=Chess Alpha Diagram\n" + alpha.group(0))
     put("convert", h2 + b"\n====\n" + read(suites[0]).splitlines(keepends=True)[0])
 
+# Marks: coloured squares, arrows and circles, good and bad, in both views.
+marks = (b"4k3/8/8/8/8/8/8/4K3 w - - csl \"Rd4,Ge5,Ya1\"; cal \"Ge2e4,Bb1b1,Rg1f3\";\n"
+         b"4k3/8/8/8/8/8/8/4K3 b - - view black; csl \"Oh8,Cc3\"; cal \"Ya1h8\";\n")
+put("convert", marks)
+put("convert", head + b"\n====\n" + marks)
+put("convert", b"4k3/8/8/8/8/8/8/4K3 w - - csl \"Zd9\";\n")
+for line in marks.splitlines():
+    put("epdline", line)
+
 # fonts: the shipped file, single sections of it, test literals that look like ini text.
 put("fonts", fonts_ini)
 sections = re.findall(rb"\[[^\]\n]*\][^\[]*", fonts_ini)
