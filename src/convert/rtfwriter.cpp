@@ -148,7 +148,6 @@ char* TRtfWriter::PutOperands(char* p, const TPosition& position, int n) {
 // string by the room would clear it every time).
 void TRtfWriter::Add(const TRecord& rec) {
   const bool table = InColumns(job_);
-  if (!rec.Marks.Squares.empty() && !colours_) UseColourTable();
   char* p = Room(text_.data() + pending_, 0);
   if (++records_ == 1) {
     p = std::copy(header_.begin(), header_.end(), p);
@@ -165,7 +164,10 @@ void TRtfWriter::Add(const TRecord& rec) {
     p = PutOperands(p, *rec.Position, above.Operation);
   }
   p = !rec.Above.empty() ? Put(p, boardHeadAfterOps_) : Put(text_.data() + opsAt, boardHead_);
-  p = PutBoard(p, rec);
+  if (rec.Marks.Empty()) [[likely]]
+    p = job_.Diagram.WriteBoard(p, rec.Position->Core, rec.FromBlack);
+  else
+    p = PutMarkedBoard(p, rec);
   p = PutRecordEnd(p, rec);
   lastColumn_ = rec.Column;
   if (table && rec.Column + 1 == job_.Settings.Layout.Columns) {
@@ -179,13 +181,13 @@ void TRtfWriter::Add(const TRecord& rec) {
   if (pending_ >= kWriteStep && replaceHead_) Flush();
 }
 
-// The board; coloured squares shaded. Arrows and circles cannot be typed.
-char* TRtfWriter::PutBoard(char* p, const TRecord& rec) {
+// A board with marks: coloured squares shaded. Arrows and circles cannot
+// be typed.
+char* TRtfWriter::PutMarkedBoard(char* p, const TRecord& rec) {
   const TPositionCore& core = rec.Position->Core;
-  if (rec.Marks.Empty()) [[likely]]
-    return job_.Diagram.WriteBoard(p, core, rec.FromBlack);
   droppedArrows_ = droppedArrows_ || !rec.Marks.Arrows.empty();
   if (rec.Marks.Squares.empty()) return job_.Diagram.WriteBoard(p, core, rec.FromBlack);
+  if (!colours_) p = UseColourTable(p);
   shades_.fill(0);
   for (const TSquareMark& m : rec.Marks.Squares)
     shades_[m.Cell] = static_cast<std::uint8_t>(static_cast<int>(m.Colour) + 1);
@@ -193,22 +195,24 @@ char* TRtfWriter::PutBoard(char* p, const TRecord& rec) {
   return job_.Diagram.WriteShadedBoard(p, core, rec.FromBlack, shades_);
 }
 
-// Puts the colour table after the font table: into the header still to
-// come, into the pending text, or, once the header has gone out, into the
-// head that Finish asks the output to put in its place.
-void TRtfWriter::UseColourTable() {
+// Puts the colour table after the font table: into the pending text, or,
+// once the header has gone out, into the head that Finish asks the output
+// to put in its place. `p` is the end of the text written so far; returns
+// where that end has moved.
+char* TRtfWriter::UseColourTable(char* p) {
   colours_ = true;
   const std::string table = MarkColourTable();
-  if (records_ > 0 && !headerWritten_) {
-    const std::size_t at = header_.size();
-    Room(text_.data() + pending_, table.size());
-    text_.insert(at, table);
-    text_.resize(text_.size() - table.size());
-    pending_ += table.size();
-  } else if (headerWritten_) {
-    headSize_ = header_.size();
-  }
+  const std::size_t at = header_.size();
   header_ += table;
+  if (headerWritten_) {
+    headSize_ = at;
+    return p;
+  }
+  // The room kept behind the text holds the table (see fixedRoom_).
+  char* const head = text_.data() + at;
+  std::memmove(head + table.size(), head, static_cast<std::size_t>(p - head));
+  std::memcpy(head, table.data(), table.size());
+  return p + table.size();
 }
 
 // What follows the board: the end of its last line, the caption, the end

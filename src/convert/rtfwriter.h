@@ -48,8 +48,9 @@ class TRtfWriter : public TRecordSink {
   char* Room(char* p, std::size_t more);
   char* PutOperands(char* p, const TPosition& position, int n);
   char* PutRecordEnd(char* p, const TRecord& rec);
-  char* PutBoard(char* p, const TRecord& rec);
-  void UseColourTable();
+  // Rare, and kept out of the path of every record.
+  [[gnu::cold, gnu::noinline]] char* PutMarkedBoard(char* p, const TRecord& rec);
+  char* UseColourTable(char* p);
   void Flush();
 
   const TConvertJob& job_;
