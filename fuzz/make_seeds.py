@@ -119,3 +119,7 @@ for game in re.split(rb"\n(?=\[Event )", games):
 for lit in literals:
     if re.search(rb"\[[A-Za-z]+ |\d\.", lit):
         put("pgn", lit)
+# Marks in comments, good and bad, among other commands and across variations.
+put("pgn", b"[Event \"m\"]\n{[%csl Ra1] start} 1. e4 {[%clk 0:01] [%csl Rd4,Ge5][%cal Ge2e4,Bb1b1]} "
+           b"$220 e5 {[%csl Zd9] [%cal Gg1f3} (1... c5 {[#] [%CSL Yc5]}) 2. Nf3 ; [%cal Of3e5]\n*\n")
+put("pgn", b"1. d4 {[%csl " + b"Ca1," * 300 + b"]} d5 {[%cal Ga1a2a3] x [%evp 1,2]} $221 *\n")

@@ -1,7 +1,8 @@
 // PGN text, any bytes. Every record read back through the EPD reader
-// gives its own position and operations; every bad game has a reason with
-// its place; reading on after each bad game comes to an end; and a file
-// read in small chunks gives what the text in memory gives.
+// gives its own position and operations, and marks that read; every bad
+// game has a reason with its place, every warning its game; reading on
+// after each bad game comes to an end; and a file read in small chunks
+// gives what the text in memory gives, warnings included.
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
@@ -9,6 +10,7 @@
 #include <string_view>
 
 #include "chess/fen.h"
+#include "chess/marks.h"
 #include "chess/parser.h"
 #include "fuzz_util.h"
 #include "games/inputkind.h"
@@ -31,11 +33,17 @@ void CheckRecord(std::string_view line) {
   for (const char c : line) semicolons += c == ';';
   Check(static_cast<std::size_t>(OperationCount(rec)) == semicolons,
         "a record's operations read back");
+  TMarks marks;
+  Check(ReadMarks(rec, marks, nullptr), "a record's marks read back");
 }
 
 // Everything a reader gives, bad games included, as one text.
 std::string ReadAll(TPgnEpdReader& reader, std::size_t limit, bool check) {
   std::string all;
+  reader.OnWarning([&all, check](const std::string& warning) {
+    if (check) Check(warning.rfind("game ", 0) == 0, "a warning names its game");
+    all.append("warning: ").append(warning).append("\n");
+  });
   std::string_view line;
   for (std::size_t step = 0;; ++step) {
     Check(step <= limit, "reading on after bad games comes to an end");

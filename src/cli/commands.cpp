@@ -526,10 +526,14 @@ class TRecordSource {
  public:
   TRecordSource(std::FILE* in, std::optional<TInputKind> kind, const TDiagramPolicy& policy) {
     std::string head = ReadInputHead(in);
-    if ((kind ? *kind : DetectInputKind(head)) == TInputKind::Pgn)
+    if ((kind ? *kind : DetectInputKind(head)) == TInputKind::Pgn) {
       games_.emplace(TPgnLexer(in, std::move(head)), policy);
-    else
+      games_->OnWarning([](const std::string& warning) {
+        std::fprintf(stderr, "boardquill: warning: %s\n", warning.c_str());
+      });
+    } else {
       lines_.emplace(in, std::move(head));
+    }
   }
   bool Next(std::string_view& line) { return games_ ? games_->Next(line) : lines_->Next(line); }
   // After Next gave false: the game that could not be read, if any.

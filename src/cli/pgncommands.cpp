@@ -68,6 +68,9 @@ int Convert(std::FILE* in, const TPgn2EpdArgs& args, const std::string& shown, s
             std::FILE* err) {
   const TFilePtr scratch = OpenScratchFile();
   TPgnEpdReader reader{TPgnLexer(in), args.Policy};
+  reader.OnWarning([err](const std::string& warning) {
+    std::fprintf(err, "boardquill: warning: %s\n", warning.c_str());
+  });
   std::string_view line;
   std::string buf;
   while (reader.Next(line)) {

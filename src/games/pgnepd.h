@@ -24,6 +24,9 @@ class TPgnEpdReader {
   // (Failed()). Calling again after a failure goes on with the next game.
   bool Next(std::string_view& line);
 
+  // Told of each malformed mark command, which is passed over.
+  void OnWarning(TPgnWarning warning) { game_.OnWarning(std::move(warning)); }
+
   bool Failed() const { return failed_; }
   // "Error in game N", and the reason, e.g. "move 23...Nf3: no black knight
   // can reach f3 (line 41, column 17)".

@@ -4,6 +4,8 @@
 #include <cstring>
 #include <stdexcept>
 
+#include "support/ascii.h"
+
 namespace bq {
 
 namespace {
@@ -51,6 +53,7 @@ TPgnLexer::TPgnLexer(TPgnLexer&& other) noexcept
       column_(other.column_),
       afterCR_(other.afterCR_),
       markState_(other.markState_),
+      commandState_(other.commandState_),
       keepComments_(other.keepComments_),
       comment_(other.comment_),
       place_(other.place_),
@@ -58,6 +61,8 @@ TPgnLexer::TPgnLexer(TPgnLexer&& other) noexcept
       value_(std::move(other.value_)),
       number_(other.number_),
       mark_(other.mark_),
+      command_(std::move(other.command_)),
+      commandDone_(other.commandDone_),
       goesOn_(other.goesOn_),
       tagError_(other.tagError_) {
   // Reading a file, the window lies in the other's buffer, whose bytes
@@ -113,6 +118,7 @@ TPgnToken TPgnLexer::Fail(std::string reason) {
 }
 
 TPgnToken TPgnLexer::Next() {
+  commandDone_ = false;
   if (comment_ != TComment::None) return CommentRest();  // the next piece of a long one
   if (!started_) {
     started_ = true;
@@ -215,10 +221,52 @@ void TPgnLexer::NoteMark(char c) {
     markState_ = 0;
 }
 
+// Follows "[%name operand]" as game text leaves it out: a command is all
+// up to "]". The operand of csl and cal is kept; it starts after a blank.
+void TPgnLexer::NoteCommand(char c) {
+  std::string& name = command_.Name;
+  switch (commandState_) {
+    case TCommand::Marks:
+      if (c == ']') {
+        command_.Closed = commandDone_ = true;
+        commandState_ = TCommand::None;
+      } else if (command_.Operand.size() < kMaxPgnMarkCommand) {
+        command_.Operand += c;
+      } else {
+        command_.TooLong = true;
+      }
+      return;
+    case TCommand::Other:
+      if (c == ']') commandState_ = TCommand::None;
+      return;
+    case TCommand::Name:
+      if (((c | 0x20) >= 'a' && (c | 0x20) <= 'z') && name.size() < 4) {
+        name += c;
+      } else if (c == ']') {
+        commandState_ = TCommand::None;
+      } else {
+        const bool marks = SameAsciiText(name, "csl") || SameAsciiText(name, "cal");
+        commandState_ = marks && IsBlank(c) ? TCommand::Marks : TCommand::Other;
+      }
+      return;
+    case TCommand::Bracket:
+      if (c == '%') {
+        commandState_ = TCommand::Name;
+        command_ = TPgnMarkCommand{};
+        return;
+      }
+      break;
+    case TCommand::None:
+      break;
+  }
+  commandState_ = c == '[' ? TCommand::Bracket : TCommand::None;
+}
+
 TPgnToken TPgnLexer::StartComment(bool brace) {
   Take();
   mark_ = false;
   markState_ = 0;
+  commandState_ = TCommand::None;
   comment_ = brace ? TComment::Brace : TComment::Line;
   return CommentRest();
 }
@@ -235,16 +283,23 @@ TPgnToken TPgnLexer::CommentRest() {
       return Fail("comment not closed");
     }
     if (c < 0 || (!brace && (c == '\n' || c == '\r'))) break;
-    if (keepComments_ && text_.size() >= kPgnCommentPiece &&
-        ((c & 0xC0) != 0x80 || text_.size() >= kPgnCommentPiece + 3)) {
+    if (brace && c == '}') {
+      Take();
+      break;
+    }
+    if (commandDone_ || (keepComments_ && text_.size() >= kPgnCommentPiece &&
+                         ((c & 0xC0) != 0x80 || text_.size() >= kPgnCommentPiece + 3))) {
       goesOn_ = true;
       return TPgnToken::Comment;
     }
     Take();
-    if (brace && c == '}') break;
     NoteMark(static_cast<char>(c));
+    NoteCommand(static_cast<char>(c));
     if (keepComments_) text_ += static_cast<char>(c);
   }
+  // A command the comment's end cuts off is one all the same, if a bad one.
+  if (commandState_ == TCommand::Marks) commandDone_ = true;
+  commandState_ = TCommand::None;
   comment_ = TComment::None;
   return TPgnToken::Comment;
 }

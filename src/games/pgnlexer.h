@@ -18,7 +18,7 @@ enum class TPgnToken : std::uint8_t {
   Move,            // any other symbol: Text()
   Result,          // 1-0, 0-1, 1/2-1/2 or *: Text()
   Nag,             // $n, or ! ? !! ?? !? ?! as their numbers 1..6: Number()
-  Comment,         // {...} or ; to the end of the line: DiagramMark(); kept: Text()
+  Comment,         // {...} or ; to the end of the line: DiagramMark(), MarkCommand(); kept: Text()
   VariationStart,  // (
   VariationEnd,    // )
   Error,           // Text() says what is wrong at Place()
@@ -37,6 +37,15 @@ inline constexpr std::size_t kMaxPgnTagValue = 1 << 16;  // bytes
 // A kept comment comes in pieces of this many bytes, and up to 3 more so
 // that no UTF-8 sequence is cut.
 inline constexpr std::size_t kPgnCommentPiece = 1 << 16;
+inline constexpr std::size_t kMaxPgnMarkCommand = 1 << 16;  // bytes of its operand
+
+// A [%csl ...] or [%cal ...] command of a comment: marks on the board.
+struct TPgnMarkCommand {
+  std::string Name;      // csl or cal, as written
+  std::string Operand;   // its first kMaxPgnMarkCommand bytes
+  bool Closed = false;   // by "]", not by the comment's end
+  bool TooLong = false;  // longer than kMaxPgnMarkCommand bytes
+};
 
 class TPgnLexer {
  public:
@@ -53,7 +62,8 @@ class TPgnLexer {
   // Whether Comment gives the comment's text (without its "{" "}" or ";").
   // A longer comment than kPgnCommentPiece comes as Comment tokens one
   // after the other, each a piece of its text; all but the last
-  // CommentGoesOn().
+  // CommentGoesOn(). A piece also ends after each csl or cal command, so
+  // that each comes alone: MarkCommand().
   void KeepComments(bool keep) { keepComments_ = keep; }
 
   // Of the last token.
@@ -63,6 +73,8 @@ class TPgnLexer {
   long Number() const { return number_; }
   bool DiagramMark() const { return mark_; }  // of the comment so far
   bool CommentGoesOn() const { return goesOn_; }
+  // Comment: the csl or cal command that ends this piece; null when none.
+  const TPgnMarkCommand* MarkCommand() const { return commandDone_ ? &command_ : nullptr; }
   // Error: whether it lies in a tag pair.
   bool TagError() const { return tagError_; }
 
@@ -82,6 +94,7 @@ class TPgnLexer {
   TPgnToken ReadTagPair();
   TPgnToken TagValue();
   void NoteMark(char c);
+  void NoteCommand(char c);
 
   const char* p_ = nullptr;
   const char* end_ = nullptr;
@@ -92,6 +105,10 @@ class TPgnLexer {
   long long line_ = 1, column_ = 1;
   bool afterCR_ = false;
   int markState_ = 0;  // how much of "[#]" the comment has just shown
+  // Where the comment stands in a command "[%name operand]": only those
+  // of marks keep their operand.
+  enum class TCommand : std::uint8_t { None, Bracket, Name, Other, Marks };
+  TCommand commandState_ = TCommand::None;
   bool keepComments_ = false;
   enum class TComment : std::uint8_t { None, Brace, Line };
   TComment comment_ = TComment::None;  // the comment being read
@@ -100,6 +117,8 @@ class TPgnLexer {
   std::string text_, value_;
   long number_ = 0;
   bool mark_ = false;
+  TPgnMarkCommand command_;
+  bool commandDone_ = false;
   bool goesOn_ = false;
   bool tagError_ = false;
 };

@@ -81,14 +81,18 @@ void TPgnGameReader::Hold(TPgnToken token) {
 
 TPgnEvent TPgnGameReader::Next() {
   TakeTurn();
+  if (ended_) DropMarks();
+  ended_ = false;
   if (stage_ == TStage::Ending) {
     stage_ = TStage::BetweenGames;
     mark_ = blackView_ = false;  // a game's marks end with it
+    ended_ = true;  // but the final position keeps its squares and arrows for its record
     return TPgnEvent::GameEnd;
   }
   if (stage_ == TStage::Failed) {
     SkipRest();
     mark_ = blackView_ = false;
+    DropMarks();
   }
   for (;;) {
     if (stage_ == TStage::Done) return TPgnEvent::End;
@@ -202,7 +206,9 @@ void TPgnGameReader::StartGame(bool keepMarks) {
   fenPlace_ = TTextPlace{};
   sawMoves_ = false;
   result_.clear();
-  if (!keepMarks) mark_ = blackView_ = false;
+  if (keepMarks) return;
+  mark_ = blackView_ = false;
+  DropMarks();
 }
 
 bool TPgnGameReader::AddTag() {
@@ -265,6 +271,7 @@ void TPgnGameReader::Play() {
   line_.Last = move_;
   line_.HasMove = true;
   mark_ = blackView_ = false;
+  DropMarks();
   if (frames_.empty()) {
     ++ply_;
     reported_ = false;
@@ -286,10 +293,12 @@ bool TPgnGameReader::MayOpenVariation() {
 // A variation's marks are its own: those of the line it leaves come back
 // when it closes.
 void TPgnGameReader::OpenVariation() {
-  frames_.push_back(TFrame{line_.Before, line_.Last, lexer_.Place(), mark_, blackView_});
+  frames_.push_back(
+      TFrame{line_.Before, line_.Last, lexer_.Place(), mark_, blackView_, std::move(marks_)});
   line_.Current = line_.Before;
   line_.HasMove = false;
   mark_ = blackView_ = false;
+  DropMarks();
 }
 
 void TPgnGameReader::CloseVariation() {
@@ -301,6 +310,8 @@ void TPgnGameReader::CloseVariation() {
   line_.HasMove = true;
   mark_ = frame.Mark;
   blackView_ = frame.BlackView;
+  marks_ = std::move(frame.Marks);
+  marksFull_ = false;
   frames_.pop_back();
 }
 
@@ -309,6 +320,53 @@ void TPgnGameReader::Note(TPgnToken token) {
                                                 : lexer_.Number() == 220 || lexer_.Number() == 221;
   mark_ = mark_ || mark;
   blackView_ = blackView_ || (token == TPgnToken::Nag && lexer_.Number() == 221);
+  if (token != TPgnToken::Comment) return;
+  if (const TPgnMarkCommand* command = lexer_.MarkCommand()) TakeMarks(*command);
+}
+
+// Databases write commands of their own, so a bad one is passed over with
+// a warning rather than failing the game.
+void TPgnGameReader::TakeMarks(const TPgnMarkCommand& command) {
+  const std::string name = AsciiLower(command.Name);
+  std::string why;
+  TMarks marks;
+  if (!command.Closed)
+    why = "a " + name + " command without \"]\"";
+  else if (command.TooLong)
+    why = "a " + name + " command longer than " + std::to_string(kMaxPgnMarkCommand) + " bytes";
+  else
+    AddMarks(name, command.Operand, marks, &why);
+  const std::size_t count =
+      marks_.Squares.size() + marks_.Arrows.size() + marks.Squares.size() + marks.Arrows.size();
+  if (why.empty() && count > kMaxMoveMarks) {
+    if (marksFull_) return;  // told once is enough
+    marksFull_ = true;
+    why = "more than " + std::to_string(kMaxMoveMarks) + " marks for one position";
+  }
+  if (!why.empty()) {
+    const long long game = stage_ == TStage::BetweenGames ? game_ + 1 : game_;
+    if (warning_) warning_("game " + std::to_string(game) + ", " + MoveNamed() + ": " + why);
+    return;
+  }
+  marks_.Squares.insert(marks_.Squares.end(), marks.Squares.begin(), marks.Squares.end());
+  marks_.Arrows.insert(marks_.Arrows.end(), marks.Arrows.begin(), marks.Arrows.end());
+}
+
+void TPgnGameReader::DropMarks() {
+  marks_.Clear();
+  marksFull_ = false;
+}
+
+// "move 12...Nf6": the move whose comments are being read.
+std::string TPgnGameReader::MoveNamed() const {
+  if (stage_ == TStage::BetweenGames || (!line_.HasMove && frames_.empty()))
+    return "before the first move";
+  if (!line_.HasMove) return "before the first move of a variation";
+  const TPositionCore& before = line_.Before.Core;
+  std::string text = "move " + std::to_string(before.MoveNumber);
+  text += before.SideToMove == cWhite ? "." : "...";
+  AppendSAN(text, before, line_.Last);
+  return text;
 }
 
 void TPgnGameReader::SkipRest() {

@@ -7,11 +7,13 @@
 // positions of the moment are kept (variations nest without recursion),
 // so input of any length reads in bounded memory.
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
 
+#include "chess/marks.h"
 #include "games/fen.h"
 #include "games/movegen.h"
 #include "games/pgnlexer.h"
@@ -43,6 +45,11 @@ enum class TPgnDetail : std::uint8_t {
 
 inline constexpr std::size_t kMaxVariationDepth = 32768;
 inline constexpr std::size_t kMaxTagBytes = std::size_t{1} << 20;  // per game
+inline constexpr std::size_t kMaxMoveMarks = 4096;                 // squares and arrows of one move
+
+// Told of what the reader passes over, e.g. "game 3, move 12...Nf6: bad
+// mark "Zd9" in csl: ...".
+using TPgnWarning = std::function<void(const std::string&)>;
 
 class TPgnGameReader {
  public:
@@ -72,6 +79,12 @@ class TPgnGameReader {
   // text, the marks so far of the line's last move (or of its start).
   bool DiagramMark() const { return mark_; }
   bool BlackView() const { return blackView_; }
+  // The squares and arrows of the [%csl ...] and [%cal ...] commands in
+  // the comments of the same move (or start), all of them in the order of
+  // the text. A malformed command adds nothing and is told to OnWarning(),
+  // as is (once) a command that would pass kMaxMoveMarks.
+  const TMarks& Marks() const { return marks_; }
+  void OnWarning(TPgnWarning warning) { warning_ = std::move(warning); }
   // The events of game text. Depth(): 0 in the main line, 1 in its
   // variations, and so on. At Move: the move in SAN with english letters,
   // and its ply from the game's start (1 for the first move). At Nag: its
@@ -104,6 +117,7 @@ class TPgnGameReader {
     TMove Last;
     TTextPlace Opened;
     bool Mark = false, BlackView = false;
+    TMarks Marks;
   };
   // A turn of line that game text reports before it is taken.
   enum class TTurn : std::uint8_t { None, Play, Open, Close };
@@ -128,6 +142,9 @@ class TPgnGameReader {
   std::optional<TPgnEvent> Turn(TTurn turn, TPgnEvent event);
   std::optional<TPgnEvent> Told(TPgnEvent event) const;
   void Note(TPgnToken token);
+  void TakeMarks(const TPgnMarkCommand& command);
+  std::string MoveNamed() const;
+  void DropMarks();
   void SkipRest();
 
   TPgnLexer lexer_;
@@ -145,6 +162,10 @@ class TPgnGameReader {
   std::vector<TFrame> frames_;
   int ply_ = 0;
   bool mark_ = false, blackView_ = false;
+  TMarks marks_;
+  bool marksFull_ = false;  // a command passed kMaxMoveMarks and was told of
+  bool ended_ = false;      // the last event was GameEnd: its marks go now
+  TPgnWarning warning_;
   std::string reason_;
   TTurn turn_ = TTurn::None;
   TMove move_;  // read, to be played

@@ -10,7 +10,8 @@ namespace bq {
 
 namespace {
 
-constexpr std::array<std::string_view, 6> kOwnOpcodes = {"id", "pm", "c0", "hmvc", "fmvn", "view"};
+constexpr std::array<std::string_view, 8> kOwnOpcodes = {"id",   "pm",   "c0",  "hmvc",
+                                                         "fmvn", "view", "csl", "cal"};
 
 void AppendQuoted(std::string& out, std::string_view value) {
   out += '"';
@@ -100,6 +101,9 @@ void AppendGameRecord(std::string& out, const TPgnGameReader& game, bool blackVi
   AppendOperation(out, "hmvc", std::to_string(game.Current().HalfMoves), false);
   AppendOperation(out, "fmvn", std::to_string(game.Current().Core.MoveNumber), false);
   if (blackView) AppendOperation(out, "view", "black", true);
+  const TMarks& marks = game.Marks();
+  if (!marks.Squares.empty()) AppendOperation(out, "csl", SquareMarksText(marks.Squares), true);
+  if (!marks.Arrows.empty()) AppendOperation(out, "cal", ArrowMarksText(marks.Arrows), true);
   for (const TPgnTag& tag : game.Tags()) {
     const std::string name = AsciiLower(tag.Name);
     bool own = false;

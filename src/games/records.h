@@ -16,6 +16,7 @@ namespace bq {
 //   c0 "Position after 23...Nf3"    (word 14 of `letters`, or word 15 at the start)
 //   hmvc 0; fmvn 24;
 //   view "black"                    (when `blackView`)
+//   csl "Rd4,Ge5"; cal "Ge2e4";     (the reader's Marks(), when it has them)
 // and one operation per tag, named by the tag in lower case (tags named
 // like the operations above are left out). Values are EPD string operands
 // in double quotes that the EPD reader gives back word for word: a double

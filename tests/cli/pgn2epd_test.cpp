@@ -58,6 +58,23 @@ TEST_F(Pgn2Epd, PrintsTheRecordsOfTheChosenPositions) {
   EXPECT_EQ(err_.Text(), "");
 }
 
+// Marks reach the records; a malformed command is passed over with a
+// warning that names its game and move, and the records still come.
+TEST_F(Pgn2Epd, CarriesMarksAndWarnsOfBadOnes) {
+  const std::string name = Write(std::string(kGames) +
+                                 "\n[Event \"Three\"]\n1. e4 {[%csl Rd4] [%clk 0:01]} $220 e5 "
+                                 "{[%cal Ge2e4] [%csl Zd9] [%cal Gg1f3]} $220 *\n");
+  EXPECT_EQ(Run({name}), 0);
+  const std::string out = out_.Text();
+  EXPECT_NE(out.find("c0 \"Position after 1.e4\"; hmvc 0; fmvn 1; csl \"Rd4\"; event \"Three\";"),
+            std::string::npos)
+      << out;
+  EXPECT_NE(out.find("fmvn 2; cal \"Ge2e4,Gg1f3\"; event \"Three\";"), std::string::npos) << out;
+  EXPECT_EQ(err_.Text(),
+            "boardquill: warning: game 3, move 1...e5: bad mark \"Zd9\" in csl: a colour letter R "
+            "G Y B O C and a square a1..h8\n");
+}
+
 TEST_F(Pgn2Epd, ABadGamePrintsNothingButTheError) {
   const std::string name = Write(std::string(kGames) + "\n[Event \"Three\"]\n\n1. e4 e5 Ke3 *\n");
   EXPECT_EQ(Run({"--diagrams", "every:1", name}), 1);

@@ -154,9 +154,15 @@ TEST_F(PicturesCliTest, SvgAndPngOnePicturePerRecordNamedByTemplate) {
 }
 
 TEST_F(PicturesCliTest, GamesGiveTheirPositions) {
-  Write("g.pgn", "1. e4 e5 2. Nf3 $220 Nc6 {[#]} 3. Bb5 1-0\n");
+  Write("g.pgn", "1. e4 e5 2. Nf3 $220 {[%csl Rd4] [%cal Ox9]} Nc6 {[#]} 3. Bb5 1-0\n");
   ASSERT_EQ(Convert("--operations pm --format svg -o games g.pgn"), 0) << err_;
   EXPECT_EQ(Listing(dir_ / "games").size(), 2u);
+  // The marks of a move's comments are drawn in its diagram.
+  EXPECT_NE(Slurp(dir_ / "games/0001.svg").find("fill=\"#882020\""), std::string::npos);
+  EXPECT_EQ(Slurp(dir_ / "games/0002.svg").find("fill=\"#882020\""), std::string::npos);
+  EXPECT_NE(err_.find("boardquill: warning: game 1, move 2.Nf3: bad mark \"Ox9\" in cal"),
+            std::string::npos)
+      << err_;
   Write("bad.pgn", "1. e4 e5 2. Nf3 Nf6 3. Nf3 *\n");
   EXPECT_EQ(Convert("--format svg -o bad bad.pgn"), 1);
   EXPECT_NE(err_.find("bad.pgn: error: move 3.Nf3"), std::string::npos) << err_;

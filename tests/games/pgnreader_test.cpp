@@ -8,6 +8,7 @@
 
 #include "../support/temp_dir.h"
 #include "chess/fen.h"
+#include "chess/marks.h"
 #include "games/pgnreader.h"
 
 namespace bq {
@@ -16,7 +17,8 @@ namespace {
 using namespace std::string_literals;
 
 // The events in brief: each position as its ply ("#" marked, "#b" from
-// Black's side), "|" for a game's end, errors with their reason.
+// Black's side, then its squares and arrows), "|" for a game's end,
+// errors with their reason.
 std::string Transcript(TPgnGameReader reader, std::string* last = nullptr) {
   std::string t;
   for (TPgnEvent e = reader.Next(); e != TPgnEvent::End; e = reader.Next()) {
@@ -25,6 +27,12 @@ std::string Transcript(TPgnGameReader reader, std::string* last = nullptr) {
     if (e != TPgnEvent::Position) continue;
     t += std::to_string(reader.Ply());
     if (reader.DiagramMark()) t += reader.BlackView() ? "#b" : "#";
+    if (!reader.Marks().Empty())
+      t.append("[")
+          .append(SquareMarksText(reader.Marks().Squares))
+          .append("/")
+          .append(ArrowMarksText(reader.Marks().Arrows))
+          .append("]");
     t += ' ';
     if (last) {
       last->clear();
@@ -132,18 +140,59 @@ TEST(PgnReader, HostileInputEndsInAResultOrAnError) {
             "error: tag Event: a value longer than 65536 bytes (line 1, column 1) | ");
 }
 
+// The [%csl] and [%cal] commands of a move's comments add up, among other
+// commands and text; a variation's are its own. A malformed one adds
+// nothing and is told once, by game and move.
+TEST(PgnReader, MarkCommandsAddUpAndBadOnesAreToldOf) {
+  std::string told;
+  const auto read = [&told](std::string_view text) {
+    told.clear();
+    TPgnGameReader reader{TPgnLexer(text)};
+    reader.OnWarning([&told](const std::string& warning) { told += warning + "\n"; });
+    return Transcript(std::move(reader));
+  };
+  EXPECT_EQ(
+      read("[Event \"x\"]\n{[%csl Ra1]} 1. e4 {see [%csl Rd4,Ge5][%eval 0.3] here [%cal "
+           "Ge2e4,Bb1b1]\n[%CSL Yh8] [%csl]} ; [%csl Bc3]\n"
+           "e5 {[%cal Gg1f3]} (1... c5 {[%csl Gc5]} 2. Nf3 {[%csl Gf3]}) {[%csl Ba2]} 2. d4 *"),
+      "0[Ra1/] 1[Rd4,Ge5,Yh8,Bc3/Ge2e4,Bb1b1] 2[Ba2/Gg1f3] 3 | ");
+  EXPECT_EQ(told, "");
+
+  std::string overlong = "[%csl Ra1,";
+  for (int i = 0; i < 4097; ++i) overlong += "Ra1,";
+  overlong += "]} {" + overlong;
+  EXPECT_EQ(read("[Event \"1\"]\n1. e4 *\n[Event \"2\"]\n1. e4 *\n[Event \"3\"]\n"
+                 "{[%csl Rd4, d9] [%csl Ge5]} 1. e4 e5 2. Nf3 Nf6 {[%csl Zd9,Ra1][%cal Ge2] "
+                 "[%csl Bb2]} (2... Nc6 {[%cal Ga1a2a3]}) {[%csl " +
+                 std::string(70000, 'x') + "]} {" + overlong + "]} {[%cal Ga1a2} *"),
+            "0 1 | 0 1 | 0[Ge5/] 1 2 3 4[Bb2/] | ");
+  EXPECT_EQ(told,
+            "game 3, before the first move: bad mark \"d9\" in csl: a colour letter R G Y B O C "
+            "and a square a1..h8\n"
+            "game 3, move 2...Nf6: bad mark \"Zd9\" in csl: a colour letter R G Y B O C and a "
+            "square a1..h8\n"
+            "game 3, move 2...Nf6: bad mark \"Ge2\" in cal: a colour letter R G Y B O C and two "
+            "squares a1..h8\n"
+            "game 3, move 2...Nc6: bad mark \"Ga1a2a3\" in cal: a colour letter R G Y B O C and "
+            "two squares a1..h8\n"
+            "game 3, move 2...Nf6: a csl command longer than 65536 bytes\n"
+            "game 3, move 2...Nf6: more than 4096 marks for one position\n"
+            "game 3, move 2...Nf6: a cal command without \"]\"\n");
+}
+
 // Games from a file read in chunks of any size, even one byte, give what
 // the same text in memory gives.
 TEST(PgnReader, ChunksOfAnySizeReadAlike) {
   std::ifstream in(BQ_SOURCE_DIR "/tests/games/data/games.pgn", std::ios::binary);
   std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-  text =
-      "\xEF\xBB\xBF" + text + "\r\n{[#]} 1. d4 {x [#" + "] y} (1. c4 $221) Nf6 ; [#]\r\n*\n[E \"v";
+  text = "\xEF\xBB\xBF" + text + "\r\n{[#]} 1. d4 {x [#" +
+         "] y [%csl Rd4,e5] [%clk 0:01] [%cal Ge2e4]} (1. c4 $221) Nf6 ; [#]\r\n*\n[E \"v";
   const testing::TempDir dir;
   const std::string path = dir / "chunks.pgn";
   std::ofstream(path, std::ios::binary) << text;
   const std::string expected = Transcript(text);
-  EXPECT_NE(expected.find("| 0# 1# 2# | error: tag E"), std::string::npos) << expected;
+  EXPECT_NE(expected.find("| 0# 1#[Rd4,Ge5/Ge2e4] 2# | error: tag E"), std::string::npos)
+      << expected;
   for (const std::size_t chunk : {1, 2, 3, 7, 4096}) {
     std::FILE* file = std::fopen(path.c_str(), "rb");
     ASSERT_NE(file, nullptr);

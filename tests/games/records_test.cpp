@@ -9,6 +9,7 @@
 
 #include "chess/fen.h"
 #include "chess/letters.h"
+#include "chess/marks.h"
 #include "chess/parser.h"
 #include "games/inputkind.h"
 #include "games/pgnepd.h"
@@ -79,6 +80,30 @@ TEST(GameRecords, EveryRecordReadsBackToItsPosition) {
     }
   }
   EXPECT_GT(count, 100u);
+}
+
+// A drawn position carries the marks of its move's comments as csl and
+// cal, which the conversion reads; the final position drawn at a game's
+// end keeps its own, and the next game starts without them.
+TEST(GameRecords, MarksBecomeCslAndCal) {
+  const std::vector<std::string> lines = Records(
+      "[Event \"x\"]\n[CSL \"Zz9\"]\n1. e4 {[%clk 0:01] [%csl Rd4,Ge5] look [%cal Ge2e4]} "
+      "e5 {[%csl Bf7]} *\n1. d4 *",
+      "final");
+  ASSERT_EQ(lines.size(), 2u);
+  EXPECT_EQ(lines[0],
+            "rnbqkbnr/pppp1ppp/8/4p3/4P3/8/PPPP1PPP/RNBQKBNR w KQkq - id \"x\"; pm e5; c0 "
+            "\"Position after 1...e5\"; hmvc 0; fmvn 2; csl \"Bf7\"; event \"x\";");
+  EXPECT_EQ(lines[1].find("csl"), std::string::npos) << lines[1];
+  const std::string start = Records("{[%csl Rd4,Ge5] [%cal Ge2e4]} 1. e4 *", "start").at(0);
+  EXPECT_NE(start.find("; csl \"Rd4,Ge5\"; cal \"Ge2e4\";"), std::string::npos) << start;
+  TPosition rec;
+  InitPosition(rec);
+  ASSERT_TRUE(ReadEPDLine(rec, start, nullptr));
+  TMarks marks;
+  ASSERT_TRUE(ReadMarks(rec, marks, nullptr));
+  EXPECT_EQ(marks.Squares.size(), 2u);
+  EXPECT_EQ(marks.Arrows, (std::vector<TArrowMark>{{TMarkColour::Green, 4 * 8 + 1, 4 * 8 + 3}}));
 }
 
 TEST(GameRecords, IdLeavesOutWhatTheTagsDoNotKnow) {

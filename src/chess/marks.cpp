@@ -1,4 +1,6 @@
-#include "convert/marks.h"
+#include "chess/marks.h"
+
+#include <array>
 
 #include "support/ascii.h"
 
@@ -20,12 +22,10 @@ std::string SquareName(std::uint8_t cell) {
 }
 
 bool ReadColour(char letter, TMarkColour& colour) {
-  for (std::size_t k = 0; k < kMarkPaints.size(); ++k)
-    if (kMarkPaints[k].Letter == letter) {
-      colour = static_cast<TMarkColour>(k);
-      return true;
-    }
-  return false;
+  const std::size_t k = kMarkLetters.find(letter);
+  if (k == std::string_view::npos) return false;
+  colour = static_cast<TMarkColour>(k);
+  return true;
 }
 
 // One item: an optional colour letter, then `squares` squares.
@@ -95,7 +95,7 @@ std::string SquareMarksText(const std::vector<TSquareMark>& squares) {
   std::string text;
   for (const TSquareMark& m : squares) {
     if (!text.empty()) text += ',';
-    text += kMarkPaints[static_cast<std::size_t>(m.Colour)].Letter + SquareName(m.Cell);
+    text += kMarkLetters[static_cast<std::size_t>(m.Colour)] + SquareName(m.Cell);
   }
   return text;
 }
@@ -104,8 +104,8 @@ std::string ArrowMarksText(const std::vector<TArrowMark>& arrows) {
   std::string text;
   for (const TArrowMark& m : arrows) {
     if (!text.empty()) text += ',';
-    text += kMarkPaints[static_cast<std::size_t>(m.Colour)].Letter + SquareName(m.From) +
-            SquareName(m.To);
+    text +=
+        kMarkLetters[static_cast<std::size_t>(m.Colour)] + SquareName(m.From) + SquareName(m.To);
   }
   return text;
 }
