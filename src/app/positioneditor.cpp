@@ -359,7 +359,8 @@ void TPositionEditor::ShowOrientation() {
   InitPosition(rec);
   rec.Core = setup_.Core;
   ReadEPDOperations(setup_.Operations, rec.Operations);
-  Board->SetFromBlack(DrawnFromBlack(rec, look_.Orientation) != flipped_);
+  Board->SetFromBlack(DrawnFromBlack(rec, FindOperation(rec, "view"), look_.Orientation) !=
+                      flipped_);
 }
 
 void TPositionEditor::accept() {

@@ -48,17 +48,6 @@ bool AddMarks(std::string_view opcode, std::string_view text, TMarks& marks, std
 // `marks`. False, with `why`, for a malformed one.
 bool ReadMarks(const TPosition& position, TMarks& marks, std::string* why);
 
-// Whether an opcode may be csl or cal: the quick test every record takes,
-// inline because most records have neither.
-inline bool MayHaveMarks(const TPosition& position) {
-  const TOperations& ops = position.Operations;
-  for (const std::size_t i : ops.Opcodes) {
-    const TOperations::TWord& word = ops.Words[i];
-    if (word.Size == 3 && (ops.Text[word.At] | 0x20) == 'c') return true;
-  }
-  return false;
-}
-
 // The operand text of marks as the operations write them: "Rd4,Ge5".
 std::string SquareMarksText(const std::vector<TSquareMark>& squares);
 std::string ArrowMarksText(const std::vector<TArrowMark>& arrows);

@@ -3,6 +3,7 @@
 #include "chess/parser.h"
 #include "convert/lines.h"
 #include "convert/rtfwriter.h"
+#include "support/ascii.h"
 
 namespace bq {
 
@@ -11,11 +12,22 @@ TEPDConverter::TEPDConverter(const TConvertJob& job) : job_(job) {
   record_.Position = &position_;
 }
 
-// The marks of the position just read, with the Marks setting on; false
-// for a malformed one.
+// One pass over the opcodes of the position just read: its view
+// operation, and whether an opcode may be csl or cal. Then its marks, with
+// the Marks setting on; false for a malformed one.
 bool TEPDConverter::ReadRecordMarks() {
-  if (job_.Settings.Marks && MayHaveMarks(position_))
-    return ReadMarks(position_, record_.Marks, &reason_);
+  const TOperations& ops = position_.Operations;
+  view_ = 0;
+  bool mayMark = false;
+  for (std::size_t i = 0; i < ops.Opcodes.size(); ++i) {
+    const TOperations::TWord& word = ops.Words[ops.Opcodes[i]];
+    const char* const text = ops.Text.data() + word.At;
+    if (word.Size == 3)
+      mayMark = mayMark || (text[0] | 0x20) == 'c';
+    else if (word.Size == 4 && view_ == 0 && SameAsciiText({text, 4}, "view"))
+      view_ = static_cast<int>(i + 1);
+  }
+  if (job_.Settings.Marks && mayMark) return ReadMarks(position_, record_.Marks, &reason_);
   if (!record_.Marks.Empty()) record_.Marks.Clear();
   return true;
 }
@@ -29,7 +41,7 @@ void TEPDConverter::BuildRecord() {
   for (std::size_t k = 0; k < job_.AboveItems.size(); ++k)
     if (const int n = FindOperation(position_, job_.AboveItems[k]); n != 0)
       rec.Above.push_back({static_cast<int>(k), n});
-  rec.FromBlack = DrawnFromBlack(position_, job_.Settings.Layout.Orientation);
+  rec.FromBlack = DrawnFromBlack(position_, view_, job_.Settings.Layout.Orientation);
   rec.Column = static_cast<int>((rec.Number - 1) % job_.Settings.Layout.Columns);
   if (!job_.Settings.Layout.Caption.empty())
     rec.Caption = ExpandTemplate(job_.Settings.Layout.Caption, position_, {rec.Number, rec.Line});

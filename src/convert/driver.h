@@ -44,6 +44,7 @@ class TEPDConverter {
 
   const TConvertJob& job_;
   TPosition position_;
+  int view_ = 0;  // the number of its view operation
   TRecord record_;
   std::vector<std::string> keyLines_;  // the answer key's lines so far
   std::string message_, reason_;

@@ -111,10 +111,10 @@ std::string ExpandTemplate(std::string_view tmpl, const TPosition& rec, TRecordN
   return out;
 }
 
-bool DrawnFromBlack(const TPosition& rec, TOrientation orientation) {
+bool DrawnFromBlack(const TPosition& rec, int viewOperation, TOrientation orientation) {
   // Asked for every record: no text is made unless it has a view.
-  if (const int n = FindOperation(rec, "view"); n != 0) {
-    const std::string view = Unquoted(OperandText(rec, n));
+  if (viewOperation != 0) {
+    const std::string view = Unquoted(OperandText(rec, viewOperation));
     if (SameAsciiText(view, "black")) return true;
     if (SameAsciiText(view, "white")) return false;
   }

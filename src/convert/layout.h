@@ -44,9 +44,10 @@ std::string_view OrientationName(TOrientation orientation);
 TLayoutSettings ReadLayoutSettings(const TProfileFile& ini, std::vector<std::string>& warnings);
 void WriteLayoutSettings(TProfileFile& ini, const TLayoutSettings& s);
 
-// Whether the board is drawn from Black's side for this record: a `view`
-// operation of "black" or "white" decides, then the orientation.
-bool DrawnFromBlack(const TPosition& rec, TOrientation orientation);
+// Whether the board is drawn from Black's side for this record: its `view`
+// operation (number `viewOperation`, 0 for none) of "black" or "white"
+// decides, then the orientation.
+bool DrawnFromBlack(const TPosition& rec, int viewOperation, TOrientation orientation);
 
 // Fills a caption or name template: {n} the running number, {line} the EPD
 // line number, {tomove} "White to move" or "Black to move", {fen} the FEN of

@@ -26,10 +26,13 @@ TEST(Layout, CaptionFields) {
   // An impossible position is drawn, and described, as the start position.
   EXPECT_EQ(ExpandTemplate("{fen}", Read("8/8/8/8/8/8/8/8 b - -"), at),
             "rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR w KQkq - 0 1");
-  EXPECT_TRUE(DrawnFromBlack(black, TOrientation::White));
-  EXPECT_FALSE(DrawnFromBlack(rec, TOrientation::ToMove));
-  EXPECT_TRUE(DrawnFromBlack(Read("4k3/8/8/8/8/8/8/4K3 b - -"), TOrientation::ToMove));
-  EXPECT_FALSE(DrawnFromBlack(Read("4k3/8/8/8/8/8/8/4K3 b - - view white;"), TOrientation::Black));
+  const auto fromBlack = [](const TPosition& p, TOrientation o) {
+    return DrawnFromBlack(p, FindOperation(p, "view"), o);
+  };
+  EXPECT_TRUE(fromBlack(black, TOrientation::White));
+  EXPECT_FALSE(fromBlack(rec, TOrientation::ToMove));
+  EXPECT_TRUE(fromBlack(Read("4k3/8/8/8/8/8/8/4K3 b - -"), TOrientation::ToMove));
+  EXPECT_FALSE(fromBlack(Read("4k3/8/8/8/8/8/8/4K3 b - - view white;"), TOrientation::Black));
 }
 
 TEST(Layout, ValuesThatDoNotFitAreRefused) {
