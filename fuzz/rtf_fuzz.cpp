@@ -55,6 +55,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     Check(chars <= size, "no more text than input");
     Check(plain.size() <= chars + doc.Paragraphs.size(), "plain text is the runs and breaks");
     for (const TRTFFont& f : doc.Fonts) Check(doc.FontIndex(f.Number) >= 0, "fonts are found");
+    Check(doc.Colours.size() <= std::size_t(kMaxRTFColours), "colour table bounded");
+    for (const TRTFParagraph& p : doc.Paragraphs)
+      for (const TRTFRun& r : p.Runs)
+        Check(r.Format.Background >= kRTFNoColour && r.Format.Background <= 0xFFFFFF,
+              "backgrounds are colours");
     CheckTables(doc);
   } else {
     Check(doc.Paragraphs.empty() && doc.Fonts.empty(), "a refused text gives an empty document");

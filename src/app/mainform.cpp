@@ -40,6 +40,7 @@
 #include "app/rtfview.h"
 #include "app/settingsdlg.h"
 #include "app/winplace.h"
+#include "convert/rtfwriter.h"
 #include "fonts/fontstatus.h"
 #include "games/inputkind.h"
 #include "games/pgnepd.h"
@@ -60,6 +61,45 @@ constexpr char kPlacementSection[] = "MainForm";
 constexpr char kSplitterKey[] = "Splitter";
 constexpr int kEPDLines = 6;
 constexpr int kStatusMargin = 8;
+
+// The Marks setting's key in section General.
+constexpr char kMarksKey[] = "Marks";
+
+// Typed diagrams leave arrows and circles out; the status line says so.
+constexpr char kArrowsDropped[] =
+    "arrows and circles need picture diagrams (--diagram-style picture)";
+
+// Passes the records on to the preview's RTF writer, noting whether one has
+// arrows or circles.
+class TArrowsNoted : public TRecordSink {
+ public:
+  explicit TArrowsNoted(TRecordSink& writer) : writer_(writer) {}
+  void Add(const TRecord& rec) override {
+    arrows_ = arrows_ || !rec.Marks.Arrows.empty();
+    writer_.Add(rec);
+  }
+  void Finish(const std::vector<std::string>& key) override { writer_.Finish(key); }
+  bool Arrows() const { return arrows_; }
+
+ private:
+  TRecordSink& writer_;
+  bool arrows_ = false;
+};
+
+// The preview's document, as ConvertEPDText(text, job) makes it, and whether
+// it left arrows out: the window's diagrams are typed.
+struct TPreviewResult : TRtfResult {
+  bool ArrowsDropped = false;
+};
+TPreviewResult ConvertPreview(std::string_view text, const TConvertJob& job) {
+  TPreviewResult result;
+  TRtfWriter writer(job, [&](std::string_view piece) { result.Document.append(piece); });
+  TArrowsNoted sink(writer);
+  static_cast<TConvertResult&>(result) = ConvertEPDText(text, job, sink);
+  if (!result.Ok) result.Document.clear();
+  result.ArrowsDropped = result.Ok && sink.Arrows();
+  return result;
+}
 
 // Files that a drop loads.
 const QStringList kDropSuffixes = {QStringLiteral("epd"), QStringLiteral("txt"),
@@ -130,6 +170,11 @@ void TMainForm::CreateControls() {
   // A narrow window wraps the font status rather than cutting it off.
   FontStatusLbl->setWordWrap(true);
   statusBar()->addWidget(FontStatusLbl, 1);
+  // A note on the preview's document, beside the font status; hidden when empty.
+  MarksStatusLbl = new QLabel(this);
+  MarksStatusLbl->setObjectName("MarksStatusLbl");
+  MarksStatusLbl->hide();
+  statusBar()->addPermanentWidget(MarksStatusLbl);
 
   // The menu's shortcuts must beat the panes' own Ctrl+C and Ctrl+V, and
   // drops on the panes load files or replace the EPD text.
@@ -295,6 +340,7 @@ void TMainForm::FormCreate() {
   // command line.
   settings_ = ReadConvertSettings(ini);
   storedLayout_ = settings_.Layout;
+  storedMarks_ = settings_.Marks;
   OpenDir = ini.ReadString(kGeneral, "OpenDir", "");
   SaveDir = ini.ReadString(kGeneral, "SaveDir", "");
   // Which of the two came last is not stored; a save is the likelier.
@@ -342,7 +388,10 @@ void TMainForm::SaveSettings() {
   // The later settings are written only when used: a settings file of a
   // run that never touched them stays as it was.
   if (!SaveDir.empty()) ini.WriteString(kGeneral, "SaveDir", SaveDir);
-  if (s.Layout != storedLayout_) WriteLayoutSettings(ini, s.Layout);
+  if (s.Layout != storedLayout_ || s.Marks != storedMarks_) {
+    WriteLayoutSettings(ini, s.Layout);
+    ini.WriteString(kGeneral, kMarksKey, s.Marks ? "1" : "0");
+  }
   // The per-user settings folder may not exist yet; a failure to make it
   // shows up in the save.
   QDir().mkpath(QFileInfo(QString::fromStdString(file)).path());
@@ -543,6 +592,7 @@ std::optional<TTextSpot> TMainForm::Convert() {
   SaveAs1->setEnabled(false);
   if (ExportPictures1) ExportPictures1->setEnabled(false);
   UpdateFontStatus();
+  ShowMarksStatus(QString());
   // Games become the EPD records of the positions chosen from them.
   const bool games =
       DetectInputKind(std::string_view(text).substr(0, kInputHead)) == TInputKind::Pgn;
@@ -554,13 +604,14 @@ std::optional<TTextSpot> TMainForm::Convert() {
     }
     text = std::move(records.Text);
   }
-  TRtfResult result = ConvertEPDText(text, Job());
+  TPreviewResult result = ConvertPreview(text, Job());
   if (!result.Ok) {
     ShowError(result.Message, result.Reason);
     if (games) return std::nullopt;  // the records are ours, not lines of the pane
     return FindBadLine(pane, ErrorLineNumber(result.Message), result.Reason);
   }
   if (result.Document.empty()) return std::nullopt;
+  if (result.ArrowsDropped) ShowMarksStatus(QString::fromLatin1(kArrowsDropped));
   LoadRTF(Memo1, result.Document);
   previewDocument_ = std::move(result.Document);
   previewEPD_ = std::move(text);
@@ -593,6 +644,11 @@ void TMainForm::UpdateFontStatus() {
   const TFontState state =
       DiagramFontState(settings_.DiagFont, describedFonts_, InstalledFontList());
   FontStatusLbl->setText(QString::fromStdString(FontStateText(state, settings_.DiagFont)));
+}
+
+void TMainForm::ShowMarksStatus(const QString& text) {
+  MarksStatusLbl->setText(text);
+  MarksStatusLbl->setVisible(!text.isEmpty());
 }
 
 void TMainForm::ShowError(const std::string& message, const std::string& reason) {

@@ -165,6 +165,7 @@ class TMainForm : public QMainWindow {
   QLabel* Label1;
   QTextEdit* Memo1;
   QLabel* FontStatusLbl;
+  QLabel* MarksStatusLbl;  // what the preview's typed diagrams leave out
   QFileDialog* OpenDialog1;
   QFileDialog* SaveDialog1;
   QMenu* File1;
@@ -207,6 +208,7 @@ class TMainForm : public QMainWindow {
   void UpdateRecentMenu();
   void StoreRecent(const TRecentFiles& recent);
   void UpdateFontStatus();
+  void ShowMarksStatus(const QString& text);
   // First start: a size that shows the EPD pane and one whole diagram,
   // centred in the screen's available area; and the split of the height.
   void PlaceAtFirstStart();
@@ -245,6 +247,7 @@ class TMainForm : public QMainWindow {
   std::vector<std::string> describedFonts_;  // every font ChsFonts.ini lists
   TConvertSettings settings_;
   TLayoutSettings storedLayout_;  // as read at the start
+  bool storedMarks_ = true;       // likewise
   TDiagramPolicy gameDiagrams_;   // setting GameDiagrams
   TRecentFiles recent_;
   std::string previewDocument_;

@@ -1,5 +1,6 @@
 #include "app/rtfbuilder.h"
 
+#include <QColor>
 #include <QFontMetricsF>
 #include <QList>
 #include <QTextBlockFormat>
@@ -12,6 +13,7 @@
 #include <QTextTableFormat>
 #include <algorithm>
 #include <cmath>
+#include <cstdint>
 #include <map>
 #include <tuple>
 #include <vector>
@@ -39,7 +41,8 @@ class TFormatCache {
   double Dpi() const { return dpi_; }
 
   const QTextCharFormat& Char(const TRTFCharFormat& f) {
-    const auto key = std::make_tuple(f.Font, f.HalfPoints, f.Bold, f.Italic, f.Underline);
+    const auto key =
+        std::make_tuple(f.Font, f.HalfPoints, f.Bold, f.Italic, f.Underline, f.Background);
     auto it = chars_.find(key);
     if (it != chars_.end()) return it->second;
     QFont font;
@@ -55,6 +58,7 @@ class TFormatCache {
     font.setKerning(false);
     QTextCharFormat fmt;
     fmt.setFont(font, QTextCharFormat::FontPropertiesAll);
+    if (f.Background != kRTFNoColour) fmt.setBackground(QColor(QRgb(f.Background)));
     return chars_.emplace(key, fmt).first->second;
   }
 
@@ -102,7 +106,7 @@ class TFormatCache {
   const TRTFDocument& rtf_;
   QString defaultFamily_;
   double dpi_;
-  std::map<std::tuple<int, int, bool, bool, bool>, QTextCharFormat> chars_;
+  std::map<std::tuple<int, int, bool, bool, bool, std::int32_t>, QTextCharFormat> chars_;
 
   struct TMetrics {
     double Ascent, Descent, Leading, Em;

@@ -17,6 +17,8 @@ QString ToQString(std::u16string_view s);
 // exact line height equal to its largest font size, so diagram rows (1 em
 // glyph cells) join without gaps. Exact line spacing (\sl-N) is a line pitch
 // of N twips, rounded to whole pixels as the fonts are.
+// A character's background colour (shading of a diagram's square) fills
+// its cell behind the glyph.
 // Only the text of a table cell of known width wraps, inside the cell less
 // the row's gap (\trgaph) at each side; the document's default text option
 // allows wrapping, every other block refuses it.

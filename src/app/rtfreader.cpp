@@ -116,7 +116,10 @@ std::vector<int> TTableCollector::Widths(std::size_t columns) const {
   return widths;
 }
 
-enum class TDest { Text, Skip, FontTable };
+// Where the text of a group goes; the values are bits, so that a control
+// word can name the destinations it acts in.
+enum class TDest : unsigned { Text = 1, FontTable = 2, ColourTable = 4, Skip = 8 };
+constexpr unsigned kInText = 1, kInFonts = 2, kInColours = 4, kAnywhere = 7;
 
 struct TGroupState {
   TRTFCharFormat Chr;
@@ -141,11 +144,11 @@ class TReader;
 using TWordAction = void (TReader::*)(const TWordArg&);
 
 struct TWordInfo {
-  TWordInfo(TWordAction act, char16_t value = 0, bool inFontTable = false)
-      : Act(act), Value(value), InFontTable(inFontTable) {}
+  TWordInfo(TWordAction act, char16_t value = 0, unsigned scope = kInText)
+      : Act(act), Value(value), Scope(scope) {}
   TWordAction Act;
   char16_t Value;
-  bool InFontTable;  // also acts inside the font table
+  unsigned Scope;  // the destinations it acts in, as TDest bits
 };
 
 using TWordTable = std::unordered_map<std::string_view, TWordInfo>;
@@ -163,6 +166,11 @@ class TReader {
   // Control word actions, found through Words().
   void SkipDestination(const TWordArg&) { stack_.back().Dest = TDest::Skip; }
   void FontTable(const TWordArg&) { stack_.back().Dest = TDest::FontTable; }
+  void ColourTable(const TWordArg&);
+  void Red(const TWordArg& a) { ColourPart(16, a); }
+  void Green(const TWordArg& a) { ColourPart(8, a); }
+  void Blue(const TWordArg& a) { ColourPart(0, a); }
+  void Background(const TWordArg& a) { Chr().Background = ColourAt(a.Or(0)); }
   void Par(const TWordArg&) { EndParagraph(stack_.back().InTable); }
   void Char(const TWordArg& a) { TextChar(a.Value); }
   void Plain(const TWordArg&);
@@ -206,6 +214,9 @@ class TReader {
   void EndParagraph(bool inTable);
   void Finish();
   void FinishFontEntry();
+  void ColourPart(int shift, const TWordArg& a);
+  void FinishColourEntry();
+  std::int32_t ColourAt(int index) const;
   void CountSkipped() {
     if (pendingSkip_ > 0) --pendingSkip_;
   }
@@ -223,6 +234,9 @@ class TReader {
   bool fontOpen_ = false;
   TRTFFont font_;
   std::u16string fontName_;
+  // The colour table entry being read: its components so far.
+  std::int32_t colour_ = 0;
+  bool colourSet_ = false;
 };
 
 // The destinations listed here hold nothing to show; any other unknown
@@ -230,7 +244,7 @@ class TReader {
 // skipped.
 constexpr std::string_view kSkippedDestinations =
     "aftncn aftnsep aftnsepc annotation atnauthor atnid atrfend atrfstart author bkmkend "
-    "bkmkstart buptim colorschememapping colortbl comment creatim datastore doccomm docvar "
+    "bkmkstart buptim colorschememapping comment creatim datastore doccomm docvar "
     "fchars filetbl fldinst footer footerf footerl footerr footnote ftncn ftnsep ftnsepc "
     "generator header headerf headerl headerr hl info keywords latentstyles lchars "
     "listoverridetable listtable mmathPr nonshppict objclass objdata object operator "
@@ -245,7 +259,7 @@ const TWordTable& TReader::Words() {
       std::size_t e = kSkippedDestinations.find(' ', b);
       if (e == std::string_view::npos) e = kSkippedDestinations.size();
       t.emplace(kSkippedDestinations.substr(b, e - b),
-                TWordInfo{&TReader::SkipDestination, 0, true});
+                TWordInfo{&TReader::SkipDestination, 0, kAnywhere});
       b = e + 1;
     }
     using R = TReader;
@@ -260,15 +274,19 @@ const TWordTable& TReader::Words() {
         {"ldblquote", {&R::Char, 0x201C}}, {"rdblquote", {&R::Char, 0x201D}},
         {"zwj", {&R::Char, 0x200D}}, {"zwnj", {&R::Char, 0x200C}},
         {"ltrmark", {&R::Char, 0x200E}}, {"rtlmark", {&R::Char, 0x200F}},
-        {"plain", {&R::Plain}}, {"pard", {&R::Pard}}, {"f", {&R::Font, 0, true}},
+        {"plain", {&R::Plain}}, {"pard", {&R::Pard}}, {"f", {&R::Font, 0, kInText | kInFonts}},
         {"fs", {&R::FontSize}}, {"b", {&R::Bold}}, {"i", {&R::Italic}},
         {"ul", {&R::Underline}}, {"ulnone", {&R::UnderlineNone}}, {"v", {&R::Hidden}},
-        {"u", {&R::Unicode, 0, true}}, {"uc", {&R::UnicodeSkip}},
-        {"fcharset", {&R::Charset, 0, true}}, {"deff", {&R::DefaultFont}},
+        {"u", {&R::Unicode, 0, kInText | kInFonts}}, {"uc", {&R::UnicodeSkip}},
+        {"fcharset", {&R::Charset, 0, kInFonts}}, {"deff", {&R::DefaultFont}},
         {"ansicpg", {&R::AnsiCodePage}}, {"ansi", {&R::Ansi}}, {"sl", {&R::SpaceLine}},
         {"sb", {&R::SpaceBefore}}, {"sa", {&R::SpaceAfter}}, {"intbl", {&R::InTable}},
         {"trowd", {&R::RowDefaults}}, {"trleft", {&R::RowLeft}}, {"trgaph", {&R::RowGap}},
-        {"cellx", {&R::CellRight}}, {"cell", {&R::Cell}}, {"row", {&R::Row}}};
+        {"cellx", {&R::CellRight}}, {"cell", {&R::Cell}}, {"row", {&R::Row}},
+        {"colortbl", {&R::ColourTable}}, {"red", {&R::Red, 0, kInColours}},
+        {"green", {&R::Green, 0, kInColours}}, {"blue", {&R::Blue, 0, kInColours}},
+        {"chcbpat", {&R::Background}}, {"highlight", {&R::Background}},
+        {"cb", {&R::Background}}};
     // clang-format on
     for (const auto& [name, info] : words) t.emplace(name, info);
     return t;
@@ -299,6 +317,36 @@ void TReader::Font(const TWordArg& a) {
   fontOpen_ = true;
   font_ = TRTFFont{};
   font_.Number = a.Or(0);
+}
+
+// A second table replaces the first: indices count from its own start.
+void TReader::ColourTable(const TWordArg&) {
+  stack_.back().Dest = TDest::ColourTable;
+  doc_.Colours.clear();
+  colour_ = 0;
+  colourSet_ = false;
+}
+
+void TReader::ColourPart(int shift, const TWordArg& a) {
+  colour_ &= ~(0xFF << shift);
+  colour_ |= std::clamp(a.Or(0), 0, 255) << shift;
+  colourSet_ = true;
+}
+
+// At the entry's semicolon; an entry without components is the auto colour.
+void TReader::FinishColourEntry() {
+  if (doc_.Colours.size() < static_cast<std::size_t>(kMaxRTFColours))
+    doc_.Colours.push_back(colourSet_ ? colour_ : kRTFNoColour);
+  colour_ = 0;
+  colourSet_ = false;
+}
+
+// Index 0 is the auto colour, which shades nothing, as does an index the
+// table lacks. The shading's pattern (\chshdng, \chcfpat) is not drawn:
+// documents of diagrams shade with the fill colour alone (\chshdng0).
+std::int32_t TReader::ColourAt(int index) const {
+  if (index <= 0 || static_cast<std::size_t>(index) >= doc_.Colours.size()) return kRTFNoColour;
+  return doc_.Colours[static_cast<std::size_t>(index)];
 }
 
 void TReader::Charset(const TWordArg& a) {
@@ -366,6 +414,10 @@ void TReader::TextChar(char16_t c) {
     } else if (fontOpen_) {
       fontName_ += c;
     }
+    return;
+  }
+  if (st.Dest == TDest::ColourTable) {
+    if (c == u';') FinishColourEntry();
     return;
   }
   if (st.Dest != TDest::Text || st.Hidden) return;
@@ -460,7 +512,7 @@ void TReader::ControlWord(const TRTFToken& t) {
   const auto it = words.find(t.Text);
   if (it == words.end()) return;
   const TWordInfo& w = it->second;
-  if (st.Dest == TDest::FontTable && !w.InFontTable) return;
+  if ((w.Scope & static_cast<unsigned>(st.Dest)) == 0) return;
   (this->*w.Act)(TWordArg{t.HasParam, t.Param, w.Value});
 }
 

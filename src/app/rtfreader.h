@@ -18,6 +18,11 @@ inline constexpr int kMaxRTFDepth = 1000;
 inline constexpr int kMaxRTFCells = 64;
 // A row's \trgaph beyond this many twips counts as this many.
 inline constexpr int kMaxRTFGap = 1440;
+// Colour table entries beyond this many are dropped: a hostile table must
+// not grow with every semicolon.
+inline constexpr int kMaxRTFColours = 1024;
+// No colour: an auto entry of the colour table, or an index it lacks.
+inline constexpr std::int32_t kRTFNoColour = -1;
 
 struct TRTFCharFormat {
   int Font = -1;        // index into TRTFDocument::Fonts; -1 when no font is set
@@ -25,6 +30,8 @@ struct TRTFCharFormat {
   bool Bold = false;
   bool Italic = false;
   bool Underline = false;
+  // 0xRRGGBB behind the text (\chcbpat, \highlight or \cb), or kRTFNoColour
+  std::int32_t Background = kRTFNoColour;
   bool operator==(const TRTFCharFormat&) const = default;
 };
 
@@ -68,7 +75,8 @@ struct TRTFTable {
 
 struct TRTFDocument {
   std::vector<TRTFFont> Fonts;
-  int CodePage = 1252;  // \ansicpg
+  std::vector<std::int32_t> Colours;  // \colortbl: 0xRRGGBB, kRTFNoColour for auto
+  int CodePage = 1252;                // \ansicpg
   std::vector<TRTFParagraph> Paragraphs;
   std::vector<TRTFTable> Tables;  // in reading order, none overlapping
 

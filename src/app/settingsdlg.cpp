@@ -195,6 +195,7 @@ void TSettingsDlg::CreateLayoutPage() {
   // In the order of TOrientation.
   OrientationCmb->addItems({tr("White"), tr("Black"), tr("The side to move")});
   MoverMarkCB = new QCheckBox(tr("Mark the side to move"), TabSheet3);
+  MarksCB = new QCheckBox(tr("Draw marks: coloured squares and arrows (csl, cal)"), TabSheet3);
   CaptionEd = new QLineEdit(TabSheet3);
   CaptionEd->setPlaceholderText(QStringLiteral("{n}. {tomove}"));
   CaptionEd->setToolTip(
@@ -213,13 +214,14 @@ void TSettingsDlg::CreateLayoutPage() {
   };
   row(0, tr("Board seen from:"), OrientationCmb);
   grid->addWidget(MoverMarkCB, 1, 1);
-  row(2, tr("Caption:"), CaptionEd);
-  row(3, tr("Diagrams a row:"), ColumnsSpin);
+  grid->addWidget(MarksCB, 2, 1);
+  row(3, tr("Caption:"), CaptionEd);
+  row(4, tr("Diagrams a row:"), ColumnsSpin);
   auto* solutions = new QLabel(tr("Solutions at the end (one operation a line):"), TabSheet3);
   solutions->setBuddy(SolutionsMemo);
-  grid->addWidget(solutions, 4, 0, 1, 2);
-  grid->addWidget(SolutionsMemo, 5, 0, 1, 2);
-  grid->setRowStretch(5, 1);
+  grid->addWidget(solutions, 5, 0, 1, 2);
+  grid->addWidget(SolutionsMemo, 6, 0, 1, 2);
+  grid->setRowStretch(6, 1);
 }
 
 void TSettingsDlg::ShowLayout(const TLayoutSettings& layout) {
@@ -322,6 +324,7 @@ void TSettingsDlg::FormShow() {
   for (const std::string& item : SplitOperationItems(settings.Operations)) lines += Q(item) + '\n';
   Memo1->setPlainText(lines);
   ShowLayout(form.LayoutSettings());
+  MarksCB->setChecked(settings.Marks);
 }
 
 void TSettingsDlg::RTFFontNameCmbChange() {
@@ -363,6 +366,7 @@ bool TSettingsDlg::OKBtnClick() {
                    : RTFGameTextFontNameCmb->currentText().toStdString();
   s.Operations = JoinOperationLines(OperationLines());
   s.Layout = layout;
+  s.Marks = MarksCB->isChecked();
   form.SetConvertSettings(s);
   // Columns wider than the page are written as asked, with a word of warning.
   const std::string wide = ColumnsWidthWarning(form.Job());

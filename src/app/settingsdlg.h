@@ -95,6 +95,7 @@ class TSettingsDlg : public QDialog {
   QPlainTextEdit* Memo1;
   QComboBox* OrientationCmb;
   QCheckBox* MoverMarkCB;
+  QCheckBox* MarksCB;  // the Marks setting
   QLineEdit* CaptionEd;
   QSpinBox* ColumnsSpin;
   QPlainTextEdit* SolutionsMemo;

@@ -147,6 +147,43 @@ class TRTFReaderTest : public QObject {
              u"abcdef");
   }
 
+  void colourTableShadesCharacters() {
+    TRTFDocument doc = Read(
+        "{\\rtf1\\deff0{\\fonttbl{\\f0 Arial;}}{\\colortbl;\\red21\\green120\\blue27;"
+        "\\red300\\green-5\\blue7;;\\par\\f0 x;}\\f0 a{\\chshdng0\\chcbpat1 b}c"
+        "{\\highlight2 d}{\\cb3 e}{\\chcbpat1\\plain f}{\\cb4 g}{\\chcbpat0 h}\\red255 i"
+        "\\chcbpat1\\par j}");
+    // Components are clamped; an entry without them is auto; body words
+    // inside the table do nothing.
+    QCOMPARE(doc.Colours, (std::vector<std::int32_t>{kRTFNoColour, 0x15781B, 0xFF0007, kRTFNoColour,
+                                                     kRTFNoColour}));
+    QCOMPARE(doc.PlainText(), u"abcdefghi\nj");
+    std::vector<std::pair<std::u16string, std::int32_t>> runs;
+    for (const TRTFParagraph& p : doc.Paragraphs)
+      for (const TRTFRun& r : p.Runs) runs.emplace_back(r.Text, r.Format.Background);
+    // Auto entries, \\plain, index 0 and indices beyond the table shade nothing.
+    const std::vector<std::pair<std::u16string, std::int32_t>> expected = {
+        {u"a", kRTFNoColour}, {u"b", 0x15781B},         {u"c", kRTFNoColour},
+        {u"d", 0xFF0007},     {u"efghi", kRTFNoColour}, {u"j", 0x15781B}};
+    QCOMPARE(runs, expected);
+    QCOMPARE(doc.Paragraphs[0].EndFormat.Background, 0x15781B);
+
+    // Hostile tables: huge or negative indices and components, an endless
+    // table, a second table, an entry without its semicolon.
+    std::string endless = "{\\rtf1{\\colortbl";
+    for (int i = 0; i < 5000; ++i) endless += "\\red1;";
+    doc = Read(endless + "}{\\chcbpat1023 a}{\\chcbpat1024 b}{\\cb99999999999 c}{\\cb-3 d}}");
+    QCOMPARE(doc.Colours.size(), std::size_t(kMaxRTFColours));
+    QCOMPARE(doc.Paragraphs.at(0).Runs.size(), std::size_t{2});
+    QCOMPARE(doc.Paragraphs[0].Runs[0].Format.Background, 0x010000);
+    QCOMPARE(doc.Paragraphs[0].Runs[1].Text, u"bcd");
+    doc = Read(
+        "{\\rtf1{\\colortbl;\\red9;}{\\colortbl\\blue99999999999;\\green1}"
+        "{\\chcbpat0 a}{\\chcbpat1 b}}");
+    QCOMPARE(doc.Colours, std::vector<std::int32_t>{0x0000FF});
+    QCOMPARE(doc.Paragraphs.at(0).Runs.size(), std::size_t{1});
+  }
+
   void tablesGroupRowsOfOneWidth() {
     const TRTFDocument doc = Read(
         "{\\rtf1{\\fonttbl{\\f0 Arial;}{\\f2 Chess Merida;}}\\f0\\fs20 before\\par "
@@ -327,6 +364,54 @@ class TRTFReaderTest : public QObject {
     for (int y = y0; y < int(top(8)) + em / 2; ++y) {
       QVERIFY2(qGray(image.pixel(frameX, y)) < 128, qPrintable(QString("gap at y %1").arg(y)));
     }
+  }
+
+  // A shaded square is filled whole, edge to edge of its glyph cell; the
+  // squares beside it and the text keep the page's colour.
+  void shadedSquaresFillTheirCells() {
+    if (!QFontDatabase::families().contains("Chess Merida")) QSKIP("Chess Merida is not installed");
+    std::string rtf =
+        "{\\rtf1{\\fonttbl{\\f0 DejaVu Sans;}{\\f2 Chess Merida;}}{\\colortbl;"
+        "\\red195\\green143\\blue143;}\\f0\\fs20 id: x\\par \\f2\\fs40\\sl-400\\slmult0 "
+        "!\"\"\"\"\"\"\"\"#";
+    for (int r = 0; r < 8; ++r)
+      rtf += r == 4 ? "\\par $ + +{\\chshdng0\\chcbpat1  }+ +%" : "\\par $ + + + +%";
+    rtf += "\\par \\pard /(((((((()\\par\\f0\\fs20 }";
+    QTextEdit pane;
+    LoadRTF(&pane, rtf);
+    QTextDocument* doc = pane.document();
+    QImage image(doc->size().toSize(), QImage::Format_RGB32);
+    image.fill(Qt::white);
+    QPainter painter(&image);
+    doc->drawContents(&painter);
+    painter.end();
+    const QColor shade(195, 143, 143);
+    // The shaded rank is a block of its own; the others share blocks.
+    QTextBlock row = doc->firstBlock();
+    while (row.isValid() && row.text() != "$ + + + +%") row = row.next();
+    QVERIFY(row.isValid());
+    auto shaded = [](const QTextFragment& f) {
+      return f.charFormat().hasProperty(QTextFormat::BackgroundBrush);
+    };
+    QTextBlock::iterator it = row.begin();
+    QVERIFY(!shaded(it.fragment()));
+    ++it;
+    QCOMPARE(it.fragment().text(), QString(" "));
+    QCOMPARE(it.fragment().position() - row.position(), 5);
+    QCOMPARE(it.fragment().charFormat().background().color(), shade);
+    QVERIFY(!shaded(doc->firstBlock().begin().fragment()));
+
+    const int em = qRound(20 * pane.logicalDpiY() / 72.0);
+    const QPointF at = row.layout()->position();
+    const QTextLine line = row.layout()->lineAt(0);
+    const int left = qRound(at.x() + line.cursorToX(5)), top = qRound(at.y() + line.y());
+    QCOMPARE(qRound(line.cursorToX(6) - line.cursorToX(5)), em);
+    for (const QPoint p : {QPoint(left + 1, top + 1), QPoint(left + em - 2, top + em - 2),
+                           QPoint(left + em / 2, top + em / 2)})
+      QCOMPARE(QColor(image.pixel(p)), shade);
+    QVERIFY(QColor(image.pixel(left - em / 2, top + em / 2)) != shade);
+    QVERIFY(QColor(image.pixel(left + em / 2, top + em + 1)) != shade);
+    QVERIFY(QColor(image.pixel(left + em / 2, top - 2)) != shade);
   }
 
   void sheetTablesKeepDiagramRowsFlush() {

@@ -244,9 +244,11 @@ class TSettingsDlgTest : public QObject {
     QCOMPARE(dlg_->CaptionEd->text(), QString("{n}. {id}"));
     QCOMPARE(dlg_->ColumnsSpin->value(), 3);
     QCOMPARE(dlg_->SolutionsMemo->toPlainText(), QString("bm\nid\n"));
+    QVERIFY(dlg_->MarksCB->isChecked());
 
     dlg_->OrientationCmb->setCurrentIndex(1);
     dlg_->MoverMarkCB->setChecked(true);
+    dlg_->MarksCB->setChecked(false);
     dlg_->SolutionsMemo->setPlainText(" am \n\nbm");
     dlg_->ColumnsSpin->setValue(9);  // the field keeps to 1..4
     QVERIFY(dlg_->OKBtnClick());
@@ -255,6 +257,9 @@ class TSettingsDlgTest : public QObject {
     layout.Columns = 4;
     layout.Solutions = "am,bm";
     QCOMPARE(form_->LayoutSettings(), layout);
+    QVERIFY(!S().Marks);
+    dlg_->FormShow();
+    QVERIFY(!dlg_->MarksCB->isChecked());
 
     // A caption whose braces do not pair up: one message, nothing stored.
     QStringList messages;
