@@ -62,44 +62,10 @@ constexpr char kSplitterKey[] = "Splitter";
 constexpr int kEPDLines = 6;
 constexpr int kStatusMargin = 8;
 
-// The Marks setting's key in section General.
-constexpr char kMarksKey[] = "Marks";
 
 // Typed diagrams leave arrows and circles out; the status line says so.
 constexpr char kArrowsDropped[] =
     "arrows and circles need picture diagrams (--diagram-style picture)";
-
-// Passes the records on to the preview's RTF writer, noting whether one has
-// arrows or circles.
-class TArrowsNoted : public TRecordSink {
- public:
-  explicit TArrowsNoted(TRecordSink& writer) : writer_(writer) {}
-  void Add(const TRecord& rec) override {
-    arrows_ = arrows_ || !rec.Marks.Arrows.empty();
-    writer_.Add(rec);
-  }
-  void Finish(const std::vector<std::string>& key) override { writer_.Finish(key); }
-  bool Arrows() const { return arrows_; }
-
- private:
-  TRecordSink& writer_;
-  bool arrows_ = false;
-};
-
-// The preview's document, as ConvertEPDText(text, job) makes it, and whether
-// it left arrows out: the window's diagrams are typed.
-struct TPreviewResult : TRtfResult {
-  bool ArrowsDropped = false;
-};
-TPreviewResult ConvertPreview(std::string_view text, const TConvertJob& job) {
-  TPreviewResult result;
-  TRtfWriter writer(job, [&](std::string_view piece) { result.Document.append(piece); });
-  TArrowsNoted sink(writer);
-  static_cast<TConvertResult&>(result) = ConvertEPDText(text, job, sink);
-  if (!result.Ok) result.Document.clear();
-  result.ArrowsDropped = result.Ok && sink.Arrows();
-  return result;
-}
 
 // Files that a drop loads.
 const QStringList kDropSuffixes = {QStringLiteral("epd"), QStringLiteral("txt"),
@@ -604,14 +570,14 @@ std::optional<TTextSpot> TMainForm::Convert() {
     }
     text = std::move(records.Text);
   }
-  TPreviewResult result = ConvertPreview(text, Job());
+  TRtfResult result = ConvertEPDText(text, Job());
   if (!result.Ok) {
     ShowError(result.Message, result.Reason);
     if (games) return std::nullopt;  // the records are ours, not lines of the pane
     return FindBadLine(pane, ErrorLineNumber(result.Message), result.Reason);
   }
   if (result.Document.empty()) return std::nullopt;
-  if (result.ArrowsDropped) ShowMarksStatus(QString::fromLatin1(kArrowsDropped));
+  if (result.DroppedArrows) ShowMarksStatus(QString::fromLatin1(kArrowsDropped));
   LoadRTF(Memo1, result.Document);
   previewDocument_ = std::move(result.Document);
   previewEPD_ = std::move(text);

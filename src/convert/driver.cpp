@@ -104,6 +104,7 @@ TRtfResult ConvertEPDText(std::string_view text, const TConvertJob& job) {
   TRtfWriter writer(job, [&](std::string_view piece) { result.Document.append(piece); });
   static_cast<TConvertResult&>(result) = ConvertEPDText(text, job, writer);
   if (!result.Ok) result.Document.clear();
+  result.DroppedArrows = result.Ok && writer.DroppedArrows();
   return result;
 }
 

@@ -67,6 +67,7 @@ TConvertResult ConvertEPDText(std::string_view text, const TConvertJob& job, TRe
 // failed.
 struct TRtfResult : TConvertResult {
   std::string Document;
+  bool DroppedArrows = false;  // a record had arrows or circles, which typing leaves out
 };
 TRtfResult ConvertEPDText(std::string_view text, const TConvertJob& job);
 

@@ -70,7 +70,7 @@ TConvertSettings ReadConvertSettings(const TProfileFile& ini, std::vector<std::s
   s.TextFontSize = size("TextFontSize", s.TextFontSize);
   s.Operations = ini.ReadString(kGeneral, "Operations", "id,bm");
   s.Layout = ReadLayoutSettings(ini, warned);
-  if (const std::string v = ini.ReadString(kGeneral, "Marks", ""); !v.empty()) {
+  if (const std::string v = ini.ReadString(kGeneral, kMarksKey, ""); !v.empty()) {
     std::string why;
     if (const auto on = ParseSwitch(v, &why))
       s.Marks = *on;

@@ -27,6 +27,8 @@ struct TConvertSettings {
   TLayoutSettings Layout;
   bool Marks = true;  // draw the csl and cal operations' marks
 };
+// The key of section "General" that holds Marks.
+inline constexpr std::string_view kMarksKey = "Marks";
 
 // Font sizes in points; outside them a library would refuse the font or
 // the page could not hold a board.

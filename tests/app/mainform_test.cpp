@@ -402,7 +402,6 @@ class TMainFormTest : public QObject {
     // Lines counted from the top frame: e5 on the fifth, d4 on the sixth.
     const TShading shaded = {{QPoint(5, 4), OverWhite(TMarkColour::Green)},
                              {QPoint(4, 5), OverWhite(TMarkColour::Red)}};
-    QEXPECT_FAIL("", "the RTF writer does not shade typed diagrams yet", Continue);
     QCOMPARE(PreviewShading(*form.Memo1->document(), "Chess Merida"), shaded);
 
     const QString dropped = "arrows and circles need picture diagrams (--diagram-style picture)";
