@@ -53,7 +53,14 @@ TRtfWriter::TRtfWriter(const TConvertJob& job, TWrite write) : job_(job), write_
   const std::string text = "\\f0\\fs" + HalfPoints(s.TextFontSize);
   const std::string diagram = "\\f2\\fs" + HalfPoints(s.DiagFontSize);
   const std::string start = table ? "\\pard\\intbl" : "\\keepn";
-  header_ = Keep(RTFHeader(s.TextFont, s.TextFont, s.DiagFont, s.DiagFontCharSet));
+  figurines_ = job.GameText && s.Notation == TNotation::Figurine;
+  std::string header = RTFHeader(s.TextFont, s.TextFont, s.DiagFont, s.DiagFontCharSet,
+                                 figurines_ ? s.FigurineFont : std::string());
+  // Game text in two columns flows in the section's page columns.
+  if (job.GameText && s.Layout.Columns == 2)
+    header += "\\sectd\\cols2\\colsx" + std::to_string(kGameTextColumnGap);
+  header_ = Keep(header);
+  paraHead_ = text + " ";
   opsHead_ = Keep(start + text + " ");
   boardHead_ = Keep(start + diagram + " ");
   boardHeadAfterOps_ = Keep("\\par " + diagram + " ");
@@ -132,13 +139,7 @@ char* TRtfWriter::PutOperands(char* p, const TPosition& position, int n) {
 // string by the room would clear it every time).
 void TRtfWriter::Add(const TRecord& rec) {
   const bool table = InColumns(job_);
-  char* p = Room(text_.data() + pending_, 0);
-  if (++records_ == 1) {
-    p = Room(Put(p, header_), 0);
-  } else if (!table) {
-    std::memcpy(p, "\r\n", 2);
-    p += 2;
-  }
+  char* p = PutStart(Room(text_.data() + pending_, 0));
   if (table && rec.Column == 0) p = Put(p, rowHead_);
   const auto opsAt = static_cast<std::size_t>(p - text_.data());
   p = Put(p, opsHead_);
@@ -161,6 +162,51 @@ void TRtfWriter::Add(const TRecord& rec) {
   if (pending_ >= kWriteStep) Flush();
 }
 
+char* TRtfWriter::PutStart(char* p) {
+  if (!started_) {
+    started_ = true;
+    return Room(Put(p, header_), 0);
+  }
+  if (!InColumns(job_)) {
+    std::memcpy(p, "\r\n", 2);
+    p += 2;
+  }
+  return p;
+}
+
+void TRtfWriter::AddParagraph(const TGameParagraph& paragraph) {
+  escaped_.clear();
+  if (!continuing_) {
+    escaped_ += paragraph.Indent > 0 ? "{\\pard\\li" + std::to_string(kGameTextIndent) : "{\\pard";
+    escaped_ += paraHead_;
+  }
+  AppendRuns(paragraph);
+  if (!paragraph.Continues) escaped_ += "\\par}";
+  char* p = Room(text_.data() + pending_, 0);
+  if (!continuing_) p = PutStart(p);
+  continuing_ = paragraph.Continues;
+  p = Room(p, escaped_.size());
+  std::memcpy(p, escaped_.data(), escaped_.size());
+  pending_ = static_cast<std::size_t>(p + escaped_.size() - text_.data());
+  if (pending_ >= kWriteStep) Flush();
+}
+
+// Runs of one look share a group: bold in \b, figurines in font 3.
+void TRtfWriter::AppendRuns(const TGameParagraph& paragraph) {
+  int open = 0;  // the look of the open group: 1 bold, 2 figurine; 0 none
+  for (const TGameRun& run : paragraph.Runs) {
+    const int look = (run.Weight == TRunWeight::Bold ? 1 : 0) |
+                     (figurines_ && run.Kind == TRunKind::Piece ? 2 : 0);
+    if (look != open) {
+      if (open != 0) escaped_ += '}';
+      if (look != 0) escaped_ += look == 1 ? "{\\b " : look == 2 ? "{\\f3 " : "{\\b\\f3 ";
+      open = look;
+    }
+    AppendRTFText(escaped_, run.Text);
+  }
+  if (open != 0) escaped_ += '}';
+}
+
 // What follows the board: the end of its last line, the caption, the end
 // of the record or of its table cell.
 char* TRtfWriter::PutRecordEnd(char* p, const TRecord& rec) {
@@ -181,7 +227,8 @@ void TRtfWriter::Flush() {
 void TRtfWriter::Finish(const std::vector<std::string>& key) {
   std::string out(text_.data(), pending_);
   pending_ = 0;
-  if (records_ > 0) {
+  if (continuing_) out += "\\par}";  // a paragraph cut short still closes its group
+  if (started_) {
     if (InColumns(job_)) {
       // A short last row is filled with empty cells; then the table ends.
       if (lastColumn_ >= 0) {
