@@ -35,9 +35,6 @@ std::vector<std::string> ItemsAbove(const std::string& list,
   return items;
 }
 
-// The width of an A4 page's text (17 cm) in twips.
-constexpr std::int32_t kA4TextWidth = 9638;
-
 void ReadGameTextSettings(const TProfileFile& ini, TConvertSettings& s,
                           std::vector<std::string>& warnings) {
   std::string error;

@@ -90,6 +90,8 @@ TConvertJob GameTextJob(const TConvertJob& job);
 // "" when game text can be laid out in the job's columns, else why not:
 // it flows in one or two.
 std::string GameTextColumnsError(const TConvertSettings& settings);
+// The width of an A4 page's text (17 cm) in twips.
+inline constexpr std::int32_t kA4TextWidth = 9638;
 // The room between page columns of game text, in twips (0.5 cm).
 inline constexpr std::int32_t kGameTextColumnGap = 283;
 // The indent of a variation's paragraph, in twips (0.5 cm).
