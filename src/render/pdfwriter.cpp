@@ -18,6 +18,8 @@ constexpr double kMargin = 72 * 2 / 2.54;                     // 2 cm
 constexpr double kColumnGap = 2 * kCellGapTwips / 20.0;       // as between RTF table cells
 constexpr double kTextColumnGap = kGameTextColumnGap / 20.0;  // as between RTF page columns
 constexpr double kIndent = kGameTextIndent / 20.0;
+// Bytes of a paragraph laid out at a time.
+constexpr std::size_t kParagraphSlice = std::size_t{1} << 14;
 
 // The record's lines above the board as one text of paragraphs.
 void AboveText(const TConvertJob& job, const TRecord& rec, std::string& utf8) {
@@ -131,22 +133,30 @@ void TPdfWriter::AddParagraph(const TGameParagraph& paragraph) {
   FlushRow();
   if (paraText_.empty()) indent_ = paragraph.Indent > 0 ? kIndent : 0;
   AppendRuns(paragraph);
+  while (paraText_.size() > kParagraphSlice && DrawSlice()) {
+  }
+  if (paragraph.Continues) return;
   if (paraText_.empty()) {  // an empty paragraph still takes a line
-    if (paragraph.Continues) return;
     line_.SetText(" ", 0);
     FlowText(line_);
     return;
   }
-  LayOutParagraph(textColumnWidth_ - indent_);
-  if (!paragraph.Continues) {
-    FlowText(paragraph_, indent_);
-    paraText_.clear();
-    spans_.clear();
-    return;
-  }
-  // A part: its lines but the last are final, whatever follows.
+  LayOutParagraph(paraText_.size());
+  FlowText(paragraph_, indent_);
+  paraText_.clear();
+  spans_.clear();
+}
+
+// Long text is laid out a slice at a time (Pango stops breaking the lines
+// of a paragraph somewhere below a megabyte): the lines of a slice but its
+// last are final whatever follows; they are drawn and dropped. False when
+// the slice makes one line.
+bool TPdfWriter::DrawSlice() {
+  std::size_t size = kParagraphSlice;
+  while (size > 0 && (static_cast<unsigned char>(paraText_[size]) & 0xC0) == 0x80) --size;
+  LayOutParagraph(size);
   const std::vector<TTextBox::TLine> lines = paragraph_.Lines();
-  if (lines.size() < 2) return;
+  if (lines.size() < 2) return false;
   FlowText(paragraph_, indent_, 1);
   const auto drawn = static_cast<std::size_t>(lines.back().Line->start_index);
   paraText_.erase(0, drawn);
@@ -155,6 +165,7 @@ void TPdfWriter::AddParagraph(const TGameParagraph& paragraph) {
     span.Start = span.Start > drawn ? span.Start - drawn : 0;
     span.End -= drawn;
   }
+  return true;
 }
 
 void TPdfWriter::AppendRuns(const TGameParagraph& paragraph) {
@@ -168,7 +179,7 @@ void TPdfWriter::AppendRuns(const TGameParagraph& paragraph) {
   }
 }
 
-void TPdfWriter::LayOutParagraph(double width) {
+void TPdfWriter::LayOutParagraph(std::size_t size) {
   const TPangoAttrList attributes(pango_attr_list_new());
   const std::string& family = job_.Settings.FigurineFont;
   for (const TSpan& span : spans_) {
@@ -186,7 +197,8 @@ void TPdfWriter::LayOutParagraph(double width) {
       pango_attr_list_insert(attributes.get(), font);
     }
   }
-  paragraph_.SetText(paraText_, width, attributes.get());
+  paragraph_.SetText(std::string_view(paraText_).substr(0, size), textColumnWidth_ - indent_,
+                     attributes.get());
 }
 
 void TPdfWriter::AddTextLine(std::string_view bytes) {

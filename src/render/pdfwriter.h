@@ -61,7 +61,9 @@ class TPdfWriter {
   void MakeRoom(double height);
   double Left() const;  // of the current column
   void AppendRuns(const TGameParagraph& paragraph);
-  void LayOutParagraph(double width);
+  bool DrawSlice();
+  // Lays out the first `size` bytes of the paragraph's text.
+  void LayOutParagraph(std::size_t size);
 
   const TConvertJob& job_;
   int columns_ = 1;      // records side by side
@@ -78,8 +80,8 @@ class TPdfWriter {
   std::size_t filled_ = 0;
   TTextBox line_;
   std::string utf8_;
-  // Game text: the paragraph so far that is not drawn yet (a paragraph in
-  // parts is drawn up to its last line as each part comes), its spans.
+  // Game text: the paragraph so far that is not drawn yet (a long one is
+  // drawn slice by slice as it comes), its spans.
   TTextBox paragraph_;
   std::string paraText_;
   std::vector<TSpan> spans_;
