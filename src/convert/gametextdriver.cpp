@@ -29,21 +29,19 @@ namespace {
 TConvertResult ConvertInto(std::string_view pgn, const TConvertJob& job,
                            const TDiagramPolicy& diagrams, TRecordSink& sink,
                            std::string* records) {
-  TConvertResult result;
   TPgnTextReader reader{TPgnLexer(pgn), GameTextOptions(job, diagrams)};
   TGameTextConverter converter(job);
   std::vector<TGameParagraph> paragraphs;
   while (reader.Next(paragraphs)) {
     for (const TGameParagraph& paragraph : paragraphs) {
       if (records && paragraph.IsDiagram()) records->append(paragraph.Diagram).append("\n");
-      if (converter.Add(paragraph, sink)) continue;
-      result = {false, converter.Message(), converter.Reason(), 0};
-      return result;
+      if (!converter.Add(paragraph, sink))
+        return {false, converter.Message(), converter.Reason(), 0};
     }
   }
   if (reader.Failed()) return {false, reader.Message(), reader.Reason(), 0};
   converter.Finish(sink);
-  return result;
+  return {};
 }
 
 }  // namespace

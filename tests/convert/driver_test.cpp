@@ -8,6 +8,7 @@
 #include "convert/driver.h"
 #include "convert/gametextdriver.h"
 #include "convert/lines.h"
+#include "rtf_wellformed.h"
 
 namespace bq {
 namespace {
@@ -247,6 +248,14 @@ TEST_F(DriverTest, GameTextDocument) {
       << german;
   EXPECT_NE(german.find("{\\b 2...Sc6}"), std::string::npos) << german;
   EXPECT_EQ(german.find("\\trowd"), std::string::npos);
+
+  // A paragraph that comes in parts is one group.
+  const std::string huge =
+      ConvertGameText("1. e4 {" + std::string(kMaxGameParagraph, 'x') + "} *", job, {}).Document;
+  EXPECT_EQ(testing::RTFFault(huge), "");
+  const std::size_t start = huge.find("{\\pard\\f0\\fs20 {\\b 1.e4} x");
+  ASSERT_NE(start, std::string::npos);
+  EXPECT_EQ(huge.find("\\par}", start), start + 25 + kMaxGameParagraph);
 }
 
 }  // namespace
