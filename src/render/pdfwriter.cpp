@@ -18,8 +18,9 @@ constexpr double kMargin = 72 * 2 / 2.54;                     // 2 cm
 constexpr double kColumnGap = 2 * kCellGapTwips / 20.0;       // as between RTF table cells
 constexpr double kTextColumnGap = kGameTextColumnGap / 20.0;  // as between RTF page columns
 constexpr double kIndent = kGameTextIndent / 20.0;
-// Bytes of a paragraph laid out at a time.
-constexpr std::size_t kParagraphSlice = std::size_t{1} << 14;
+// Bytes of a paragraph laid out at a time, at least: Pango breaks a word
+// longer than a line in time that grows with the text laid out.
+constexpr std::size_t kParagraphSlice = 512;
 
 // The record's lines above the board as one text of paragraphs.
 void AboveText(const TConvertJob& job, const TRecord& rec, std::string& utf8) {
@@ -149,23 +150,26 @@ void TPdfWriter::AddParagraph(const TGameParagraph& paragraph) {
 
 // Long text is laid out a slice at a time (Pango stops breaking the lines
 // of a paragraph somewhere below a megabyte): the lines of a slice but its
-// last are final whatever follows; they are drawn and dropped. False when
-// the slice makes one line.
+// last are final whatever follows; they are drawn and dropped. A slice
+// that makes one line grows. False when the whole text makes one line.
 bool TPdfWriter::DrawSlice() {
-  std::size_t size = kParagraphSlice;
-  while (size > 0 && (static_cast<unsigned char>(paraText_[size]) & 0xC0) == 0x80) --size;
-  LayOutParagraph(size);
-  const std::vector<TTextBox::TLine> lines = paragraph_.Lines();
-  if (lines.size() < 2) return false;
-  FlowText(paragraph_, indent_, 1);
-  const auto drawn = static_cast<std::size_t>(lines.back().Line->start_index);
-  paraText_.erase(0, drawn);
-  std::erase_if(spans_, [drawn](const TSpan& span) { return span.End <= drawn; });
-  for (TSpan& span : spans_) {
-    span.Start = span.Start > drawn ? span.Start - drawn : 0;
-    span.End -= drawn;
+  for (std::size_t want = kParagraphSlice; want < paraText_.size(); want *= 2) {
+    std::size_t size = want;
+    while (size > 0 && (static_cast<unsigned char>(paraText_[size]) & 0xC0) == 0x80) --size;
+    LayOutParagraph(size);
+    const std::vector<TTextBox::TLine> lines = paragraph_.Lines();
+    if (lines.size() < 2) continue;
+    FlowText(paragraph_, indent_, 1);
+    const auto drawn = static_cast<std::size_t>(lines.back().Line->start_index);
+    paraText_.erase(0, drawn);
+    std::erase_if(spans_, [drawn](const TSpan& span) { return span.End <= drawn; });
+    for (TSpan& span : spans_) {
+      span.Start = span.Start > drawn ? span.Start - drawn : 0;
+      span.End -= drawn;
+    }
+    return true;
   }
-  return true;
+  return false;
 }
 
 void TPdfWriter::AppendRuns(const TGameParagraph& paragraph) {
