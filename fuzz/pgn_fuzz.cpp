@@ -1,8 +1,10 @@
 // PGN text, any bytes. Every record read back through the EPD reader
 // gives its own position and operations, and marks that read; every bad
 // game has a reason with its place, every warning its game; reading on
-// after each bad game comes to an end; and a file read in small chunks
-// gives what the text in memory gives, warnings included.
+// after each bad game comes to an end; a file read in small chunks gives
+// what the text in memory gives, warnings included; and the games as text
+// make a well-formed RTF document without raw control bytes exactly when
+// every game reads.
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
@@ -12,6 +14,8 @@
 #include "chess/fen.h"
 #include "chess/marks.h"
 #include "chess/parser.h"
+#include "convert/gametextdriver.h"
+#include "fonts/catalogue.h"
 #include "fuzz_util.h"
 #include "games/inputkind.h"
 #include "games/pgnepd.h"
@@ -38,7 +42,7 @@ void CheckRecord(std::string_view line) {
 }
 
 // Everything a reader gives, bad games included, as one text.
-std::string ReadAll(TPgnEpdReader& reader, std::size_t limit, bool check) {
+std::string ReadAll(TPgnEpdReader& reader, std::size_t limit, bool check, bool* failed = nullptr) {
   std::string all;
   reader.OnWarning([&all, check](const std::string& warning) {
     if (check) Check(warning.rfind("game ", 0) == 0, "a warning names its game");
@@ -51,6 +55,7 @@ std::string ReadAll(TPgnEpdReader& reader, std::size_t limit, bool check) {
       if (check) CheckRecord(line);
       all.append(line).append("\n");
     } else if (reader.Failed()) {
+      if (failed) *failed = true;
       const std::string& reason = reader.Reason();
       if (check)
         Check(reason.size() > 2 && reason.back() == ')' &&
@@ -61,6 +66,26 @@ std::string ReadAll(TPgnEpdReader& reader, std::size_t limit, bool check) {
       return all;
     }
   }
+}
+
+// The games as text in RTF, in the notation and columns the input's size
+// picks.
+void CheckGameText(std::string_view text, const TDiagramPolicy& policy, bool allRead) {
+  static const TChessFontInfoMan fonts(BQ_SOURCE_DIR "/data/ChsFonts.ini", nullptr);
+  TConvertSettings s;
+  s.DiagFont = "Chess Merida";
+  s.GameText = true;
+  s.Notation = static_cast<TNotation>(text.size() % 5);
+  s.Layout.Columns = 1 + static_cast<int>(text.size() / 5 % 2);
+  s.Layout.Caption = text.size() % 3 == 0 ? "{c0}" : "";
+  const TConvertJob job = GameTextJob(MakeConvertJob(s, fonts));
+  const TGameTextRtf rtf = ConvertGameText(text, job, policy);
+  Check(rtf.Ok == allRead, "game text fails exactly at a game that cannot be read");
+  if (!rtf.Ok) return;
+  Check(bq::testing::RTFFault(rtf.Document).empty(), "game text is well-formed RTF");
+  for (const char c : rtf.Document)
+    Check(static_cast<unsigned char>(c) >= 0x20 || c == '\r' || c == '\n',
+          "game text holds no raw control bytes");
 }
 
 }  // namespace
@@ -76,7 +101,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   // A record or a bad game per step, and no more of each than moves and
   // games the text can hold.
   const std::size_t limit = 2 * size + 2;
-  const std::string expected = ReadAll(inMemory, limit, true);
+  bool failed = false;
+  const std::string expected = ReadAll(inMemory, limit, true, &failed);
+  CheckGameText(text, policy, !failed);
 
   const bq::fuzz::TScratchFile scratch("pgn");
   scratch.Write(text);

@@ -181,7 +181,7 @@ END {
     printf "Marginal instructions per position (callgrind, first %\047d lines less the first line): %.0f\n", cgmlines, (cgmargin - cgstart) / (cgmlines - 1)
 }' "$results"
 
-# ---- games: PGN to EPD beside pgn-extract, and perft ---------------------------
+# ---- games: PGN to EPD and game text beside pgn-extract, and perft -----------
 #   BENCH_PGN_REPEAT   copies of pgn-extract's eco.pgn in the input (40)
 if ! skipped games; then
     BOARDQUILL_EXTRA_PACKAGES="pgn-extract" "$root/scripts/deps.sh"
@@ -209,23 +209,48 @@ if ! skipped games; then
     }
     ours=$(timed "$build/bench-pgn-ours.epd" "$build/boardquill" pgn2epd --diagrams every:1 "$pgn")
     theirs=$(timed "$build/bench-pgn-theirs.epd" /usr/games/pgn-extract -s --quiet -Wepd "$pgn")
+    # Game text: the games with their moves, comments and variations as RTF
+    # and as PDF (a diagram of each final position, as GameDiagrams chooses
+    # for games without marks), beside pgn-extract rewriting them as SAN.
+    # shellcheck disable=SC2086
+    text_rtf=$(timed "$build/bench-gametext.rtf" "$build/boardquill" convert $convert_args \
+        "Chess Merida" --game-text "$pgn")
+    # shellcheck disable=SC2086
+    text_pdf=$(timed "$build/bench-gametext.pdf" "$build/boardquill" convert $convert_args \
+        "Chess Merida" --game-text --format pdf "$pgn")
+    theirs_san=$(timed "$build/bench-pgn-theirs.san" /usr/games/pgn-extract -s --quiet -Wsan "$pgn")
+    peak() {  # peak memory of one run of a command, in MB
+        /usr/bin/time -f "%M" -o "$build/bench-time.txt" "$@" >/dev/null 2>&1
+        awk '{ printf "%.1f", $1 / 1024 }' "$build/bench-time.txt"
+    }
+    # shellcheck disable=SC2086
+    peak_rtf=$(peak "$build/boardquill" convert $convert_args "Chess Merida" --game-text "$pgn")
+    # shellcheck disable=SC2086
+    peak_pdf=$(peak "$build/boardquill" convert $convert_args "Chess Merida" --game-text \
+        --format pdf "$pgn")
+    peak_san=$(peak /usr/games/pgn-extract -s --quiet -Wsan "$pgn")
     # pgn-extract writes every position, a blank line after each game.
     positions=$(grep -c / "$build/bench-pgn-theirs.epd")
     games=$(grep -c -v / "$build/bench-pgn-theirs.epd")
     perft=$("$build/bench/bq_bench_perft" --depth 5 --runs "$runs")
     echo
     echo "Games: eco.pgn x$repeat, $games games, $((positions - games)) moves, $runs runs"
-    printf '%s\n%s\n' "$ours" "$theirs" | awk -v runs="$runs" -v moves=$((positions - games)) \
-        -v perft="$perft" '
+    printf '%s\n%s\n%s\n%s\n%s\n' "$ours" "$theirs" "$text_rtf" "$text_pdf" "$theirs_san" |
+        awk -v runs="$runs" -v moves=$((positions - games)) -v games="$games" -v perft="$perft" \
+        -v mrtf="$peak_rtf" -v mpdf="$peak_pdf" -v msan="$peak_san" '
     function median(a, n) { return n % 2 ? a[(n + 1) / 2] : (a[n / 2] + a[n / 2 + 1]) / 2 }
-    NR <= runs { us[NR] = $1; next }
-    { them[NR - runs] = $1 }
+    { part = int((NR - 1) / runs); v[part, (NR - 1) % runs + 1] = $1 }
+    function med(p,   a, i) { for (i = 1; i <= runs; i++) a[i] = v[p, i]; return median(a, runs) }
     END {
-      o = median(us, runs); t = median(them, runs)
+      o = med(0); t = med(1); r = med(2); p = med(3); s = med(4)
       printf "%-50s %7.3f s CPU %10.0f moves/s\n", "boardquill pgn2epd --diagrams every:1 (median)", o, moves / o
       printf "%-50s %7.3f s CPU %10.0f moves/s\n", "pgn-extract -Wepd, every position (median)", t, moves / t
       printf "pgn2epd vs pgn-extract: %.2f times as fast (median)\n", t / o
-      split(perft, p, "|")
-      printf "Perft, %s: %.0f nodes/s (median; min %.0f, max %.0f)\n", p[6], p[4], p[3], p[5]
+      printf "%-50s %7.3f s CPU %10.0f games/s %6s MB peak\n", "boardquill convert --game-text, RTF (median)", r, games / r, mrtf
+      printf "%-50s %7.3f s CPU %10.0f games/s %6s MB peak\n", "boardquill convert --game-text, PDF (median)", p, games / p, mpdf
+      printf "%-50s %7.3f s CPU %10.0f games/s %6s MB peak\n", "pgn-extract -s -Wsan (median)", s, games / s, msan
+      printf "RTF game text vs pgn-extract -Wsan: %.2f times as fast (median)\n", s / r
+      split(perft, q, "|")
+      printf "Perft, %s: %.0f nodes/s (median; min %.0f, max %.0f)\n", q[6], q[4], q[3], q[5]
     }'
 fi

@@ -40,6 +40,7 @@
 #include "app/rtfview.h"
 #include "app/settingsdlg.h"
 #include "app/winplace.h"
+#include "convert/gametextdriver.h"
 #include "convert/rtfwriter.h"
 #include "fonts/fontstatus.h"
 #include "games/inputkind.h"
@@ -61,7 +62,6 @@ constexpr char kPlacementSection[] = "MainForm";
 constexpr char kSplitterKey[] = "Splitter";
 constexpr int kEPDLines = 6;
 constexpr int kStatusMargin = 8;
-
 
 // Typed diagrams leave arrows and circles out; the status line says so.
 constexpr char kArrowsDropped[] =
@@ -307,6 +307,7 @@ void TMainForm::FormCreate() {
   settings_ = ReadConvertSettings(ini);
   storedLayout_ = settings_.Layout;
   storedMarks_ = settings_.Marks;
+  storedGames_ = settings_;
   OpenDir = ini.ReadString(kGeneral, "OpenDir", "");
   SaveDir = ini.ReadString(kGeneral, "SaveDir", "");
   // Which of the two came last is not stored; a save is the likelier.
@@ -316,6 +317,7 @@ void TMainForm::FormCreate() {
   TDiagramPolicy policy;
   if (ParseDiagramPolicy(ini.ReadString(kGeneral, "GameDiagrams", "marked"), policy))
     gameDiagrams_ = policy;
+  storedDiagrams_ = gameDiagrams_;
   recent_ = TRecentFiles::Read();
   UpdateRecentMenu();
   UpdateFontStatus();
@@ -358,6 +360,11 @@ void TMainForm::SaveSettings() {
     WriteLayoutSettings(ini, s.Layout);
     ini.WriteString(kGeneral, kMarksKey, s.Marks ? "1" : "0");
   }
+  if (s.GameText != storedGames_.GameText || s.Notation != storedGames_.Notation ||
+      s.FigurineFont != storedGames_.FigurineFont)
+    WriteGameTextSettings(ini, s);
+  if (gameDiagrams_ != storedDiagrams_)
+    ini.WriteString(kGeneral, "GameDiagrams", DiagramPolicyText(gameDiagrams_));
   // The per-user settings folder may not exist yet; a failure to make it
   // shows up in the save.
   QDir().mkpath(QFileInfo(QString::fromStdString(file)).path());
@@ -555,6 +562,7 @@ std::optional<TTextSpot> TMainForm::Convert() {
   Memo1->clear();
   previewDocument_.clear();
   previewEPD_.clear();
+  previewGames_.clear();
   SaveAs1->setEnabled(false);
   if (ExportPictures1) ExportPictures1->setEnabled(false);
   UpdateFontStatus();
@@ -562,6 +570,7 @@ std::optional<TTextSpot> TMainForm::Convert() {
   // Games become the EPD records of the positions chosen from them.
   const bool games =
       DetectInputKind(std::string_view(text).substr(0, kInputHead)) == TInputKind::Pgn;
+  if (games && settings_.GameText) return ConvertGames(pane, std::move(text));
   if (games) {
     TPgnEpdText records = PgnToEpdText(text, gameDiagrams_);
     if (!records.Ok) {
@@ -583,6 +592,33 @@ std::optional<TTextSpot> TMainForm::Convert() {
   previewEPD_ = std::move(text);
   SaveAs1->setEnabled(true);
   if (ExportPictures1) ExportPictures1->setEnabled(true);
+  previewLayout_.Start(*Memo1, PreviewPacing);
+  return std::nullopt;
+}
+
+std::optional<TTextSpot> TMainForm::ConvertGames(const QString& pane, std::string text) {
+  if (const std::string why = GameTextColumnsError(settings_); !why.empty()) {
+    ShowError("Games cannot be printed as text: " + why + ".",
+              "Choose 1 or 2 diagrams a row (File > Settings..., Layout), or turn game text off "
+              "(Games).");
+    return std::nullopt;
+  }
+  TGameTextRtf result = ConvertGameText(text, GameTextJob(Job()), gameDiagrams_);
+  if (!result.Ok) {
+    ShowError(result.Message, result.Reason);
+    return FindBadGame(pane, result.Reason);
+  }
+  if (result.Document.empty()) return std::nullopt;
+  // Text wraps as on an A4 page, or in one of its two columns.
+  const int columns = settings_.Layout.Columns;
+  const double twips = (kA4TextWidth - (columns - 1) * kGameTextColumnGap) / double(columns);
+  LoadRTF(Memo1, result.Document, kMaxPaneText,
+          static_cast<int>(twips / 1440 * Memo1->logicalDpiX()));
+  previewDocument_ = std::move(result.Document);
+  previewEPD_ = std::move(result.Diagrams);
+  previewGames_ = std::move(text);
+  SaveAs1->setEnabled(true);
+  if (ExportPictures1) ExportPictures1->setEnabled(!previewEPD_.empty());
   previewLayout_.Start(*Memo1, PreviewPacing);
   return std::nullopt;
 }
@@ -609,7 +645,12 @@ void TMainForm::ShowBadLine(const TTextSpot& spot) {
 void TMainForm::UpdateFontStatus() {
   const TFontState state =
       DiagramFontState(settings_.DiagFont, describedFonts_, InstalledFontList());
-  FontStatusLbl->setText(QString::fromStdString(FontStateText(state, settings_.DiagFont)));
+  std::string text = FontStateText(state, settings_.DiagFont);
+  if (settings_.GameText) {
+    if (!text.empty()) text += "  \u00B7  ";
+    text += "Games as text, " + std::string(NotationName(settings_.Notation)) + " notation";
+  }
+  FontStatusLbl->setText(QString::fromStdString(text));
 }
 
 void TMainForm::ShowMarksStatus(const QString& text) {

@@ -78,6 +78,10 @@ class TMainForm : public QMainWindow {
   // answer key); written on closing only when changed.
   const TLayoutSettings& LayoutSettings() const { return settings_.Layout; }
   void SetLayoutSettings(const TLayoutSettings& layout) { settings_.Layout = layout; }
+  // Which positions of games are drawn (setting GameDiagrams); written on
+  // closing only when changed.
+  const TDiagramPolicy& GameDiagrams() const { return gameDiagrams_; }
+  void SetGameDiagrams(const TDiagramPolicy& policy) { gameDiagrams_ = policy; }
   // The folder of Save As... and Export Pictures..., kept once used.
   std::string SaveDir;
 
@@ -219,6 +223,8 @@ class TMainForm : public QMainWindow {
   // Converts the EPD pane into the preview; after an error, its message and
   // where the bad line stands in the pane.
   std::optional<TTextSpot> Convert();
+  // Games printed as text into the preview (GameText).
+  std::optional<TTextSpot> ConvertGames(const QString& pane, std::string text);
   // The bad line in view and highlighted, the cursor where the reason says.
   void ShowBadLine(const TTextSpot& spot);
   // What follows a paste or a drop: with the Auto check mark, convert and
@@ -248,10 +254,13 @@ class TMainForm : public QMainWindow {
   TConvertSettings settings_;
   TLayoutSettings storedLayout_;  // as read at the start
   bool storedMarks_ = true;       // likewise
+  TConvertSettings storedGames_;  // as read at the start: GameText, Notation, FigurineFont
   TDiagramPolicy gameDiagrams_;   // setting GameDiagrams
+  TDiagramPolicy storedDiagrams_;
   TRecentFiles recent_;
   std::string previewDocument_;
-  std::string previewEPD_;  // the EPD records the preview was made of
+  std::string previewEPD_;    // the EPD records the preview was made of (its diagrams')
+  std::string previewGames_;  // the PGN of a preview of games as text; else empty
   // The folder of the last file opened or saved, and the name (without its
   // extension) of the file the EPD pane was loaded from; empty once the pane
   // holds pasted or dropped text.

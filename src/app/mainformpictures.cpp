@@ -36,7 +36,10 @@ QByteArray Bytes(const std::string& s) {
 
 void TMainForm::SavePDF(const QString& path) {
   SaveDir = IncludeTrailingSeparator(QFileInfo(path).path().toStdString());
-  const std::string pdf = PdfDocument(previewEPD_, Job(TOutputFormat::Pdf));
+  const std::string pdf =
+      previewGames_.empty()
+          ? PdfDocument(previewEPD_, Job(TOutputFormat::Pdf))
+          : GameTextPdfDocument(previewGames_, GameTextJob(Job(TOutputFormat::Pdf)), gameDiagrams_);
   try {
     TReplacingFile::Replace(path.toStdString(), pdf);
   } catch (const TFileError&) {

@@ -1,6 +1,7 @@
 #include "app/recordpictures.h"
 
 #ifdef BOARDQUILL_PICTURES
+#include "convert/gametextdriver.h"
 #include "convert/lines.h"
 #include "render/picturesink.h"
 #include "render/picturewriter.h"
@@ -64,6 +65,14 @@ std::string PdfDocument(std::string_view text, const TConvertJob& job) {
   std::string bytes;
   const auto sink = MakePictureSink(job, "", AppendTo(bytes));
   ConvertEPDText(text, job, *sink);
+  return bytes;
+}
+
+std::string GameTextPdfDocument(std::string_view pgn, const TConvertJob& job,
+                                const TDiagramPolicy& diagrams) {
+  std::string bytes;
+  const auto sink = MakePictureSink(job, "", AppendTo(bytes));
+  ConvertGameText(pgn, job, diagrams, *sink);
   return bytes;
 }
 

@@ -10,11 +10,17 @@
 
 #include "convert/driver.h"
 #include "convert/job.h"
+#include "games/choice.h"
 
 namespace bq {
 
 // The PDF document of the EPD text; throws TRenderError.
 std::string PdfDocument(std::string_view text, const TConvertJob& job);
+
+// The PDF document of games printed as text (`job` from GameTextJob);
+// throws TRenderError.
+std::string GameTextPdfDocument(std::string_view pgn, const TConvertJob& job,
+                                const TDiagramPolicy& diagrams);
 
 // How many records the EPD text holds (lines with content).
 long long CountRecords(std::string_view text);

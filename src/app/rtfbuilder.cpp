@@ -66,6 +66,7 @@ class TFormatCache {
     QTextBlockFormat fmt;
     fmt.setTopMargin(std::max(0.0, TwipsToPixels(p.Format.SpaceBefore, dpi_)));
     fmt.setBottomMargin(std::max(0.0, TwipsToPixels(p.Format.SpaceAfter, dpi_)));
+    if (p.Format.LeftIndent > 0) fmt.setLeftMargin(TwipsToPixels(p.Format.LeftIndent, dpi_));
     const int sl = p.Format.LineSpacing;
     if (sl > 0) {
       fmt.setLineHeight(TwipsToPixels(sl, dpi_), QTextBlockFormat::MinimumHeight);
@@ -136,8 +137,8 @@ class TFormatCache {
 // formats, go in as one text with paragraph separators.
 class TBlockWriter {
  public:
-  // Text wraps only in a table cell of known width, as in a word processor;
-  // elsewhere the preview has no page width to wrap at. The rows of a
+  // Text wraps in a table cell of known width, as in a word processor, and
+  // elsewhere only when the pane has a page width to wrap at. The rows of a
   // diagram never wrap: a column a pixel too narrow for the board widens
   // instead. `side` is the room left free at each side (a cell's gap).
   TBlockWriter(const QTextCursor& cursor, TFormatCache& formats, bool wrap, double side = 0)
@@ -147,7 +148,7 @@ class TBlockWriter {
     QTextBlockFormat block = formats_.Block(p);
     if (!wrap_ || block.hasProperty(QTextFormat::LineHeight)) block.setNonBreakableLines(true);
     if (side_ > 0) {
-      block.setLeftMargin(side_);
+      block.setLeftMargin(side_ + block.leftMargin());
       block.setRightMargin(side_);
     }
     const TRTFCharFormat& chr = p.Runs.size() == 1 ? p.Runs.front().Format : p.EndFormat;
@@ -286,7 +287,7 @@ QString ToQString(std::u16string_view s) {
   return QString(reinterpret_cast<const QChar*>(s.data()), static_cast<qsizetype>(s.size()));
 }
 
-void FillTextDocument(QTextDocument& doc, const TRTFDocument& rtf, double dpi) {
+void FillTextDocument(QTextDocument& doc, const TRTFDocument& rtf, double dpi, bool wrapText) {
   doc.clear();
   // Only the blocks that may wrap do (see TBlockWriter).
   QTextOption option = doc.defaultTextOption();
@@ -295,7 +296,7 @@ void FillTextDocument(QTextDocument& doc, const TRTFDocument& rtf, double dpi) {
   TFormatCache formats(rtf, doc.defaultFont().family(), dpi);
   QTextCursor edit(&doc);
   edit.beginEditBlock();
-  TBlockWriter writer(QTextCursor(&doc), formats, false);
+  TBlockWriter writer(QTextCursor(&doc), formats, wrapText);
   auto table = rtf.Tables.begin();
   for (std::size_t i = 0; i < rtf.Paragraphs.size();) {
     if (table != rtf.Tables.end() && table->First == i) {

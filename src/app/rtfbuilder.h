@@ -19,9 +19,12 @@ QString ToQString(std::u16string_view s);
 // of N twips, rounded to whole pixels as the fonts are.
 // A character's background colour (shading of a diagram's square) fills
 // its cell behind the glyph.
-// Only the text of a table cell of known width wraps, inside the cell less
-// the row's gap (\trgaph) at each side; the document's default text option
-// allows wrapping, every other block refuses it.
-void FillTextDocument(QTextDocument& doc, const TRTFDocument& rtf, double dpi);
+// The text of a table cell of known width wraps, inside the cell less the
+// row's gap (\trgaph) at each side; with `wrapText`, so does the text of
+// paragraphs outside tables (at the width the pane gives the document).
+// The document's default text option allows wrapping, every other block
+// refuses it; diagram rows never wrap.
+void FillTextDocument(QTextDocument& doc, const TRTFDocument& rtf, double dpi,
+                      bool wrapText = false);
 
 }  // namespace bq

@@ -193,6 +193,7 @@ class TReader {
   void SpaceLine(const TWordArg& a) { Para().LineSpacing = a.Or(0); }
   void SpaceBefore(const TWordArg& a) { Para().SpaceBefore = a.Or(0); }
   void SpaceAfter(const TWordArg& a) { Para().SpaceAfter = a.Or(0); }
+  void LeftIndent(const TWordArg& a) { Para().LeftIndent = a.Or(0); }
   void InTable(const TWordArg&) { stack_.back().InTable = true; }
   void RowDefaults(const TWordArg&) { tables_.ResetRow(); }
   void RowLeft(const TWordArg& a) { tables_.SetLeft(a.Or(0)); }
@@ -280,7 +281,7 @@ const TWordTable& TReader::Words() {
         {"u", {&R::Unicode, 0, kInText | kInFonts}}, {"uc", {&R::UnicodeSkip}},
         {"fcharset", {&R::Charset, 0, kInFonts}}, {"deff", {&R::DefaultFont}},
         {"ansicpg", {&R::AnsiCodePage}}, {"ansi", {&R::Ansi}}, {"sl", {&R::SpaceLine}},
-        {"sb", {&R::SpaceBefore}}, {"sa", {&R::SpaceAfter}}, {"intbl", {&R::InTable}},
+        {"sb", {&R::SpaceBefore}}, {"sa", {&R::SpaceAfter}}, {"li", {&R::LeftIndent}}, {"intbl", {&R::InTable}},
         {"trowd", {&R::RowDefaults}}, {"trleft", {&R::RowLeft}}, {"trgaph", {&R::RowGap}},
         {"cellx", {&R::CellRight}}, {"cell", {&R::Cell}}, {"row", {&R::Row}},
         {"colortbl", {&R::ColourTable}}, {"red", {&R::Red, 0, kInColours}},

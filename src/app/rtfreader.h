@@ -39,6 +39,7 @@ struct TRTFParaFormat {
   int LineSpacing = 0;  // \sl in twips: negative exact, positive at least, 0 automatic
   int SpaceBefore = 0;  // \sb, twips
   int SpaceAfter = 0;   // \sa, twips
+  int LeftIndent = 0;   // \li, twips
   bool operator==(const TRTFParaFormat&) const = default;
 };
 

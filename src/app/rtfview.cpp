@@ -19,7 +19,7 @@ void FailLoad() {
 
 }  // namespace
 
-void LoadRTF(QTextEdit* pane, std::string_view text, std::size_t limit) {
+void LoadRTF(QTextEdit* pane, std::string_view text, std::size_t limit, int wrapWidth) {
   if (text.size() > limit) FailLoad();
   auto doc = std::make_unique<QTextDocument>();
   doc->setUndoRedoEnabled(false);
@@ -28,7 +28,7 @@ void LoadRTF(QTextEdit* pane, std::string_view text, std::size_t limit) {
   TRTFDocument rtf;
   const bool read = ReadRTF(text, rtf);
   if (read) {
-    FillTextDocument(*doc, rtf, pane->logicalDpiY());
+    FillTextDocument(*doc, rtf, pane->logicalDpiY(), wrapWidth > 0);
   } else {
     doc->setPlainText(ToQString(DecodePlainText(text)));
   }
@@ -37,6 +37,13 @@ void LoadRTF(QTextEdit* pane, std::string_view text, std::size_t limit) {
   doc->setParent(pane);
   QTextDocument* shown = doc.release();
   pane->setDocument(shown);
+  // A page width given before goes with the document it was given for.
+  if (wrapWidth > 0) {
+    pane->setLineWrapMode(QTextEdit::FixedPixelWidth);
+    pane->setLineWrapColumnOrWidth(wrapWidth);
+  } else if (pane->lineWrapMode() == QTextEdit::FixedPixelWidth) {
+    pane->setLineWrapMode(QTextEdit::NoWrap);
+  }
   // The pane gives a new document its own wrapping; an RTF document's blocks
   // say for themselves whether they wrap.
   if (read) shown->setDefaultTextOption(own);

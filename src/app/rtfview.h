@@ -18,8 +18,10 @@ inline constexpr std::size_t kMaxPaneText = std::size_t{256} << 20;
 // Replaces the whole content of the rich-text pane by `text`, read as RTF or,
 // when it is not readable RTF, as plain text. Throws
 // TRunError("Failed to Load Stream") when neither works; the pane then keeps
-// its content.
-void LoadRTF(QTextEdit* pane, std::string_view text, std::size_t limit = kMaxPaneText);
+// its content. With `wrapWidth` (pixels), paragraphs of text wrap at that
+// width, as on a page; else only text in table cells wraps.
+void LoadRTF(QTextEdit* pane, std::string_view text, std::size_t limit = kMaxPaneText,
+             int wrapWidth = 0);
 
 // The text a plain-text pane shows for a file's bytes: an RTF text
 // contributes its text only; lines end in LF. Throws TRunError("Failed to

@@ -116,12 +116,15 @@ TSettingsDlg::TSettingsDlg(QWidget* parent) : QDialog(parent) {
   TabSheet1 = new QWidget;
   TabSheet2 = new QWidget;
   TabSheet3 = new QWidget;
+  TabSheet4 = new QWidget;
   CreateFontsPage();
   CreateOperationsPage();
   CreateLayoutPage();
+  CreateGamesPage();
   PageControl1->addTab(TabSheet1, tr("Fonts"));
   PageControl1->addTab(TabSheet2, tr("Operations"));
   PageControl1->addTab(TabSheet3, tr("Layout"));
+  PageControl1->addTab(TabSheet4, tr("Games"));
   PageControl1->setCurrentWidget(TabSheet2);
 
   auto* layout = new QVBoxLayout(this);
@@ -222,6 +225,57 @@ void TSettingsDlg::CreateLayoutPage() {
   grid->addWidget(solutions, 5, 0, 1, 2);
   grid->addWidget(SolutionsMemo, 6, 0, 1, 2);
   grid->setRowStretch(6, 1);
+}
+
+void TSettingsDlg::CreateGamesPage() {
+  GameDiagramsCmb = new QComboBox(TabSheet4);
+  GameDiagramsCmb->addItems({tr("Marked moves ($220, $221, [#])"), tr("The final position"),
+                             tr("The start position"), tr("Every N moves")});
+  GameDiagramsEverySpin = new QSpinBox(TabSheet4);
+  GameDiagramsEverySpin->setRange(1, 999999);
+  GameDiagramsEverySpin->setSuffix(tr(" moves"));
+  connect(GameDiagramsCmb, &QComboBox::currentIndexChanged, this, [this](int index) {
+    GameDiagramsEverySpin->setEnabled(index == static_cast<int>(TDiagramChoice::Every));
+  });
+  GameTextCB = new QCheckBox(tr("Print games as text: moves, comments and variations"), TabSheet4);
+  NotationCmb = new QComboBox(TabSheet4);
+  NotationCmb->addItems({tr("Figurines"), tr("English letters"), tr("Dutch letters"),
+                         tr("German letters"), tr("Custom letters")});
+  FigurineFontCmb = new QComboBox(TabSheet4);
+  FigurineFontCmb->setMinimumWidth(260);
+  auto* grid = new QGridLayout(TabSheet4);
+  auto row = [&](int r, const QString& caption, QWidget* field) {
+    auto* label = new QLabel(caption, TabSheet4);
+    label->setBuddy(field);
+    grid->addWidget(label, r, 0);
+    grid->addWidget(field, r, 1);
+  };
+  row(0, tr("Diagrams of games:"), GameDiagramsCmb);
+  grid->addWidget(GameDiagramsEverySpin, 1, 1);
+  grid->addWidget(GameTextCB, 2, 0, 1, 2);
+  row(3, tr("Notation:"), NotationCmb);
+  row(4, tr("Figurine font:"), FigurineFontCmb);
+  grid->setRowStretch(5, 1);
+}
+
+void TSettingsDlg::ShowGames(const TConvertSettings& settings, const TDiagramPolicy& diagrams) {
+  GameDiagramsCmb->setCurrentIndex(static_cast<int>(diagrams.Choice));
+  GameDiagramsEverySpin->setValue(diagrams.Every);
+  GameDiagramsEverySpin->setEnabled(diagrams.Choice == TDiagramChoice::Every);
+  GameTextCB->setChecked(settings.GameText);
+  NotationCmb->setCurrentIndex(static_cast<int>(settings.Notation));
+  FigurineFontCmb->clear();
+  for (const std::string& name : InstalledFontList()) FigurineFontCmb->addItem(Q(name));
+  // As for the text font: a font this machine lacks stays offered.
+  if (FigurineFontCmb->findText(Q(settings.FigurineFont), Qt::MatchFixedString) < 0)
+    FigurineFontCmb->insertItem(0, Q(settings.FigurineFont));
+  FigurineFontCmb->setCurrentIndex(
+      FigurineFontCmb->findText(Q(settings.FigurineFont), Qt::MatchFixedString));
+}
+
+TDiagramPolicy TSettingsDlg::ReadGameDiagrams() const {
+  const auto choice = static_cast<TDiagramChoice>(GameDiagramsCmb->currentIndex());
+  return {choice, choice == TDiagramChoice::Every ? GameDiagramsEverySpin->value() : 1};
 }
 
 void TSettingsDlg::ShowLayout(const TLayoutSettings& layout) {
@@ -325,6 +379,7 @@ void TSettingsDlg::FormShow() {
   Memo1->setPlainText(lines);
   ShowLayout(form.LayoutSettings());
   MarksCB->setChecked(settings.Marks);
+  ShowGames(settings, form.GameDiagrams());
 }
 
 void TSettingsDlg::RTFFontNameCmbChange() {
@@ -367,6 +422,11 @@ bool TSettingsDlg::OKBtnClick() {
   s.Operations = JoinOperationLines(OperationLines());
   s.Layout = layout;
   s.Marks = MarksCB->isChecked();
+  s.GameText = GameTextCB->isChecked();
+  s.Notation = static_cast<TNotation>(NotationCmb->currentIndex());
+  if (FigurineFontCmb->currentIndex() >= 0)
+    s.FigurineFont = FigurineFontCmb->currentText().toStdString();
+  form.SetGameDiagrams(ReadGameDiagrams());
   form.SetConvertSettings(s);
   // Columns wider than the page are written as asked, with a word of warning.
   const std::string wide = ColumnsWidthWarning(form.Job());

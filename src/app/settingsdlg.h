@@ -1,7 +1,8 @@
 #pragma once
 // The settings dialog: diagram font and size, coordinates, text font and
-// size, and the operations printed above each diagram. It keeps no settings
-// of its own; it edits those of the main window.
+// size, the operations printed above each diagram, the layout, and how
+// games are printed. It keeps no settings of its own; it edits those of
+// the main window.
 #include <QDialog>
 #include <QStringList>
 #include <QWidget>
@@ -10,7 +11,9 @@
 #include <string_view>
 #include <vector>
 
+#include "convert/job.h"
 #include "convert/layout.h"
+#include "games/choice.h"
 
 class QCheckBox;
 class QComboBox;
@@ -78,6 +81,7 @@ class TSettingsDlg : public QDialog {
   QWidget* TabSheet1;
   QWidget* TabSheet2;
   QWidget* TabSheet3;  // layout of the diagrams
+  QWidget* TabSheet4;  // games
   QGroupBox* RTFGB;
   QLabel* FontNameLbl;
   QComboBox* RTFFontNameCmb;
@@ -99,6 +103,11 @@ class TSettingsDlg : public QDialog {
   QLineEdit* CaptionEd;
   QSpinBox* ColumnsSpin;
   QPlainTextEdit* SolutionsMemo;
+  QComboBox* GameDiagramsCmb;  // in the order of TDiagramChoice
+  QSpinBox* GameDiagramsEverySpin;
+  QCheckBox* GameTextCB;
+  QComboBox* NotationCmb;  // in the order of TNotation
+  QComboBox* FigurineFontCmb;
   QPushButton* OKBtn;
   QPushButton* CancelBtn;
 
@@ -110,6 +119,9 @@ class TSettingsDlg : public QDialog {
   void CreateFontsPage();
   void CreateOperationsPage();
   void CreateLayoutPage();
+  void CreateGamesPage();
+  void ShowGames(const TConvertSettings& settings, const TDiagramPolicy& diagrams);
+  TDiagramPolicy ReadGameDiagrams() const;
   void ShowLayout(const TLayoutSettings& layout);
   bool ReadLayout(TLayoutSettings& layout);
   // The size in the field when it is 1 to 100, else false after a message

@@ -18,6 +18,7 @@
 #include "cli/documentoutput.h"
 #include "cli/pgncommands.h"
 #include "convert/driver.h"
+#include "convert/gametextdriver.h"
 #include "convert/job.h"
 #include "convert/lines.h"
 #include "convert/rtfwriter.h"
@@ -26,6 +27,7 @@
 #include "fonts/installed.h"
 #include "games/inputkind.h"
 #include "games/pgnepd.h"
+#include "games/pgntext.h"
 #include "support/ascii.h"
 #include "support/atomicfile.h"
 #include "support/errors.h"
@@ -90,6 +92,13 @@ const char kUsage[] =
     "                             operations, or not (default: draw them)\n"
     "  --diagrams D               positions drawn from games: marked (after moves\n"
     "                             marked $220, $221 or [#]), final, start, every:N\n"
+    "  --game-text, --no-game-text\n"
+    "                             print games as text (RTF and PDF): moves,\n"
+    "                             comments and variations, the diagrams inside;\n"
+    "                             in 1 or 2 columns\n"
+    "  --notation figurine|english|dutch|german|custom\n"
+    "                             the pieces of moves in game text (default\n"
+    "                             figurine)\n"
     "  --format rtf|pdf|svg|png   what to write (default rtf, or pdf for an -o\n"
     "                             ending in .pdf); svg and png write one picture\n"
     "                             per diagram into the new or empty folder -o DIR\n"
@@ -313,7 +322,8 @@ struct ConvertOptions {
   std::string input = "-";
   std::optional<std::string> font, textFont, operations, caption, solutions;
   std::optional<std::int32_t> fontSize, textFontSize;
-  std::optional<bool> coords, moverMark, marks;
+  std::optional<bool> coords, moverMark, marks, gameText;
+  std::optional<TNotation> notation;
   std::optional<TOrientation> orientation;
   std::optional<int> columns;
   FontOptions fontOpts;
@@ -356,6 +366,21 @@ bool ParseLayoutOption(ArgList& args, ConvertOptions& o) {
   return true;
 }
 
+// Options of game text; false when `args` is at none of them.
+bool ParseGameTextOption(ArgList& args, ConvertOptions& o) {
+  std::string v, why;
+  if (args.Flag("--game-text")) {
+    o.gameText = true;
+  } else if (args.Flag("--no-game-text")) {
+    o.gameText = false;
+  } else if (args.Option("--notation", "", v)) {
+    o.notation = Checked("--notation", ParseNotation(v, &why), why);
+  } else {
+    return false;
+  }
+  return true;
+}
+
 // Options of the conversion's settings; false when `args` is at none of them.
 bool ParseSettingOption(ArgList& args, ConvertOptions& o) {
   std::string v;
@@ -374,7 +399,7 @@ bool ParseSettingOption(ArgList& args, ConvertOptions& o) {
   } else if (args.Option("--operations", "", v)) {
     o.operations = v;
   } else {
-    return ParseLayoutOption(args, o);
+    return ParseLayoutOption(args, o) || ParseGameTextOption(args, o);
   }
   return true;
 }
@@ -465,6 +490,8 @@ TConvertJob JobFor(const ConvertOptions& o, const TProfileFile& ini,
   l.Columns = o.columns.value_or(l.Columns);
   l.Solutions = o.solutions.value_or(l.Solutions);
   s.Marks = o.marks.value_or(s.Marks);
+  s.GameText = o.gameText.value_or(s.GameText);
+  s.Notation = o.notation.value_or(s.Notation);
   TConvertJob job = MakeConvertJob(s, fonts, FormatOf(o), o.pictures);
   // A font named here brings its own charset; the settings file's goes
   // with the font it names.
@@ -520,19 +547,34 @@ void WarnAboutDiagramFont(const TConvertJob& job, const FontOptions& fontOpts) {
   }
 }
 
+// The input's first bytes, and whether it holds games.
+struct TInputStart {
+  std::string Head;
+  bool Games = false;
+};
+
+TInputStart StartInput(std::FILE* in, const ConvertOptions& o, const std::string& shown) {
+  try {
+    std::string head = ReadInputHead(in);
+    const bool games = (o.kind ? *o.kind : DetectInputKind(head)) == TInputKind::Pgn;
+    return {std::move(head), games};
+  } catch (const std::runtime_error& e) {
+    throw InputError("cannot read " + Quoted(shown) + ": " + e.what());
+  }
+}
+
 // The records of an input: its EPD lines, or the EPD records of the
 // positions chosen from its games.
 class TRecordSource {
  public:
-  TRecordSource(std::FILE* in, std::optional<TInputKind> kind, const TDiagramPolicy& policy) {
-    std::string head = ReadInputHead(in);
-    if ((kind ? *kind : DetectInputKind(head)) == TInputKind::Pgn) {
-      games_.emplace(TPgnLexer(in, std::move(head)), policy);
+  TRecordSource(std::FILE* in, TInputStart start, const TDiagramPolicy& policy) {
+    if (start.Games) {
+      games_.emplace(TPgnLexer(in, std::move(start.Head)), policy);
       games_->OnWarning([](const std::string& warning) {
         std::fprintf(stderr, "boardquill: warning: %s\n", warning.c_str());
       });
     } else {
-      lines_.emplace(in, std::move(head));
+      lines_.emplace(in, std::move(start.Head));
     }
   }
   bool Next(std::string_view& line) { return games_ ? games_->Next(line) : lines_->Next(line); }
@@ -546,20 +588,12 @@ class TRecordSource {
   std::optional<TPgnEpdReader> games_;
 };
 
-// The next record of `source`; a failure to read names the input, while
-// what the output throws passes as it is.
-bool NextRecord(TRecordSource& source, std::string_view& line, const std::string& shown) {
+// A failure to read names the input, while what the output throws passes
+// as it is: `read` only reads.
+template <typename TRead>
+auto Reading(const std::string& shown, TRead read) {
   try {
-    return source.Next(line);
-  } catch (const std::runtime_error& e) {
-    throw InputError("cannot read " + Quoted(shown) + ": " + e.what());
-  }
-}
-
-TRecordSource OpenRecords(std::FILE* in, const ConvertOptions& o, const TDiagramPolicy& policy,
-                          const std::string& shown) {
-  try {
-    return TRecordSource(in, o.kind, policy);
+    return read();
   } catch (const std::runtime_error& e) {
     throw InputError("cannot read " + Quoted(shown) + ": " + e.what());
   }
@@ -568,13 +602,14 @@ TRecordSource OpenRecords(std::FILE* in, const ConvertOptions& o, const TDiagram
 // Converts every record of the input into `sink`. At the first line that
 // is not a valid record, or at a game that cannot be read, says why and
 // returns the exit status of a bad input; the sink is then not finished.
-int ConvertInput(std::FILE* in, const ConvertOptions& o, const TDiagramPolicy& policy,
-                 const TConvertJob& job, TRecordSink& sink) {
+int ConvertInput(std::FILE* in, TInputStart start, const ConvertOptions& o,
+                 const TDiagramPolicy& policy, const TConvertJob& job, TRecordSink& sink) {
   const std::string shown = DisplayName(o.input);
-  TRecordSource source = OpenRecords(in, o, policy, shown);
+  TRecordSource source =
+      Reading(shown, [&] { return TRecordSource(in, std::move(start), policy); });
   TEPDConverter converter(job);
   std::string_view line;
-  while (NextRecord(source, line, shown)) {
+  while (Reading(shown, [&] { return source.Next(line); })) {
     if (!converter.ConvertLine(line, sink)) {
       std::fprintf(stderr, "%s\n%s:%lld: error: %s\n", converter.Message().c_str(), shown.c_str(),
                    converter.LineNumber(), converter.Reason().c_str());
@@ -584,6 +619,31 @@ int ConvertInput(std::FILE* in, const ConvertOptions& o, const TDiagramPolicy& p
   if (const TPgnEpdReader* game = source.FailedGame()) {
     std::fprintf(stderr, "%s\n%s: error: %s\n", game->Message().c_str(), shown.c_str(),
                  game->Reason().c_str());
+    return kExitBadInput;
+  }
+  converter.Finish(sink);
+  return kExitOk;
+}
+
+// Converts the games of the input as text into `sink`, game by game as
+// they are read; a game that cannot be read stops it as in ConvertInput.
+int ConvertGames(std::FILE* in, TInputStart start, const ConvertOptions& o,
+                 const TDiagramPolicy& policy, const TConvertJob& job, TRecordSink& sink) {
+  const std::string shown = DisplayName(o.input);
+  TPgnTextReader reader{TPgnLexer(in, std::move(start.Head)), GameTextOptions(job, policy)};
+  TGameTextConverter converter(job);
+  std::vector<TGameParagraph> paragraphs;
+  while (Reading(shown, [&] { return reader.Next(paragraphs); })) {
+    for (const TGameParagraph& paragraph : paragraphs) {
+      if (converter.Add(paragraph, sink)) continue;
+      std::fprintf(stderr, "%s\n%s: error: %s\n", converter.Message().c_str(), shown.c_str(),
+                   converter.Reason().c_str());
+      return kExitBadInput;
+    }
+  }
+  if (reader.Failed()) {
+    std::fprintf(stderr, "%s\n%s: error: %s\n", reader.Message().c_str(), shown.c_str(),
+                 reader.Reason().c_str());
     return kExitBadInput;
   }
   converter.Finish(sink);
@@ -610,13 +670,25 @@ std::unique_ptr<TRecordSink> MakeSink(const TConvertJob& job, const ConvertOptio
 #endif
 }
 
-// The document or the folder of pictures; all or nothing.
+// The document or the folder of pictures; all or nothing. With GameText,
+// games are written as text (their diagrams alone as pictures).
 int WriteOutput(const ConvertOptions& o, const TDiagramPolicy& policy, const TConvertJob& job) {
   FilePtr owned = OpenInput(o.input);
+  std::FILE* in = owned ? owned.get() : stdin;
+  TInputStart start = StartInput(in, o, DisplayName(o.input));
+  const bool document = job.Format == TOutputFormat::Rtf || job.Format == TOutputFormat::Pdf;
+  std::optional<TConvertJob> textJob;
+  if (start.Games && job.Settings.GameText) {
+    if (const std::string why = GameTextColumnsError(job.Settings); document && !why.empty())
+      throw UsageError(why + " (choose --columns 1 or 2, or --no-game-text)");
+    textJob.emplace(GameTextJob(job));
+  }
+  const TConvertJob& used = textJob ? *textJob : job;
   std::optional<TDocumentOutput> out;
-  if (job.Format == TOutputFormat::Rtf || job.Format == TOutputFormat::Pdf) out.emplace(o.output);
-  const std::unique_ptr<TRecordSink> sink = MakeSink(job, o, out);
-  const int status = ConvertInput(owned ? owned.get() : stdin, o, policy, job, *sink);
+  if (document) out.emplace(o.output);
+  const std::unique_ptr<TRecordSink> sink = MakeSink(used, o, out);
+  const int status = textJob ? ConvertGames(in, std::move(start), o, policy, used, *sink)
+                             : ConvertInput(in, std::move(start), o, policy, used, *sink);
   if (status != kExitOk) return status;
   if (out) out->Commit();
   // The window's status line says the same.

@@ -42,7 +42,8 @@ void TEPDConverter::BuildRecord() {
     if (const int n = FindOperation(position_, job_.AboveItems[k]); n != 0)
       rec.Above.push_back({static_cast<int>(k), n});
   rec.FromBlack = DrawnFromBlack(position_, view_, job_.Settings.Layout.Orientation);
-  rec.Column = static_cast<int>((rec.Number - 1) % job_.Settings.Layout.Columns);
+  rec.Column =
+      InColumns(job_) ? static_cast<int>((rec.Number - 1) % job_.Settings.Layout.Columns) : 0;
   if (!job_.Settings.Layout.Caption.empty())
     rec.Caption = ExpandTemplate(job_.Settings.Layout.Caption, position_, {rec.Number, rec.Line});
   if (!job_.KeyItems.empty()) AppendKeyLine();

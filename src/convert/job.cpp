@@ -13,12 +13,12 @@ constexpr std::string_view kGeneral = "General";
 // A diagram keeps together through \keepn on its lines up to the last, which
 // ends the chain, or up to its caption, which then does. In a table the row
 // keeps it whole.
-TDiagramLayout DiagramLayoutOf(const TConvertSettings& s) {
+TDiagramLayout DiagramLayoutOf(const TConvertSettings& s, bool inCells) {
   TDiagramLayout layout;
   layout.ShowCoords = s.ShowCoords;
   layout.MoverMark = s.Layout.MoverMark;
   layout.DiagFontSize = s.DiagFontSize;
-  layout.Flow = s.Layout.Columns > 1       ? TDiagramFlow::InCell
+  layout.Flow = inCells                    ? TDiagramFlow::InCell
                 : s.Layout.Caption.empty() ? TDiagramFlow::KeepWhole
                                            : TDiagramFlow::Plain;
   return layout;
@@ -35,8 +35,33 @@ std::vector<std::string> ItemsAbove(const std::string& list,
   return items;
 }
 
-// The width of an A4 page's text (17 cm) in twips.
-constexpr std::int32_t kA4TextWidth = 9638;
+void ReadGameTextSettings(const TProfileFile& ini, TConvertSettings& s,
+                          std::vector<std::string>& warnings) {
+  std::string error;
+  const auto warn = [&](std::string_view key) {
+    warnings.push_back("setting " + std::string(key) + ": " + error + "; the default is used");
+  };
+  if (const std::string v = ini.ReadString(kGeneral, kGameTextKey, ""); !v.empty()) {
+    if (const auto on = ParseSwitch(v, &error))
+      s.GameText = *on;
+    else
+      warn(kGameTextKey);
+  }
+  if (const std::string v = ini.ReadString(kGeneral, kNotationKey, ""); !v.empty()) {
+    if (const auto n = ParseNotation(v, &error))
+      s.Notation = *n;
+    else
+      warn(kNotationKey);
+  }
+  if (std::string font; ini.Find(kGeneral, kFigurineFontKey, font)) {
+    if (!font.empty()) {
+      s.FigurineFont = font;
+    } else {
+      error = "a font name is needed";
+      warn(kFigurineFontKey);
+    }
+  }
+}
 
 }  // namespace
 
@@ -77,7 +102,14 @@ TConvertSettings ReadConvertSettings(const TProfileFile& ini, std::vector<std::s
     else
       warned.push_back("setting Marks: " + why + "; the default is used");
   }
+  ReadGameTextSettings(ini, s, warned);
   return s;
+}
+
+void WriteGameTextSettings(TProfileFile& ini, const TConvertSettings& s) {
+  ini.WriteString(kGeneral, kGameTextKey, s.GameText ? "1" : "0");
+  ini.WriteString(kGeneral, kNotationKey, NotationName(s.Notation));
+  ini.WriteString(kGeneral, kFigurineFontKey, s.FigurineFont);
 }
 
 TConvertJob MakeConvertJob(const TConvertSettings& settings, const TChessFontInfoMan& fonts,
@@ -94,7 +126,7 @@ TConvertJob MakeConvertJob(const TConvertSettings& settings, const TChessFontInf
   // The one look-up of the diagram font; a font the catalogue does not
   // describe gives the empty map, which has no name.
   const ChessFontInfoRec& glyphs = fonts.FontInfoRef(s.DiagFont);
-  const TDiagramLayout layout = DiagramLayoutOf(s);
+  const TDiagramLayout layout = DiagramLayoutOf(s, s.Layout.Columns > 1);
   return TConvertJob{.Settings = std::move(s),
                      .Glyphs = glyphs,
                      .FontDescribed = !glyphs.Name.empty(),
@@ -103,6 +135,20 @@ TConvertJob MakeConvertJob(const TConvertSettings& settings, const TChessFontInf
                      .AboveItems = std::move(aboveItems),
                      .KeyItems = std::move(keyItems),
                      .Diagram = TDiagramWriter(glyphs, layout)};
+}
+
+TConvertJob GameTextJob(const TConvertJob& job) {
+  TConvertJob text = job;
+  text.GameText = true;
+  text.AboveItems.clear();
+  text.KeyItems.clear();
+  text.Diagram = TDiagramWriter(job.Glyphs, DiagramLayoutOf(job.Settings, false));
+  return text;
+}
+
+std::string GameTextColumnsError(const TConvertSettings& settings) {
+  if (settings.Layout.Columns <= 2) return "";
+  return "game text flows in 1 or 2 columns, not " + std::to_string(settings.Layout.Columns);
 }
 
 std::int32_t DiagramCellWidth(const TConvertJob& job) {

@@ -11,6 +11,7 @@
 
 #include "convert/diagram.h"
 #include "convert/layout.h"
+#include "convert/notation.h"
 #include "fonts/catalogue.h"
 #include "support/profile.h"
 
@@ -26,9 +27,18 @@ struct TConvertSettings {
   std::int32_t TextFontSize = 10;
   TLayoutSettings Layout;
   bool Marks = true;  // draw the csl and cal operations' marks
+  // PGN games printed as text, with their diagrams inside; the notation of
+  // the moves, and the font that draws figurines (a text font may lack them).
+  bool GameText = false;
+  TNotation Notation = TNotation::Figurine;
+  std::string FigurineFont = "DejaVu Sans";
 };
 // The key of section "General" that holds Marks.
 inline constexpr std::string_view kMarksKey = "Marks";
+
+// The keys of section "General" that hold the game text settings.
+inline constexpr std::string_view kGameTextKey = "GameText", kNotationKey = "Notation",
+                                  kFigurineFontKey = "FigurineFont";
 
 // Font sizes in points; outside them a library would refuse the font or
 // the page could not hold a board.
@@ -41,6 +51,8 @@ std::optional<std::int32_t> ParseFontSize(std::string_view value, std::string* e
 // that do not fit are read as their defaults and named in `warnings`.
 TConvertSettings ReadConvertSettings(const TProfileFile& ini,
                                      std::vector<std::string>* warnings = nullptr);
+// Writes GameText, Notation and FigurineFont.
+void WriteGameTextSettings(TProfileFile& ini, const TConvertSettings& s);
 
 enum class TOutputFormat : std::uint8_t { Rtf, Pdf, Svg, Png };
 enum class TPaper : std::uint8_t { A4, Letter };
@@ -65,15 +77,32 @@ struct TConvertJob {
   // the answer key's), and those of the answer key.
   std::vector<std::string> AboveItems, KeyItems;
   TDiagramWriter Diagram;  // the one glyph-row writer of this layout
+  // Games are written as text (see GameTextJob).
+  bool GameText = false;
 };
 
 TConvertJob MakeConvertJob(const TConvertSettings& settings, const TChessFontInfoMan& fonts,
                            TOutputFormat format = TOutputFormat::Rtf,
                            const TPictureOptions& pictures = {});
 
+// The job of games written as text, from the job of their diagrams: the
+// diagrams inside the text print no operations above them and have no
+// answer key, and with Columns 2 the text flows in two page columns rather
+// than the diagrams standing in table cells.
+TConvertJob GameTextJob(const TConvertJob& job);
+// "" when game text can be laid out in the job's columns, else why not:
+// it flows in one or two.
+std::string GameTextColumnsError(const TConvertSettings& settings);
+// The width of an A4 page's text (17 cm) in twips.
+inline constexpr std::int32_t kA4TextWidth = 9638;
+// The room between page columns of game text, in twips (0.5 cm).
+inline constexpr std::int32_t kGameTextColumnGap = 283;
+// The indent of a variation's paragraph, in twips (0.5 cm).
+inline constexpr std::int32_t kGameTextIndent = 283;
+
 // Whether the board is laid out in table cells, several to a row.
 inline bool InColumns(const TConvertJob& job) {
-  return job.Settings.Layout.Columns > 1;
+  return job.Settings.Layout.Columns > 1 && !job.GameText;
 }
 
 // The gap that Word and LibreOffice keep on each side of a table cell's

@@ -10,6 +10,7 @@
 #include "convert/diagram.h"
 #include "convert/job.h"
 #include "convert/marks.h"
+#include "games/gametext.h"
 
 namespace bq {
 
@@ -37,11 +38,14 @@ TBoardRows BoardRowsOf(const TConvertJob& job, const TRecord& rec);
 
 // Where the records of a conversion go, one after the other; Finish gets
 // the answer key (its heading first; none without the Solutions setting)
-// and completes the output.
+// and completes the output. Game text comes as paragraphs between the
+// records of its diagrams; a sink without text (a folder of pictures)
+// passes them over.
 class TRecordSink {
  public:
   virtual ~TRecordSink() = default;
   virtual void Add(const TRecord& rec) = 0;
+  virtual void AddParagraph(const TGameParagraph&) {}
   virtual void Finish(const std::vector<std::string>& key) = 0;
 };
 

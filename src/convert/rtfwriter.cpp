@@ -68,7 +68,13 @@ TRtfWriter::TRtfWriter(const TConvertJob& job, TWrite write, TReplaceHead replac
   const std::string text = "\\f0\\fs" + HalfPoints(s.TextFontSize);
   const std::string diagram = "\\f2\\fs" + HalfPoints(s.DiagFontSize);
   const std::string start = table ? "\\pard\\intbl" : "\\keepn";
-  header_ = RTFHeader(s.TextFont, s.TextFont, s.DiagFont, s.DiagFontCharSet);
+  figurines_ = job.GameText && s.Notation == TNotation::Figurine;
+  header_ = RTFHeader(s.TextFont, s.TextFont, s.DiagFont, s.DiagFontCharSet,
+                      figurines_ ? s.FigurineFont : std::string());
+  // Game text in two columns flows in the section's page columns.
+  if (job.GameText && s.Layout.Columns == 2)
+    sectionHead_ = "\\sectd\\cols2\\colsx" + std::to_string(kGameTextColumnGap);
+  paraHead_ = text + " ";
   opsHead_ = Keep(start + text + " ");
   boardHead_ = Keep(start + diagram + " ");
   boardHeadAfterOps_ = Keep("\\par " + diagram + " ");
@@ -89,7 +95,7 @@ TRtfWriter::TRtfWriter(const TConvertJob& job, TWrite write, TReplaceHead replac
   }
   // Every fixed text at most once, the CR LF between records and the board.
   fixedRoom_ = 2 + fixed_.size() + job.Diagram.MaxBoardSize() + TDiagramWriter::kSlack +
-               header_.size() + MarkColourTable().size();
+               header_.size() + sectionHead_.size() + MarkColourTable().size();
 }
 
 TRtfWriter::TPiece TRtfWriter::Keep(std::string_view text) {
@@ -148,13 +154,7 @@ char* TRtfWriter::PutOperands(char* p, const TPosition& position, int n) {
 // string by the room would clear it every time).
 void TRtfWriter::Add(const TRecord& rec) {
   const bool table = InColumns(job_);
-  char* p = Room(text_.data() + pending_, 0);
-  if (++records_ == 1) {
-    p = std::copy(header_.begin(), header_.end(), p);
-  } else if (!table) {
-    std::memcpy(p, "\r\n", 2);
-    p += 2;
-  }
+  char* p = PutStart(Room(text_.data() + pending_, 0));
   if (table && rec.Column == 0) p = Put(p, rowHead_);
   const auto opsAt = static_cast<std::size_t>(p - text_.data());
   p = Put(p, opsHead_);
@@ -215,6 +215,52 @@ char* TRtfWriter::UseColourTable(char* p) {
   return p + table.size();
 }
 
+char* TRtfWriter::PutStart(char* p) {
+  if (!started_) {
+    started_ = true;
+    p = std::copy(header_.begin(), header_.end(), p);
+    return Room(std::copy(sectionHead_.begin(), sectionHead_.end(), p), 0);
+  }
+  if (!InColumns(job_)) {
+    std::memcpy(p, "\r\n", 2);
+    p += 2;
+  }
+  return p;
+}
+
+void TRtfWriter::AddParagraph(const TGameParagraph& paragraph) {
+  escaped_.clear();
+  if (!continuing_) {
+    escaped_ += paragraph.Indent > 0 ? "{\\pard\\li" + std::to_string(kGameTextIndent) : "{\\pard";
+    escaped_ += paraHead_;
+  }
+  AppendRuns(paragraph);
+  if (!paragraph.Continues) escaped_ += "\\par}";
+  char* p = Room(text_.data() + pending_, 0);
+  if (!continuing_) p = PutStart(p);
+  continuing_ = paragraph.Continues;
+  p = Room(p, escaped_.size());
+  std::memcpy(p, escaped_.data(), escaped_.size());
+  pending_ = static_cast<std::size_t>(p + escaped_.size() - text_.data());
+  if (pending_ >= kWriteStep && replaceHead_) Flush();
+}
+
+// Runs of one look share a group: bold in \b, figurines in font 3.
+void TRtfWriter::AppendRuns(const TGameParagraph& paragraph) {
+  int open = 0;  // the look of the open group: 1 bold, 2 figurine; 0 none
+  for (const TGameRun& run : paragraph.Runs) {
+    const int look = (run.Weight == TRunWeight::Bold ? 1 : 0) |
+                     (figurines_ && run.Kind == TRunKind::Piece ? 2 : 0);
+    if (look != open) {
+      if (open != 0) escaped_ += '}';
+      if (look != 0) escaped_ += look == 1 ? "{\\b " : look == 2 ? "{\\f3 " : "{\\b\\f3 ";
+      open = look;
+    }
+    AppendRTFText(escaped_, run.Text);
+  }
+  if (open != 0) escaped_ += '}';
+}
+
 // What follows the board: the end of its last line, the caption, the end
 // of the record or of its table cell.
 char* TRtfWriter::PutRecordEnd(char* p, const TRecord& rec) {
@@ -229,14 +275,15 @@ char* TRtfWriter::PutRecordEnd(char* p, const TRecord& rec) {
 
 void TRtfWriter::Flush() {
   write_(std::string_view(text_.data(), pending_));
-  headerWritten_ = headerWritten_ || records_ > 0;
+  headerWritten_ = headerWritten_ || started_;
   pending_ = 0;
 }
 
 void TRtfWriter::Finish(const std::vector<std::string>& key) {
   std::string out(text_.data(), pending_);
   pending_ = 0;
-  if (records_ > 0) {
+  if (continuing_) out += "\\par}";  // a paragraph cut short still closes its group
+  if (started_) {
     if (InColumns(job_)) {
       // A short last row is filled with empty cells; then the table ends.
       if (lastColumn_ >= 0) {

@@ -1,9 +1,10 @@
 #pragma once
 // The RTF document of a conversion, record by record: the header before
 // the first record, each record's texts and board, the table rows of
-// columns, the answer key and the footer. Each record is written by
-// pointer from texts made once for the job, into pending text that goes
-// out in large pieces.
+// columns, the answer key and the footer; with game text, its paragraphs
+// between the records of its diagrams. Each record is written by pointer
+// from texts made once for the job, into pending text that goes out in
+// large pieces.
 #include <cstddef>
 #include <functional>
 #include <string>
@@ -27,6 +28,9 @@ class TRtfWriter : public TRecordSink {
   TRtfWriter(const TConvertJob& job, TWrite write, TReplaceHead replaceHead = {});
 
   void Add(const TRecord& rec) override;
+  // A paragraph of game text as a group: \pard, the indent, the text font,
+  // then runs, bold ones in \b and figurines in font 3, up to \par.
+  void AddParagraph(const TGameParagraph& paragraph) override;
   // Writes the rest: a short last row filled, the answer key, the footer
   // (nothing at all when no record came).
   void Finish(const std::vector<std::string>& key) override;
@@ -51,12 +55,17 @@ class TRtfWriter : public TRecordSink {
   // Rare, and kept out of the path of every record.
   [[gnu::cold, gnu::noinline]] char* PutMarkedBoard(char* p, const TRecord& rec);
   char* UseColourTable(char* p);
+  // The header before the first part of the document, CR LF before the
+  // others (but in a table).
+  char* PutStart(char* p);
+  void AppendRuns(const TGameParagraph& paragraph);
   void Flush();
 
   const TConvertJob& job_;
   TWrite write_;
   TReplaceHead replaceHead_;
   std::string header_;
+  std::string sectionHead_;     // after the header: game text's page columns
   bool colours_ = false;        // the header has the colour table
   bool headerWritten_ = false;  // the header has gone out
   bool droppedArrows_ = false;
@@ -70,9 +79,12 @@ class TRtfWriter : public TRecordSink {
   // rest is room that nothing fills beforehand.
   std::string text_;
   std::size_t pending_ = 0;
-  std::string escaped_;  // scratch for a text that needs escaping
-  long long records_ = 0;
-  int lastColumn_ = -1;  // of the last record in columns
+  std::string escaped_;      // scratch for a text that needs escaping
+  bool started_ = false;     // the header is written
+  bool continuing_ = false;  // the last paragraph goes on in the next one
+  bool figurines_ = false;   // pieces of game text in font 3
+  std::string paraHead_;     // a paragraph's start, after "{\pard" and its indent
+  int lastColumn_ = -1;      // of the last record in columns
 };
 
 }  // namespace bq

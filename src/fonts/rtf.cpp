@@ -49,7 +49,7 @@ void AppendHexEscape(std::string& out, unsigned char b) {
 }  // namespace
 
 std::string RTFHeader(std::string_view font0, std::string_view font1, std::string_view diagFont,
-                      std::int32_t diagCharset) {
+                      std::int32_t diagCharset, std::string_view figurineFont) {
   // Font names come from settings and font files: escaped like any text, so
   // that a brace or backslash in a name cannot break the font table.
   std::string h;
@@ -61,7 +61,13 @@ std::string RTFHeader(std::string_view font0, std::string_view font1, std::strin
   h.append(";}{\\f2\\fswiss\\fcharset").append(std::to_string(diagCharset));
   h.append("\\fprq2 ");
   AppendRTFText(h, diagFont);
-  h.append(";}}");
+  h.append(";}");
+  if (!figurineFont.empty()) {
+    h.append("{\\f3\\fswiss\\fcharset0 ");
+    AppendRTFText(h, figurineFont);
+    h.append(";}");
+  }
+  h.append("}");
   return h;
 }
 

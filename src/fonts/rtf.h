@@ -6,9 +6,10 @@
 
 namespace bq {
 
-// Font names are escaped as by AppendRTFText.
+// Font names are escaped as by AppendRTFText. A figurine font, when
+// given, is font 3.
 std::string RTFHeader(std::string_view font0, std::string_view font1, std::string_view diagFont,
-                      std::int32_t diagCharset);
+                      std::int32_t diagCharset, std::string_view figurineFont = {});
 inline std::string RTFFooter() {
   return "}";
 }

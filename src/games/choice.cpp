@@ -34,6 +34,19 @@ bool ParseDiagramPolicy(std::string_view text, TDiagramPolicy& policy, std::stri
   return false;
 }
 
+std::string DiagramPolicyText(const TDiagramPolicy& policy) {
+  switch (policy.Choice) {
+    case TDiagramChoice::Final:
+      return "final";
+    case TDiagramChoice::Start:
+      return "start";
+    case TDiagramChoice::Every:
+      return "every:" + std::to_string(policy.Every);
+    default:
+      return "marked";
+  }
+}
+
 bool TDiagramChooser::AtPosition(const TPgnGameReader& game, bool& blackView) {
   if (game.Ply() == 0) drawnInGame_ = false;
   blackView = false;

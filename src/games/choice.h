@@ -17,11 +17,14 @@ enum class TDiagramChoice : std::uint8_t {
 struct TDiagramPolicy {
   TDiagramChoice Choice = TDiagramChoice::Marked;
   int Every = 1;  // N of Every
+  bool operator==(const TDiagramPolicy&) const = default;
 };
 
 // "marked", "final", "start" or "every:N" (N from 1), in any case. False
 // with `why` for anything else.
 bool ParseDiagramPolicy(std::string_view text, TDiagramPolicy& policy, std::string* why = nullptr);
+// The policy as ParseDiagramPolicy reads it: "marked", ..., "every:3".
+std::string DiagramPolicyText(const TDiagramPolicy& policy);
 
 // Follows one reader's events and tells which positions are drawn.
 class TDiagramChooser {

@@ -33,6 +33,8 @@ using TFcObjectSet = std::unique_ptr<FcObjectSet, TReleaser<FcObjectSet, FcObjec
 using TPangoFontDescription =
     std::unique_ptr<PangoFontDescription,
                     TReleaser<PangoFontDescription, pango_font_description_free>>;
+using TPangoAttrList =
+    std::unique_ptr<PangoAttrList, TReleaser<PangoAttrList, pango_attr_list_unref>>;
 
 inline void ReleaseGObject(void* p) {
   g_object_unref(p);

@@ -14,6 +14,7 @@ class TPdfSink : public TRecordSink {
   TPdfSink(const TConvertJob& job, TByteSink document) : pdf_(job, std::move(document)) {}
 
   void Add(const TRecord& rec) override { pdf_.AddRecord(rec); }
+  void AddParagraph(const TGameParagraph& paragraph) override { pdf_.AddParagraph(paragraph); }
 
   void Finish(const std::vector<std::string>& key) override {
     for (const std::string& line : key) pdf_.AddTextLine(line);

@@ -33,8 +33,9 @@ TTextBox::TTextBox(PangoContext* context, const char* family, double size)
   pango_layout_set_wrap(layout, PANGO_WRAP_WORD_CHAR);
 }
 
-void TTextBox::SetText(std::string_view utf8, double width) {
+void TTextBox::SetText(std::string_view utf8, double width, PangoAttrList* attributes) {
   auto* layout = static_cast<PangoLayout*>(layout_.get());
+  pango_layout_set_attributes(layout, attributes);
   pango_layout_set_width(layout, width > 0 ? static_cast<int>(width * PANGO_SCALE) : -1);
   pango_layout_set_text(layout, utf8.data(), static_cast<int>(utf8.size()));
   empty_ = utf8.empty();

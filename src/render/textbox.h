@@ -13,8 +13,10 @@ class TTextBox {
   // `size` in the units of the surface drawn on.
   TTextBox(PangoContext* context, const char* family, double size);
 
-  // Lays out `utf8`; a width of 0 or less does not break lines.
-  void SetText(std::string_view utf8, double width);
+  // Lays out `utf8`; a width of 0 or less does not break lines. With
+  // `attributes` (byte ranges of `utf8`), parts of the text are set
+  // otherwise; without, all of it in the box's font.
+  void SetText(std::string_view utf8, double width, PangoAttrList* attributes = nullptr);
   double Height() const;
   double Width() const;     // of the widest line
   double Baseline() const;  // of the first line, from the top

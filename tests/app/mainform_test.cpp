@@ -24,6 +24,7 @@
 
 #include "app/mainform.h"
 #include "app/winplace.h"
+#include "convert/gametextdriver.h"
 #include "convert/marks.h"
 #include "games/pgnepd.h"
 #include "support/errors.h"
@@ -312,6 +313,59 @@ class TMainFormTest : public QObject {
     QVERIFY2(messages_[0].startsWith("Error in game 1\n"), qPrintable(messages_[0]));
     QCOMPARE(form.Memo2->textCursor().position(), bad.indexOf("Qxf7"));
     QCOMPARE(form.Memo2->extraSelections().value(0).cursor.selectedText(), QString("2. Qxf7+ *"));
+  }
+
+  // With game text, a game with comments and variations shows as a book
+  // page: the main line bold, the variation indented, figurines in the
+  // figurine font, the diagram in the diagram font, the text wrapped at a
+  // column's width; Copy RTF carries it, and three columns are refused.
+  void gamesAsTextInThePreview() {
+    TMainForm& form = Create(kMeridaSettings + "GameText=1\nColumns=2\n");
+    ShowActive(form);
+    const QString pgn =
+        "[White \"A\"]\n[Black \"B\"]\n\n{Intro} 1. e4 e5 2. Nf3 (2. Bc4 {the bishop " +
+        QString("word ").repeated(60) + "}) 2... Nc6 $220 {good} *\n";
+    form.Memo2->setPlainText(pgn);
+    form.ConvertEPDtoRTF1Click();
+    QVERIFY2(messages_.isEmpty(), qPrintable(messages_.join('\n')));
+    const std::string expected =
+        ConvertGameText(pgn.toStdString(), GameTextJob(form.Job()), form.GameDiagrams()).Document;
+    QCOMPARE(form.PreviewDocument(), expected);
+    form.Pa1Click();
+    QCOMPARE(Rich(), QByteArray::fromStdString(expected));
+
+    const QTextDocument* doc = form.Memo1->document();
+    const auto block = [&](const QString& start) {
+      for (QTextBlock b = doc->begin(); b.isValid(); b = b.next())
+        if (b.text().startsWith(start)) return b;
+      return QTextBlock();
+    };
+    const QTextBlock main = block("Intro 1.e4"),
+                     variation = block(QString::fromUtf8("2.\u2657c4 the bishop"));
+    QVERIFY(main.isValid() && variation.isValid());
+    QCOMPARE(variation.blockFormat().leftMargin(),
+             kGameTextIndent / 1440.0 * form.Memo1->logicalDpiY());
+    QCOMPARE(main.blockFormat().leftMargin(), 0.0);
+    QVERIFY(variation.layout()->lineCount() > 1);  // wrapped in its column
+    for (QTextBlock::iterator it = main.begin(); !it.atEnd(); ++it) {
+      const QTextFragment f = it.fragment();
+      const QFont font = f.charFormat().font();
+      if (f.text().contains(QChar(0x2658)))
+        QCOMPARE(font.families().value(0), QString("DejaVu Sans"));
+      if (f.text().contains("e5")) QVERIFY(font.bold());
+      if (f.text().contains("Intro")) QVERIFY(!font.bold());
+    }
+    QVERIFY(FirstDiagramBottom(*form.Memo1) > 0);
+    QVERIFY(form.FontStatusLbl->text().contains("figurine notation"));
+
+    TConvertSettings three = form.ConvertSettings();
+    three.Layout.Columns = 3;
+    form.SetConvertSettings(three);
+    form.ConvertEPDtoRTF1Click();
+    QCOMPARE(messages_.size(), 1);
+    QVERIFY2(messages_[0].contains("game text flows in 1 or 2 columns, not 3"),
+             qPrintable(messages_[0]));
+    QVERIFY(form.PreviewDocument().empty());
   }
 
   void emptyOrBlankPaneGivesNoMessage() {

@@ -274,6 +274,26 @@ class TSettingsDlgTest : public QObject {
     QCOMPARE(S().DiagFontSize, 20);
   }
 
+  void gamesPageShowsAndStoresHowGamesPrint() {
+    form_->SetGameDiagrams({TDiagramChoice::Every, 3});
+    dlg_->FormShow();
+    QCOMPARE(dlg_->GameDiagramsCmb->currentIndex(), 3);
+    QCOMPARE(dlg_->GameDiagramsEverySpin->value(), 3);
+    QVERIFY(!dlg_->GameTextCB->isChecked());
+    QCOMPARE(dlg_->NotationCmb->currentIndex(), 0);
+    QCOMPARE(dlg_->FigurineFontCmb->currentText(), QString("DejaVu Sans"));
+
+    dlg_->GameDiagramsCmb->setCurrentIndex(1);
+    QVERIFY(!dlg_->GameDiagramsEverySpin->isEnabled());
+    dlg_->GameTextCB->setChecked(true);
+    dlg_->NotationCmb->setCurrentIndex(3);
+    QVERIFY(dlg_->OKBtnClick());
+    QVERIFY((form_->GameDiagrams() == TDiagramPolicy{TDiagramChoice::Final, 1}));
+    QVERIFY(S().GameText);
+    QCOMPARE(S().Notation, TNotation::German);
+    QVERIFY(form_->FontStatusLbl->text().endsWith("Games as text, german notation"));
+  }
+
   void cancelForgetsTheEdits() {
     dlg_->FormShow();
     dlg_->FontSizeEd->setText("77");

@@ -394,3 +394,51 @@ TEST_F(CliTest, GamesConvertAndCheckLikeEpd) {
 }
 
 }  // namespace
+
+namespace {
+
+// Games as text: from the option or the setting, in the notation asked
+// for; refused in more than two columns; a bad game writes nothing; EPD
+// input and --no-game-text write what they always did.
+TEST_F(CliTest, GamesAsText) {
+  Write("g.pgn", "[White \"Kasp\"]\n[Black \"Top\"]\n\n1. e4 e5 2. Nf3 $220 {good} Nc6 1-0\n");
+  const std::string diagrams = Exec(ConvertArgs() + "g.pgn").out;
+  CmdResult r = Exec(ConvertArgs() + "--game-text g.pgn");
+  ASSERT_EQ(r.status, 0) << r.err;
+  EXPECT_NE(r.out.find("{\\pard\\f0\\fs20 {\\b 1.e4 e5 2.}{\\b\\f3 \\u9816?}{\\b f3} good\\par}"),
+            std::string::npos)
+      << r.out;
+  r = Exec(ConvertArgs() + "--game-text --notation english g.pgn");
+  EXPECT_NE(r.out.find("{\\b 1.e4 e5 2.Nf3} good"), std::string::npos) << r.out;
+  EXPECT_EQ(r.out.find("\\f3"), std::string::npos);
+
+  Write("settings.ini", "[General]\nGameText=1\nNotation=klingon\nFigurineFont=\n");
+  r = Exec(ConvertArgs() + "g.pgn");
+  EXPECT_NE(r.out.find("\\f3 \\u9816?"), std::string::npos);
+  EXPECT_EQ(r.err,
+            "boardquill: warning: setting Notation: notation must be figurine, english, dutch, "
+            "german or custom, not \"klingon\"; the default is used\n"
+            "boardquill: warning: setting FigurineFont: a font name is needed; the default is "
+            "used\n");
+  EXPECT_EQ(Exec(ConvertArgs() + "--no-game-text g.pgn").out, diagrams);
+
+  Write("out.rtf", "precious");
+  Write("bad.pgn", "1. e4 e5 2. Nf3 Nf6 3. Nf3 *\n");
+  r = Exec(ConvertArgs() + "-o out.rtf bad.pgn");
+  EXPECT_EQ(r.status, 1);
+  EXPECT_EQ(r.err.substr(r.err.find("Error in game")),
+            "Error in game 1\nbad.pgn: error: move 3.Nf3: no white knight can reach f3 (line 1, "
+            "column 24)\n");
+  EXPECT_EQ(ReadFile(dir_ / "out.rtf"), "precious");
+
+  r = Exec(ConvertArgs() + "--columns 3 -o out.rtf g.pgn");
+  EXPECT_EQ(r.status, 2);
+  EXPECT_NE(r.err.find("game text flows in 1 or 2 columns, not 3"), std::string::npos) << r.err;
+  EXPECT_EQ(ReadFile(dir_ / "out.rtf"), "precious");
+  r = Exec(ConvertArgs() + "--columns 3", "4k3/8/8/8/8/8/8/4K3 w - -\n");
+  EXPECT_EQ(r.status, 0) << r.err;
+  EXPECT_NE(r.out.find("\\trowd"), std::string::npos);
+  EXPECT_EQ(Exec(ConvertArgs() + "--notation runes g.pgn").status, 2);
+}
+
+}  // namespace

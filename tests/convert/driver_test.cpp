@@ -6,8 +6,10 @@
 
 #include "../support/temp_dir.h"
 #include "convert/driver.h"
+#include "convert/gametextdriver.h"
 #include "convert/lines.h"
 #include "convert/marks.h"
+#include "rtf_wellformed.h"
 
 namespace bq {
 namespace {
@@ -238,6 +240,66 @@ TEST_F(DriverTest, MarksShadeTypedSquaresAndABadMarkIsAnErrorOfItsLine) {
   EXPECT_EQ(bad.Reason, "bad mark \"Zd9\" in csl: a colour letter R G Y B O C and a square a1..h8");
   settings_.Marks = false;
   EXPECT_TRUE(Convert("4k3/8/8/8/8/8/8/4K3 w - - csl \"Zd9\";").Ok);
+}
+
+}  // namespace
+}  // namespace bq
+
+namespace bq {
+namespace {
+
+// One small annotated game as game text, byte for byte: the heading, the
+// main line bold, a variation indented, figurines in font 3, NAG symbols,
+// comments, the marked diagram with its caption, the result.
+TEST_F(DriverTest, GameTextDocument) {
+  const char kGame[] =
+      "[Event \"Club\"]\n[Date \"2024.01.02\"]\n[White \"Ann\"]\n[Black \"Bob\"]\n\n"
+      "{Start} 1. e4 $1 e5 2. Nf3 (2. Bc4 $16 {a {bishop}) 2... Nc6 $220 3. Bb5 $14 1-0\n";
+  settings_.GameText = true;
+  settings_.Operations = "id,pm";
+  settings_.Layout.Caption = "{c0}";
+  const TConvertJob job = GameTextJob(MakeConvertJob(settings_, *fonts_));
+  const TGameTextRtf r = ConvertGameText(kGame, job, TDiagramPolicy{});
+  ASSERT_TRUE(r.Ok) << r.Reason;
+  EXPECT_EQ(r.Document,
+            "{\\rtf1\\ansi{\\fonttbl{\\f0\\fswiss\\fcharset0 Arial;}{\\f1\\froman\\fcharset0 "
+            "Arial;}{\\f2\\fswiss\\fcharset2\\fprq2 F;}{\\f3\\fswiss\\fcharset0 DejaVu Sans;}}"
+            "{\\pard\\f0\\fs20 {\\b Ann \\u8211? Bob}\\par}\r\n"
+            "{\\pard\\f0\\fs20 Club, 2024\\par}\r\n"
+            "{\\pard\\f0\\fs20 Start{\\b  1.e4! e5 2.}{\\b\\f3 \\u9816?}{\\b f3}\\par}\r\n"
+            "{\\pard\\li283\\f0\\fs20 2.{\\f3 \\u9815?}c4 \\u177? a \\{bishop\\par}\r\n"
+            "{\\pard\\f0\\fs20 {\\b 2...}{\\b\\f3 \\u9816?}{\\b c6}\\par}\r\n"
+            // Font F draws kings and squares only.
+            "\\keepn\\f2\\fs40 \\par +l\r\n\\par +\r\n\\par .++.+.+\r\n\\par +.+..+.\r\n"
+            "\\par .+.++.+\r\n\\par +.+.++.\r\n\\par .\r\n\\par K+\r\n"
+            "\\par \\pard\\f0\\fs20 Position after 2...Nc6\\par\\f0\\fs20\r\n\r\n"
+            "{\\pard\\f0\\fs20 {\\b 3.}{\\b\\f3 \\u9815?}{\\b b5 +/= 1\\u8211?0}\\par}}");
+  EXPECT_EQ(
+      r.Diagrams.substr(r.Diagrams.find(" pm ")),
+      " pm Nc6; c0 \"Position after 2...Nc6\";"
+      " hmvc 2; fmvn 3; event \"Club\"; date \"2024.01.02\"; white \"Ann\"; black \"Bob\";\n");
+
+  // Letters need no figurine font; two columns are the section's.
+  settings_.Notation = TNotation::German;
+  settings_.Layout.Columns = 2;
+  const std::string german =
+      ConvertGameText(kGame, GameTextJob(MakeConvertJob(settings_, *fonts_)), {}).Document;
+  EXPECT_EQ(german.rfind("{\\rtf1\\ansi{\\fonttbl{\\f0\\fswiss\\fcharset0 Arial;}{\\f1\\froman"
+                         "\\fcharset0 Arial;}{\\f2\\fswiss\\fcharset2\\fprq2 F;}}"
+                         "\\sectd\\cols2\\colsx283{\\pard",
+                         0),
+            0u)
+      << german;
+  EXPECT_NE(german.find("{\\b 2...Sc6}"), std::string::npos) << german;
+  EXPECT_EQ(german.find("\\trowd"), std::string::npos);
+
+  // A paragraph that comes in parts is one group.
+  const std::string huge =
+      ConvertGameText("1. e4 {" + std::string(kMaxGameParagraph, 'x') + "} *", job, {}).Document;
+  EXPECT_EQ(testing::RTFFault(huge), "");
+  const std::size_t start = huge.find("{\\pard\\f0\\fs20 {\\b 1.e4} x");
+  ASSERT_NE(start, std::string::npos);
+  EXPECT_EQ(huge.find("\\par}", start), start + 25 + kMaxGameParagraph);
 }
 
 }  // namespace

@@ -1,7 +1,9 @@
 #!/usr/bin/env python3
 """Opens our documents in LibreOffice Writer, exports PDF and checks where
 the text lands: no diagram split across pages, two columns side by side,
-each caption under its own diagram, the answer key last.
+each caption under its own diagram, the answer key last; and a game as
+text: its moves in order in the PDF, its figurines Unicode chess symbols in
+LibreOffice's text export.
 
 Usage: libreoffice_check.py BOARDQUILL SOURCE_DIR
 """
@@ -25,17 +27,44 @@ def words_by_page(pdf):
     return pages
 
 
-def convert(binary, src, work, name, options):
+def soffice(work, rtf, target):
+    profile = tempfile.mkdtemp(prefix="bq-lo-")
+    subprocess.run(["soffice", "-env:UserInstallation=file://" + profile, "--headless",
+                    "--convert-to", target, "--outdir", work, rtf], check=True,
+                   capture_output=True)
+
+
+def convert(binary, src, work, name, options, source="examples/bk.epd"):
     rtf = os.path.join(work, name + ".rtf")
     subprocess.run([binary, "convert", "--settings", os.path.join(work, "empty.ini"),
                     "--fonts-file", os.path.join(src, "data/ChsFonts.ini"), "--all-fonts",
                     "--font", "Chess Merida", "--coords", "-o", rtf] + options +
-                   [os.path.join(src, "examples/bk.epd")], check=True)
-    profile = tempfile.mkdtemp(prefix="bq-lo-")
-    subprocess.run(["soffice", "-env:UserInstallation=file://" + profile, "--headless",
-                    "--convert-to", "pdf", "--outdir", work, rtf], check=True,
-                   capture_output=True)
+                   [os.path.join(src, source)], check=True)
+    soffice(work, rtf, "pdf")
     return words_by_page(os.path.join(work, name + ".pdf"))
+
+
+# The main line of examples/opera.pgn as game text prints it.
+OPERA = ("1.e4 e5 2.\u2658f3 d6 3.d4 \u2657g4?! 4.dxe5 \u2657xf3 5.\u2655xf3 dxe5 6.\u2657c4! "
+         "6...\u2658f6 7.\u2655b3! \u2655e7 8.\u2658c3 8...c6 9.\u2657g5 b5? 10.\u2658xb5! cxb5 "
+         "11.\u2657xb5+ \u2658bd7 12.O-O-O \u2656d8 13.\u2656xd7! \u2656xd7 14.\u2656d1 \u2655e6 "
+         "15.\u2657xd7+ \u2658xd7 16.\u2655b8+!! 16...\u2658xb8 17.\u2656d8# 1\u20130").split()
+
+
+def check_game_text(binary, src, work):
+    pages = convert(binary, src, work, "opera", ["--game-text"], "examples/opera.pgn")
+    words = [w for page in pages for _, _, _, _, w in page]
+    at = 0
+    for move in OPERA:
+        assert move in words[at:], f"{move!r} missing or out of order after {words[at - 3:at]}"
+        at = words.index(move, at) + 1
+    soffice(work, os.path.join(work, "opera.rtf"), "txt:Text (encoded):UTF8")
+    with open(os.path.join(work, "opera.txt"), encoding="utf-8-sig") as f:
+        text = f.read().split()
+    at = 0
+    for move in OPERA:
+        assert move in text[at:], f"{move!r} not in the text export in order"
+        at = text.index(move, at) + 1
 
 
 def diagram_lines(page):
@@ -98,7 +127,9 @@ def main():
         key = words.index("Solutions")
         assert key > words.index("Puzzle-24") and words[key + 1:key + 4] == ["1.", "bm:", "Qd1+"] \
             and words[-3:] == ["24.", "bm:", "f4"], f"the answer key is not last: {words[key:][:6]}"
-    print("LibreOffice: diagrams whole, columns side by side, captions under, key last")
+        check_game_text(binary, src, work)
+    print("LibreOffice: diagrams whole, columns side by side, captions under, key last; "
+          "game text in order with figurines")
 
 
 if __name__ == "__main__":

@@ -8,7 +8,9 @@
 #include <set>
 #include <sstream>
 
+#include "convert/gametextdriver.h"
 #include "render/pdfwriter.h"
+#include "render/picturesink.h"
 #include "render_test_util.h"
 
 namespace bq {
@@ -203,6 +205,79 @@ TEST_F(PdfTest, RecordTallerThanAPageRunsItsTextOnAndKeepsItsBoardWhole) {
   EXPECT_GT(top, 1);
   EXPECT_EQ(pageOf(DocumentTextToUtf8(board.Rows.back())), top);
   EXPECT_EQ(pageOf("theend"), top);
+}
+
+// Game text: the words of the game in order, the variation indented, the
+// text in two page columns with every diagram whole in one, and a
+// paragraph that comes in parts read as one.
+TEST_F(PdfTest, GameTextReadsInOrderInColumnsAndParts) {
+  const std::string game =
+      "[Event \"Club\"]\n[Date \"2024.01.02\"]\n[White \"Ann\"]\n[Black \"Bob\"]\n\n"
+      "{Start} 1. e4 $1 e5 2. Nf3 (2. Bc4 $16 {a {bishop}) 2... Nc6 $220 3. Bb5 $14 1-0\n";
+  const auto write = [&](const TConvertSettings& s, const std::string& pgn) {
+    const TConvertJob job =
+        GameTextJob(MakeConvertJob(s, test::ShippedFonts(), TOutputFormat::Pdf));
+    std::string bytes;
+    const auto sink = MakePictureSink(job, "", AppendTo(bytes));
+    EXPECT_TRUE(ConvertGameText(pgn, job, {}, *sink).Ok);
+    test::WriteAll(file_, bytes);
+    return job;
+  };
+  TConvertSettings s = Settings();
+  s.Layout.Caption = "{c0}";
+  const TConvertJob job = write(s, game);
+  const std::string text = WithoutBlanks(Tool("pdftotext", "-"));
+  std::vector<std::string> parts = {"Ann \u2013 Bob", "Club, 2024", "Start 1.e4! e5 2.\u2658f3",
+                                    "2.\u2657c4 \u00B1 a {bishop", "2...\u2658c6"};
+  const std::string diagrams = ConvertGameText(game, job, {}).Diagrams;
+  for (const std::string& row : BoardRowsOf(job, test::Records(diagrams, job).at(0).Record).Rows)
+    parts.push_back(DocumentTextToUtf8(row));
+  parts.insert(parts.end(), {"Position after 2...Nc6", "3.\u2657b5 +/= 1\u20130"});
+  std::size_t at = 0;
+  for (const std::string& part : parts) {
+    const std::size_t found = text.find(WithoutBlanks(part), at);
+    ASSERT_NE(found, std::string::npos) << "missing or out of order: " << part << "\n" << text;
+    at = found + 1;
+  }
+  std::vector<TWord> words = Words();
+  const auto find = [&](const std::string& text) {
+    return *std::find_if(words.begin(), words.end(),
+                         [&](const TWord& w) { return w.Text == text; });
+  };
+  EXPECT_NEAR(find("2.\u2657c4").X0 - find("Start").X0, 0.5 / 2.54 * 72, 0.5);
+
+  // Two columns: text right of the middle, each board in one column of
+  // one page.
+  s.Layout.Columns = 2;
+  std::string games;
+  for (int i = 0; i < 12; ++i) games += game;
+  write(s, games);
+  words = Words();
+  std::vector<TWord> tops, bottoms;
+  for (const TWord& w : words) {
+    if (w.Text.rfind("!\"", 0) == 0) tops.push_back(w);
+    if (w.Text.rfind("/\u00CB", 0) == 0) bottoms.push_back(w);  // the coordinates a to h
+  }
+  ASSERT_EQ(tops.size(), 12u);
+  ASSERT_EQ(bottoms.size(), 12u);
+  bool right = false;
+  for (std::size_t i = 0; i < tops.size(); ++i) {
+    EXPECT_EQ(tops[i].Page, bottoms[i].Page) << i;
+    EXPECT_NEAR(tops[i].X0, bottoms[i].X0, 0.5) << i;
+    right = right || (tops[i].Page == 1 && tops[i].X0 > 300);
+  }
+  EXPECT_TRUE(right) << "no diagram in the second column of page 1";
+
+  // A comment of more than a paragraph's bytes comes in parts.
+  std::string comment;
+  int count = 0;
+  while (comment.size() <= kMaxGameParagraph) comment += " w" + std::to_string(count++);
+  s.Layout.Columns = 1;
+  write(s, "1. e4 {" + comment + "} *");
+  words = Words();
+  int next = 0;
+  for (const TWord& w : words) next += w.Text == "w" + std::to_string(next);
+  EXPECT_EQ(next, count);
 }
 
 }  // namespace
