@@ -22,6 +22,7 @@
 #include "fonts/catalogue.h"
 #include "fuzz_util.h"
 #include "support/profile.h"
+#include "support/textcodec.h"
 
 using namespace bq;
 using bq::fuzz::Check;
@@ -46,7 +47,7 @@ TConvertSettings ReadSettings(const TProfileFile& ini) {
 // The glyph bytes of one diagram line as the reader shows them.
 void Push(std::u16string& line, std::int32_t glyph) {
   const auto c = static_cast<unsigned char>(glyph & 0xFF);
-  if (c != 0) line += Cp1252ToUnicode(c);
+  if (c != 0) line += static_cast<char16_t>(Windows1252Char(c));
 }
 
 // The lines a record's diagram must read back as, in order; empty lines are
