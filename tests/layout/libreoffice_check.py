@@ -97,6 +97,30 @@ def check_whole_diagrams(pages, expected):
     assert total == expected, f"{total} diagrams, expected {expected}"
 
 
+def check_shaded_squares(binary, src, work):
+    """examples/marks.epd: LibreOffice paints the shaded squares in the colours
+    of the document's colour table (green d5, red g7, blended with white)."""
+    convert(binary, src, work, "marks", [], "examples/marks.epd")
+    subprocess.run(["pdftoppm", "-r", "50", "-f", "1", "-l", "1", "-png", "-singlefile",
+                    os.path.join(work, "marks.pdf"), os.path.join(work, "marks")], check=True)
+    png = os.path.join(work, "marks.png")
+    ppm = subprocess.run(["convert", png, "-depth", "8", "ppm:-"], check=True,
+                         capture_output=True).stdout
+    # P6 header: magic, width height, maxval, then RGB bytes.
+    _, size, _, pixels = ppm.split(b"\n", 3)
+    width, height = map(int, size.split())
+    counts = {}
+    for k in range(0, width * height * 3, 3):
+        rgb = tuple(pixels[k:k + 3])
+        counts[rgb] = counts.get(rgb, 0) + 1
+
+    def near(colour):
+        return sum(n for rgb, n in counts.items()
+                   if max(abs(a - b) for a, b in zip(rgb, colour)) <= 12)
+    for name, colour in (("green", (138, 187, 141)), ("red", (195, 143, 143))):
+        assert near(colour) > 20, f"no {name} shading in LibreOffice's page"
+
+
 def find(pages, text):
     for number, page in enumerate(pages):
         for x0, y0, x1, y1, w in page:
@@ -128,8 +152,9 @@ def main():
         assert key > words.index("Puzzle-24") and words[key + 1:key + 4] == ["1.", "bm:", "Qd1+"] \
             and words[-3:] == ["24.", "bm:", "f4"], f"the answer key is not last: {words[key:][:6]}"
         check_game_text(binary, src, work)
+        check_shaded_squares(binary, src, work)
     print("LibreOffice: diagrams whole, columns side by side, captions under, key last; "
-          "game text in order with figurines")
+          "game text in order with figurines; marked squares shaded")
 
 
 if __name__ == "__main__":
