@@ -18,6 +18,7 @@
 #include "chess/parser.h"
 #include "convert/diagram.h"
 #include "convert/driver.h"
+#include "convert/layout.h"
 #include "convert/lines.h"
 #include "fonts/catalogue.h"
 #include "fuzz_util.h"
@@ -52,7 +53,7 @@ void Push(std::u16string& line, std::int32_t glyph) {
 
 // The lines a record's diagram must read back as, in order; empty lines are
 // left out because an empty paragraph has no run to carry a font.
-void ExpectedLines(const TPosition& rec, bool showCoords, const ChessFontInfoRec& g,
+void ExpectedLines(const TPosition& rec, bool showCoords, bool fromBlack, const ChessFontInfoRec& g,
                    std::vector<std::u16string>& out) {
   const bool coords = showCoords && g.CoordinatesPossible;
   const bool border = g.FullBorder;
@@ -66,23 +67,26 @@ void ExpectedLines(const TPosition& rec, bool showCoords, const ChessFontInfoRec
     Push(l, g.BorderNE);
     add(l);
   }
-  for (int rank = 8; rank >= 1; --rank) {
+  for (int row = 0; row < 8; ++row) {
+    const int rank = fromBlack ? row + 1 : 8 - row;
     std::u16string l;
     if (coords) {
       Push(l, g.WestCoords[rank - 1]);
     } else if (border) {
       Push(l, g.BorderW);
     }
-    for (int file = 1; file <= 8; ++file)
+    for (int column = 0; column < 8; ++column) {
+      const int file = fromBlack ? 8 - column : column + 1;
       Push(l, GetSquareGlyph(PieceAt(rec.Core, file, rank), ColourAt(rec.Core, file, rank), file,
                              rank, g));
+    }
     if (border) Push(l, g.BorderE);
     add(l);
   }
   if (border) {
     std::u16string l;
     Push(l, coords ? g.CoordBorderSW : g.BorderSW);
-    for (int f = 0; f < 8; ++f) Push(l, coords ? g.SouthCoords[f] : g.BorderS);
+    for (int f = 0; f < 8; ++f) Push(l, coords ? g.SouthCoords[fromBlack ? 7 - f : f] : g.BorderS);
     Push(l, g.BorderSE);
     add(l);
   }
@@ -137,7 +141,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     InitPosition(rec);
     if (!ReadEPDLine(rec, text)) Fail("a converted line reads");
     ++records;
-    ExpectedLines(rec, settings.ShowCoords, glyphs, expected);
+    const bool fromBlack =
+        DrawnFromBlack(rec, FindOperation(rec, "view"), job.Settings.Layout.Orientation);
+    ExpectedLines(rec, settings.ShowCoords, fromBlack, glyphs, expected);
     return true;
   });
   if (records == 0) {
