@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <initializer_list>
+#include <utility>
 
 #include "render/svgoutlines.h"
 
@@ -102,38 +104,40 @@ void DrawMarks(cairo_t* cr, const TMarkShapes& shapes) {
 }
 
 void AppendSvgMarks(std::string& svg, const TMarkShapes& shapes) {
-  const auto number = [&svg](double v) { AppendSvgNumber(svg, v); };
+  // ` name="value"` for each pair.
+  const auto attributes = [&svg](std::initializer_list<std::pair<const char*, double>> pairs) {
+    for (const auto& [name, value] : pairs) {
+      svg += ' ';
+      svg += name;
+      svg += "=\"";
+      AppendSvgNumber(svg, value);
+      svg += '"';
+    }
+  };
   for (const TMarkShapes::TRect& r : shapes.Squares) {
-    svg += "<rect x=\"";
-    number(r.X);
-    svg += "\" y=\"";
-    number(r.Y);
-    svg += "\" width=\"";
-    number(r.Width);
-    svg += "\" height=\"";
-    number(r.Height);
-    svg += "\" " + SvgPaint("fill", r.Colour, SquareAlpha(r.Colour)) + "/>\n";
+    svg += "<rect";
+    attributes({{"x", r.X}, {"y", r.Y}, {"width", r.Width}, {"height", r.Height}});
+    svg += ' ';
+    svg += SvgPaint("fill", r.Colour, SquareAlpha(r.Colour)) + "/>\n";
   }
   for (const TMarkShapes::TRing& c : shapes.Circles) {
-    svg += "<circle cx=\"";
-    number(c.X);
-    svg += "\" cy=\"";
-    number(c.Y);
-    svg += "\" r=\"";
-    number(c.Radius);
-    svg += "\" fill=\"none\" stroke-width=\"";
-    number(c.Line);
-    svg += "\" " + SvgPaint("stroke", c.Colour, kArrowAlpha) + "/>\n";
+    svg += "<circle";
+    attributes({{"cx", c.X}, {"cy", c.Y}, {"r", c.Radius}});
+    svg += " fill=\"none\"";
+    attributes({{"stroke-width", c.Line}});
+    svg += ' ';
+    svg += SvgPaint("stroke", c.Colour, kArrowAlpha) + "/>\n";
   }
   for (const TMarkShapes::TPolygon& a : shapes.Arrows) {
     svg += "<polygon points=\"";
     for (std::size_t k = 0; k < a.Points.size(); ++k) {
       if (k > 0) svg += ' ';
-      number(a.Points[k][0]);
+      AppendSvgNumber(svg, a.Points[k][0]);
       svg += ',';
-      number(a.Points[k][1]);
+      AppendSvgNumber(svg, a.Points[k][1]);
     }
-    svg += "\" " + SvgPaint("fill", a.Colour, kArrowAlpha) + "/>\n";
+    svg += "\" ";
+    svg += SvgPaint("fill", a.Colour, kArrowAlpha) + "/>\n";
   }
 }
 
