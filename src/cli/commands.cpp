@@ -35,6 +35,7 @@
 #ifdef BOARDQUILL_PICTURES
 #include "render/picturefolder.h"
 #include "render/picturesink.h"
+#include "render/picturewriter.h"
 #endif
 
 namespace bq {
@@ -86,6 +87,10 @@ const char kUsage[] =
     "  --columns N                diagrams side by side, 1 to 4\n"
     "  --solutions LIST           operations printed in an answer key at the end\n"
     "                             instead of above the diagrams (e.g. bm)\n"
+    "  --diagram-style font|picture\n"
+    "                             RTF diagrams typed in the diagram font (default),\n"
+    "                             or pictures (PNG, 300 pixels per inch) that show\n"
+    "                             where the font is not installed\n"
     "  --diagrams D               positions drawn from games: marked (after moves\n"
     "                             marked $220, $221 or [#]), final, start, every:N\n"
     "  --format rtf|pdf|svg|png   what to write (default rtf, or pdf for an -o\n"
@@ -314,6 +319,7 @@ struct ConvertOptions {
   std::optional<bool> coords, moverMark;
   std::optional<TOrientation> orientation;
   std::optional<int> columns;
+  std::optional<TDiagramStyle> diagramStyle;
   FontOptions fontOpts;
   std::optional<TInputKind> kind;
   std::optional<std::string> diagrams;
@@ -344,6 +350,8 @@ bool ParseLayoutOption(ArgList& args, ConvertOptions& o) {
     o.columns = Checked("--columns", ParseColumns(v, &why), why);
   } else if (args.Option("--solutions", "", v)) {
     o.solutions = v;
+  } else if (args.Option("--diagram-style", "", v)) {
+    o.diagramStyle = Checked("--diagram-style", ParseDiagramStyle(v, &why), why);
   } else {
     return false;
   }
@@ -458,6 +466,7 @@ TConvertJob JobFor(const ConvertOptions& o, const TProfileFile& ini,
   l.Caption = o.caption.value_or(l.Caption);
   l.Columns = o.columns.value_or(l.Columns);
   l.Solutions = o.solutions.value_or(l.Solutions);
+  s.DiagramStyle = o.diagramStyle.value_or(s.DiagramStyle);
   TConvertJob job = MakeConvertJob(s, fonts, FormatOf(o), o.pictures);
   // A font named here brings its own charset; the settings file's goes
   // with the font it names.
@@ -583,7 +592,13 @@ int ConvertInput(std::FILE* in, const ConvertOptions& o, const TDiagramPolicy& p
 // the folder -o names.
 std::unique_ptr<TRecordSink> MakeSink(const TConvertJob& job, const ConvertOptions& o,
                                       const TRtfWriter::TWrite& write) {
-  if (job.Format == TOutputFormat::Rtf) return std::make_unique<TRtfWriter>(job, write);
+  if (job.Format == TOutputFormat::Rtf) {
+    TBoardPng pictures;
+#ifdef BOARDQUILL_PICTURES
+    if (PictureDiagrams(job)) pictures = MakeBoardPng(job);
+#endif
+    return std::make_unique<TRtfWriter>(job, write, std::move(pictures));
+  }
 #ifdef BOARDQUILL_PICTURES
   return MakePictureSink(job, o.output, [write](const char* data, std::size_t size) {
     write(std::string_view(data, size));
@@ -633,7 +648,7 @@ void CheckPictureOutput([[maybe_unused]] const ConvertOptions& o,
   throw InputError("this build has no picture output");
 #else
   const TConvertSettings& s = job.Settings;
-  if (job.Format != TOutputFormat::Pdf) {
+  if (job.Format == TOutputFormat::Svg || job.Format == TOutputFormat::Png) {
     if (o.output.empty()) throw UsageError("--format svg and png need -o FOLDER");
     if (!IsNewOrEmptyFolder(o.output))
       throw InputError("output folder " + Quoted(o.output) +
@@ -658,7 +673,7 @@ int RunConvert(ArgList& args) {
       TProfileFile::Load(o.settingsPath.empty() ? SettingsFileName() : o.settingsPath);
   const TConvertJob job = JobFor(o, ini, fonts);
   const TDiagramPolicy policy = PolicyFor(o, ini);
-  if (job.Format != TOutputFormat::Rtf) CheckPictureOutput(o, job);
+  if (DrawsPictures(job)) CheckPictureOutput(o, job);
   WarnAboutDiagramFont(job, o.fontOpts);
   return WriteOutput(o, policy, job);
 }

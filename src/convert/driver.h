@@ -62,10 +62,11 @@ TConvertResult ConvertEPDText(std::string_view text, const TConvertJob& job, TRe
                               long long lastLine = 0);
 
 // The RTF document of `text`; empty when no line had content or a line
-// failed.
+// failed. Picture diagrams take their PNG files from `pictures`.
 struct TRtfResult : TConvertResult {
   std::string Document;
 };
-TRtfResult ConvertEPDText(std::string_view text, const TConvertJob& job);
+TRtfResult ConvertEPDText(std::string_view text, const TConvertJob& job,
+                          const TBoardPng& pictures = {});
 
 }  // namespace bq

@@ -16,6 +16,16 @@
 
 namespace bq {
 
+// How an RTF document draws its diagrams: typed in the diagram font, or as
+// embedded pictures, which show on machines without the font.
+enum class TDiagramStyle : std::uint8_t { Font, Picture };
+inline constexpr std::string_view kDiagramStyleKey = "DiagramStyle";
+// "font" or "picture", read without regard to case; nullopt, with `error`
+// saying why, for another value.
+std::optional<TDiagramStyle> ParseDiagramStyle(std::string_view value,
+                                               std::string* error = nullptr);
+std::string_view DiagramStyleName(TDiagramStyle style);
+
 struct TConvertSettings {
   std::string Operations = "id,bm";
   std::string DiagFont;
@@ -25,6 +35,7 @@ struct TConvertSettings {
   std::string TextFont = "Arial";
   std::int32_t TextFontSize = 10;
   TLayoutSettings Layout;
+  TDiagramStyle DiagramStyle = TDiagramStyle::Font;
 };
 
 // Font sizes in points; outside them a library would refuse the font or
@@ -49,6 +60,12 @@ struct TPictureOptions {
   std::string NameTemplate = "{n}";  // picture file names
 };
 
+// The square of a picture diagram in RTF, in pixels: at least 300 pixels
+// per inch at the diagram font size, so that it prints sharp.
+inline constexpr std::int32_t RtfPictureSquare(std::int32_t diagFontSize) {
+  return (diagFontSize * 300 + 71) / 72;
+}
+
 // The symbol charset of RTF: the font's codes are those of a symbol font.
 inline constexpr std::int32_t kSymbolCharset = 2;
 
@@ -64,9 +81,21 @@ struct TConvertJob {
   TDiagramWriter Diagram;  // the one glyph-row writer of this layout
 };
 
+// An RTF job of picture diagrams draws them at RtfPictureSquare, on white,
+// whatever `pictures` says.
 TConvertJob MakeConvertJob(const TConvertSettings& settings, const TChessFontInfoMan& fonts,
                            TOutputFormat format = TOutputFormat::Rtf,
                            const TPictureOptions& pictures = {});
+
+// Whether the job writes pictures, in any format: then it needs the picture
+// output and a diagram font it can draw.
+inline bool DrawsPictures(const TConvertJob& job) {
+  return job.Format != TOutputFormat::Rtf || job.Settings.DiagramStyle == TDiagramStyle::Picture;
+}
+// Whether the job's RTF diagrams are pictures.
+inline bool PictureDiagrams(const TConvertJob& job) {
+  return job.Format == TOutputFormat::Rtf && job.Settings.DiagramStyle == TDiagramStyle::Picture;
+}
 
 // Whether the board is laid out in table cells, several to a row.
 inline bool InColumns(const TConvertJob& job) {

@@ -20,7 +20,9 @@ class TRtfWriter : public TRecordSink {
   // `write` takes the document piece by piece; it may throw, and the
   // exception passes on.
   using TWrite = std::function<void(std::string_view)>;
-  TRtfWriter(const TConvertJob& job, TWrite write);
+  // A job of picture diagrams needs `pictures`, the PNG of each board;
+  // without it the constructor throws std::runtime_error.
+  TRtfWriter(const TConvertJob& job, TWrite write, TBoardPng pictures = {});
 
   void Add(const TRecord& rec) override;
   // Writes the rest: a short last row filled, the answer key, the footer
@@ -41,14 +43,17 @@ class TRtfWriter : public TRecordSink {
   char* Room(char* p, std::size_t more);
   char* PutOperands(char* p, const TPosition& position, int n);
   char* PutRecordEnd(char* p, const TRecord& rec);
+  char* PutPicture(char* p, const TRecord& rec);
   void Flush();
 
   const TConvertJob& job_;
   TWrite write_;
+  TBoardPng pictures_;  // set for picture diagrams
+  std::string png_;     // the last picture's PNG
   std::string fixed_;
   std::vector<TPiece> itemHeads_;  // "\par ", the item escaped, ": "
   TPiece header_, opsHead_, boardHead_, boardHeadAfterOps_, recordEnd_, captionHead_, captionEnd_,
-      rowHead_;
+      rowHead_, pictureHead_;
   std::size_t fixedRoom_ = 0;  // what a record needs besides its operands
   // The pending text, written by pointer: its first pending_ bytes; the
   // rest is room that nothing fills beforehand.
