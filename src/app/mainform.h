@@ -162,6 +162,7 @@ class TMainForm : public QMainWindow {
   QLabel* Label1;
   QTextEdit* Memo1;
   QLabel* FontStatusLbl;
+  QLabel* StyleStatusLbl;  // which diagram style the RTF has
   QFileDialog* OpenDialog1;
   QFileDialog* SaveDialog1;
   QMenu* File1;
@@ -234,7 +235,8 @@ class TMainForm : public QMainWindow {
   std::vector<std::string> describedFonts_;  // every font ChsFonts.ini lists
   TConvertSettings settings_;
   TLayoutSettings storedLayout_;  // as read at the start
-  TDiagramPolicy gameDiagrams_;   // setting GameDiagrams
+  TDiagramStyle storedStyle_ = TDiagramStyle::Font;
+  TDiagramPolicy gameDiagrams_;  // setting GameDiagrams
   TRecentFiles recent_;
   std::string previewDocument_;
   std::string previewEPD_;  // the EPD records the preview was made of

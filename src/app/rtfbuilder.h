@@ -17,6 +17,8 @@ QString ToQString(std::u16string_view s);
 // exact line height equal to its largest font size, so diagram rows (1 em
 // glyph cells) join without gaps. Exact line spacing (\sl-N) is a line pitch
 // of N twips, rounded to whole pixels as the fonts are.
+// A PNG picture is an image of its size on the page, drawn from its data
+// (see TPreviewPictures); its line is as tall as it is.
 // Only the text of a table cell of known width wraps, inside the cell less
 // the row's gap (\trgaph) at each side; the document's default text option
 // allows wrapping, every other block refuses it.

@@ -220,6 +220,15 @@ void TSettingsDlg::CreateLayoutPage() {
   grid->addWidget(solutions, 4, 0, 1, 2);
   grid->addWidget(SolutionsMemo, 5, 0, 1, 2);
   grid->setRowStretch(5, 1);
+  DiagramStyleCmb = new QComboBox(TabSheet3);
+  DiagramStyleCmb->addItems({tr("Typed in the diagram font"), tr("Pictures")});
+  DiagramStyleCmb->setToolTip(
+      tr("Pictures show on every machine, with or without the diagram font; typed diagrams are "
+         "smaller and stay text"));
+#ifndef BOARDQUILL_PICTURES
+  DiagramStyleCmb->setEnabled(false);  // this build draws no pictures
+#endif
+  row(6, tr("Diagrams in RTF:"), DiagramStyleCmb);
 }
 
 void TSettingsDlg::ShowLayout(const TLayoutSettings& layout) {
@@ -322,6 +331,7 @@ void TSettingsDlg::FormShow() {
   for (const std::string& item : SplitOperationItems(settings.Operations)) lines += Q(item) + '\n';
   Memo1->setPlainText(lines);
   ShowLayout(form.LayoutSettings());
+  DiagramStyleCmb->setCurrentIndex(static_cast<int>(settings.DiagramStyle));
 }
 
 void TSettingsDlg::RTFFontNameCmbChange() {
@@ -363,6 +373,7 @@ bool TSettingsDlg::OKBtnClick() {
                    : RTFGameTextFontNameCmb->currentText().toStdString();
   s.Operations = JoinOperationLines(OperationLines());
   s.Layout = layout;
+  s.DiagramStyle = static_cast<TDiagramStyle>(DiagramStyleCmb->currentIndex());
   form.SetConvertSettings(s);
   // Columns wider than the page are written as asked, with a word of warning.
   const std::string wide = ColumnsWidthWarning(form.Job());

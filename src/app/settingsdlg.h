@@ -98,6 +98,7 @@ class TSettingsDlg : public QDialog {
   QLineEdit* CaptionEd;
   QSpinBox* ColumnsSpin;
   QPlainTextEdit* SolutionsMemo;
+  QComboBox* DiagramStyleCmb;  // in the order of TDiagramStyle
   QPushButton* OKBtn;
   QPushButton* CancelBtn;
 
