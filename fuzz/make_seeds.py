@@ -76,6 +76,11 @@ if alpha:
           b"Font1=Chess Alpha Diagram\n" + alpha.group(0))
     put("convert", h2 + b"\n====\n" + read(suites[0]).splitlines(keepends=True)[0])
 
+# Picture diagrams: alone, with a caption, in columns with the mark.
+for extra in (b"", b"Caption={n}\n", b"Columns=2\nMoverMark=1\n"):
+    put("convert", b"[General]\nDiagramStyle=picture\n" + extra + b"\n====\n" +
+        b"".join(read(suites[-1]).splitlines(keepends=True)[:4]))
+
 # fonts: the shipped file, single sections of it, test literals that look like ini text.
 put("fonts", fonts_ini)
 sections = re.findall(rb"\[[^\]\n]*\][^\[]*", fonts_ini)
