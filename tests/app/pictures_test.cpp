@@ -199,6 +199,8 @@ class TPicturesTest : public QObject {
   void pictureDiagramsAreImagesOfThePreview() {
     TMainForm& form =
         Create(kGood1 + "\n" + kGood2 + "\n" + kGood3, kMerida + "DiagramStyle=picture\n");
+    form.show();  // the first start sizes the window for one diagram
+    QVERIFY(QTest::qWaitForWindowExposed(&form));
     QVERIFY2(errors_.isEmpty(), qPrintable(errors_.join('\n')));
     QCOMPARE(form.StyleStatusLbl->text(), QString("Diagrams as pictures"));
     const QString rtf = QString::fromStdString(form.PreviewDocument());
