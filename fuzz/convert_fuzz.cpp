@@ -6,7 +6,8 @@
 //
 // Either the conversion names its failing line, or its document is well
 // formed RTF that the program's own reader reads back to the diagram lines
-// the glyph map gives.
+// the glyph map gives, or, with DiagramStyle=picture, to the pictures of
+// the boards in order.
 #include <cstddef>
 #include <cstdint>
 #include <optional>
@@ -92,6 +93,18 @@ void ExpectedLines(const TPosition& rec, bool showCoords, bool fromBlack, const 
   }
 }
 
+// Picture diagrams come from the picture writer, which this build lacks: a
+// stand-in gives PNG heads made of the record, and the record's glyph rows
+// as data, so that each picture shows where it belongs.
+std::string StandInPng(const TConvertJob& job, const TRecord& rec) {
+  std::string png("\x89PNG\r\n\x1a\n\0\0\0\x0dIHDR", 16);
+  const auto number = static_cast<std::uint32_t>(rec.Number);
+  for (const std::uint32_t v : {number, number * 7919u})
+    for (int shift = 24; shift >= 0; shift -= 8) png.push_back(static_cast<char>(v >> shift));
+  for (const std::string& row : BoardRowsOf(job, rec).Rows) png += row;
+  return png;
+}
+
 bool PrintableAscii(std::string_view s) {
   for (char c : s)
     if (c < 0x20 || c > 0x7E || c == ';') return false;
@@ -122,7 +135,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   }
 
   const TConvertJob job = MakeConvertJob(settings, *fonts);
-  const TRtfResult result = ConvertEPDText(epd, job);
+  const bool pictures = PictureDiagrams(job);
+  std::vector<std::string> given;
+  const TRtfResult result = ConvertEPDText(epd, job, [&](const TRecord& rec, std::string& png) {
+    png = StandInPng(job, rec);
+    given.push_back(png);
+  });
   if (!result.Ok) {
     Check(result.Document.empty(), "a failed conversion gives no document");
     Check(result.Message.rfind("Error in EPD string ", 0) == 0, "the message names the line");
@@ -167,6 +185,14 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   if (PrintableAscii(name))
     Check(doc.Fonts[static_cast<std::size_t>(diagFont)].Family == name,
           "the font table names the diagram font");
+
+  if (pictures) {
+    Check(static_cast<long long>(given.size()) == records, "one picture per record");
+    Check(doc.Pictures.size() == given.size(), "the reader reads every picture");
+    for (std::size_t k = 0; k < given.size(); ++k)
+      Check(doc.Pictures[k].Png == given[k], "each picture reads back as given, in order");
+    expected.clear();  // nothing is typed in the diagram font
+  }
 
   // Text in the diagram font, one entry per paragraph that has some.
   std::vector<std::u16string> shown;

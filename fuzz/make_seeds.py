@@ -84,6 +84,10 @@ put("convert", head + b"\n====\n" + marks)
 put("convert", b"4k3/8/8/8/8/8/8/4K3 w - - csl \"Zd9\";\n")
 for line in marks.splitlines():
     put("epdline", line)
+# Picture diagrams: alone, with a caption, in columns with the mark.
+for extra in (b"", b"Caption={n}\n", b"Columns=2\nMoverMark=1\n"):
+    put("convert", b"[General]\nDiagramStyle=picture\n" + extra + b"\n====\n" +
+        b"".join(read(suites[-1]).splitlines(keepends=True)[:4]))
 
 # fonts: the shipped file, single sections of it, test literals that look like ini text.
 put("fonts", fonts_ini)

@@ -8,6 +8,7 @@
 #   BENCH_RUNS    runs of each timed measurement (5; 3 for the preview)
 #   BENCH_SKIP    space-separated parts to leave out: callgrind peers preview games pictures
 #   BENCH_PICTURES  diagrams of each picture format (100000)
+#   BENCH_PICTURE_RTF  diagrams of the RTF document of picture diagrams (10000)
 set -eu
 root=$(cd "$(dirname "$0")/.." && pwd)
 lines=${BENCH_LINES:-200000}
@@ -115,6 +116,29 @@ if ! skipped pictures; then
     done
 fi
 
+# Picture diagrams in RTF (--diagram-style picture: a PNG at 300 pixels per
+# inch per diagram) of the first diagrams of the same file, timed whole with
+# its peak memory; and the document's size per diagram.
+if ! skipped pictures; then
+    count=${BENCH_PICTURE_RTF:-10000}
+    head -n "$count" "$input" >"$build/bench-picture-rtf.epd"
+    count=$(grep -c . "$build/bench-picture-rtf.epd")
+    document="$build/bench-picture-rtf.rtf"
+    rm -f "$document"
+    # shellcheck disable=SC2086
+    /usr/bin/time -f "%e %M" -o "$build/bench-pictures.time" "$build/boardquill" convert \
+        $convert_args "Chess Merida" --diagram-style picture -o "$document" \
+        "$build/bench-picture-rtf.epd"
+    bytes=$(wc -c <"$document")
+    rm -f "$document"
+    read -r seconds kb <"$build/bench-pictures.time"
+    awk -v n="$count" -v s="$seconds" -v kb="$kb" -v bytes="$bytes" 'BEGIN {
+        r = n / (s > 0 ? s : 0.01); m = kb / 1024; d = bytes / n / 1024
+        printf "picture_rtf|diagrams/s|%.6g|%.6g|%.6g|%d diagrams\n", r, r, r, n
+        printf "picture_rtf_maxrss|MB|%.6g|%.6g|%.6g|\n", m, m, m
+        printf "picture_rtf_size|KB/diagram|%.6g|%.6g|%.6g|\n", d, d, d }' | tee -a "$results"
+fi
+
 if [ "$gui" = ON ] && ! skipped preview; then
     for n in 1000 10000; do
         run "$build/bench/bq_bench_preview" "$input" --lines "$n" --runs 3 --fonts-file "$fonts"
@@ -157,6 +181,9 @@ END {
   row("Pictures: SVG peak memory", "picture_svg_maxrss", "MB")
   row("Pictures: PNG, 400 px", "picture_png", "diagrams/s")
   row("Pictures: PNG peak memory", "picture_png_maxrss", "MB")
+  row("RTF of picture diagrams", "picture_rtf", "diagrams/s")
+  row("RTF of picture diagrams: peak memory", "picture_rtf_maxrss", "MB")
+  row("RTF of picture diagrams: document size", "picture_rtf_size", "KB/diagram")
   row("Desktop: Convert to loaded preview, 1,000", "preview_loaded_1000", "s")
   row("Desktop: Convert to painted preview, 1,000", "preview_1000", "s")
   row("Desktop: Convert to loaded preview, 10,000", "preview_loaded_10000", "s")

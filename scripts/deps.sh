@@ -8,8 +8,8 @@ qt6-base-dev libgl-dev xvfb xdotool xclip imagemagick x11-apps x11-utils"
 if [ "${BOARDQUILL_GUI:-ON}" = "OFF" ]; then
     packages="g++ cmake make pkg-config libfontconfig-dev fontconfig libgtest-dev googletest"
 fi
-# PDF, SVG and PNG output (Cairo, Pango, FreeType, zlib).
-packages="$packages libcairo2-dev libpango1.0-dev libfreetype-dev zlib1g-dev"
+# PDF, SVG and PNG output (Cairo, Pango, FreeType, libdeflate).
+packages="$packages libcairo2-dev libpango1.0-dev libfreetype-dev libdeflate-dev"
 # Running the program needs only the build packages ("deps.sh --run").
 if [ "${1:-}" != "--run" ]; then
     # The picture tests read our files back with these; the printed layout

@@ -18,6 +18,8 @@ constexpr char kStartPosition[] = "rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR w
 TConvertSettings SampleSettings(const TConvertSettings& settings, const TChessFontInfoMan& fonts) {
   TConvertSettings s = settings;
   s.ShowCoords = true;
+  // A picture diagram is as large as the typed one, which needs no drawing.
+  s.DiagramStyle = TDiagramStyle::Font;
   if (fonts.FontIndex(s.DiagFont) >= 0) return s;
   for (int i = 1; i <= fonts.FontCount(); ++i) {
     const ChessFontInfoRec& info = fonts.FontInfoRef(fonts.FontName(i));

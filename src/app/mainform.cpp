@@ -50,6 +50,10 @@
 #include "support/profile.h"
 #include "support/settings.h"
 
+#ifdef BOARDQUILL_PICTURES
+#include "render/picturewriter.h"
+#endif
+
 namespace bq {
 
 TMainForm* MainForm = nullptr;
@@ -81,6 +85,15 @@ QString Q(const std::string& s) {
 constexpr const char* kRichTextMimeTypes[] = {
     "text/rtf", "application/rtf", "text/richtext",
     "application/x-qt-windows-mime;value=\"Rich Text Format\""};
+
+// The boards of picture diagrams. Builds without pictures give none, and
+// the RTF writer then refuses picture diagrams as the command line does.
+TBoardPng BoardPictures([[maybe_unused]] const TConvertJob& job) {
+#ifdef BOARDQUILL_PICTURES
+  if (PictureDiagrams(job)) return MakeBoardPng(job);
+#endif
+  return {};
+}
 
 }  // namespace
 
@@ -141,6 +154,9 @@ void TMainForm::CreateControls() {
   MarksStatusLbl->setObjectName("MarksStatusLbl");
   MarksStatusLbl->hide();
   statusBar()->addPermanentWidget(MarksStatusLbl);
+  StyleStatusLbl = new QLabel(this);
+  StyleStatusLbl->setObjectName("StyleStatusLbl");
+  statusBar()->addPermanentWidget(StyleStatusLbl);
 
   // The menu's shortcuts must beat the panes' own Ctrl+C and Ctrl+V, and
   // drops on the panes load files or replace the EPD text.
@@ -308,6 +324,7 @@ void TMainForm::FormCreate() {
   storedLayout_ = settings_.Layout;
   storedMarks_ = settings_.Marks;
   storedGames_ = settings_;
+  storedStyle_ = settings_.DiagramStyle;
   OpenDir = ini.ReadString(kGeneral, "OpenDir", "");
   SaveDir = ini.ReadString(kGeneral, "SaveDir", "");
   // Which of the two came last is not stored; a save is the likelier.
@@ -365,6 +382,8 @@ void TMainForm::SaveSettings() {
     WriteGameTextSettings(ini, s);
   if (gameDiagrams_ != storedDiagrams_)
     ini.WriteString(kGeneral, "GameDiagrams", DiagramPolicyText(gameDiagrams_));
+  if (s.DiagramStyle != storedStyle_)
+    ini.WriteString(kGeneral, kDiagramStyleKey, DiagramStyleName(s.DiagramStyle));
   // The per-user settings folder may not exist yet; a failure to make it
   // shows up in the save.
   QDir().mkpath(QFileInfo(QString::fromStdString(file)).path());
@@ -396,9 +415,9 @@ void TMainForm::PlaceAtFirstStart() {
   const QSize memo1Min = Memo1->minimumSize(), memo2Min = Memo2->minimumSize();
   Memo2->setMinimumHeight(EPDPaneHeight());
   Memo1->setMinimumSize(preview);
-  // Wide enough for the font status on one line (room for the size grip).
-  const int status =
-      FontStatusLbl->fontMetrics().horizontalAdvance(FontStatusLbl->text()) + 4 * kStatusMargin;
+  // Wide enough for the status on one line (room for the size grip).
+  const QLabel* shown = StyleStatusLbl->isHidden() ? FontStatusLbl : StyleStatusLbl;
+  const int status = shown->fontMetrics().horizontalAdvance(shown->text()) + 4 * kStatusMargin;
   const QSize wanted = minimumSizeHint().expandedTo(QSize(std::max(width(), status), 0));
   Memo1->setMinimumSize(memo1Min);
   Memo2->setMinimumSize(memo2Min);
@@ -579,7 +598,8 @@ std::optional<TTextSpot> TMainForm::Convert() {
     }
     text = std::move(records.Text);
   }
-  TRtfResult result = ConvertEPDText(text, Job());
+  const TConvertJob job = Job();
+  TRtfResult result = ConvertEPDText(text, job, BoardPictures(job));
   if (!result.Ok) {
     ShowError(result.Message, result.Reason);
     if (games) return std::nullopt;  // the records are ours, not lines of the pane
@@ -651,6 +671,11 @@ void TMainForm::UpdateFontStatus() {
     text += "Games as text, " + std::string(NotationName(settings_.Notation)) + " notation";
   }
   FontStatusLbl->setText(QString::fromStdString(text));
+  // Which style the diagrams have, unless the font needs a word first.
+  StyleStatusLbl->setText(settings_.DiagramStyle == TDiagramStyle::Picture
+                              ? tr("Diagrams as pictures")
+                              : tr("Diagrams typed in the font"));
+  StyleStatusLbl->setHidden(state != TFontState::Ready);
 }
 
 void TMainForm::ShowMarksStatus(const QString& text) {
@@ -812,7 +837,8 @@ void TMainForm::Pa1Click() {
     auto mime = std::make_unique<QMimeData>();
     const QByteArray rtf(previewDocument_.data(), static_cast<qsizetype>(previewDocument_.size()));
     for (const char* type : kRichTextMimeTypes) mime->setData(type, rtf);
-    mime->setText(Memo1->toPlainText());
+    // Pictures have no text.
+    mime->setText(Memo1->toPlainText().remove(QChar::ObjectReplacementCharacter));
     QGuiApplication::clipboard()->setMimeData(mime.release());
   }
   SelectWholePreview();

@@ -170,6 +170,7 @@ class TMainForm : public QMainWindow {
   QTextEdit* Memo1;
   QLabel* FontStatusLbl;
   QLabel* MarksStatusLbl;  // what the preview's typed diagrams leave out
+  QLabel* StyleStatusLbl;  // which diagram style the RTF has
   QFileDialog* OpenDialog1;
   QFileDialog* SaveDialog1;
   QMenu* File1;
@@ -257,6 +258,7 @@ class TMainForm : public QMainWindow {
   TConvertSettings storedGames_;  // as read at the start: GameText, Notation, FigurineFont
   TDiagramPolicy gameDiagrams_;   // setting GameDiagrams
   TDiagramPolicy storedDiagrams_;
+  TDiagramStyle storedStyle_ = TDiagramStyle::Font;
   TRecentFiles recent_;
   std::string previewDocument_;
   std::string previewEPD_;    // the EPD records the preview was made of (its diagrams')

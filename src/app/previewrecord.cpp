@@ -13,8 +13,9 @@ namespace {
 bool IsBoardLine(const QTextBlock& block, const QString& diagFont) {
   for (auto it = block.begin(); !it.atEnd(); ++it) {
     const QTextFragment f = it.fragment();
-    if (f.isValid() && !f.text().trimmed().isEmpty() &&
-        f.charFormat().font().families().value(0) == diagFont)
+    if (!f.isValid()) continue;
+    if (f.charFormat().isImageFormat()) return true;  // a board as a picture
+    if (!f.text().trimmed().isEmpty() && f.charFormat().font().families().value(0) == diagFont)
       return true;
   }
   return false;

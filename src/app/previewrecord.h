@@ -1,6 +1,7 @@
 #pragma once
 // Which record of the preview a cursor stands in: the preview holds no
-// record marks, but every record has one board, drawn in the diagram font.
+// record marks, but every record has one board, drawn in the diagram font
+// or as a picture.
 #include <QString>
 #include <string_view>
 #include <vector>

@@ -1,6 +1,8 @@
 #include "app/rtfbuilder.h"
 
 #include <QColor>
+#include "app/previewpictures.h"
+
 #include <QFontMetricsF>
 #include <QList>
 #include <QTextBlockFormat>
@@ -11,6 +13,7 @@
 #include <QTextOption>
 #include <QTextTable>
 #include <QTextTableFormat>
+#include <QUrl>
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
@@ -31,6 +34,21 @@ int PixelSize(int halfPoints, double dpi) {
 
 double TwipsToPixels(int twips, double dpi) {
   return std::clamp(twips / 1440.0 * dpi, -10000.0, 10000.0);
+}
+
+bool HasPicture(const TRTFParagraph& p) {
+  return std::any_of(p.Runs.begin(), p.Runs.end(), [](const TRTFRun& r) { return r.Picture >= 0; });
+}
+
+// A picture's size on the page in twips: the goal size, else its pixels
+// at 96 an inch (15 twips each), scaled as the text says.
+double PictureTwips(int goal, int pixels, int percent) {
+  const double twips = goal > 0 ? goal : 15.0 * pixels;
+  return twips * (percent > 0 ? percent : 100) / 100.0;
+}
+
+QString PictureName(int index) {
+  return QStringLiteral("picture:") + QString::number(index);
 }
 
 class TFormatCache {
@@ -62,11 +80,28 @@ class TFormatCache {
     return chars_.emplace(key, fmt).first->second;
   }
 
+  // The picture of a run, sized in pixels; its data is the document's
+  // resource of that name.
+  QTextImageFormat Picture(const TRTFRun& r) {
+    const TRTFPicture& p = rtf_.Pictures[static_cast<std::size_t>(r.Picture)];
+    QTextImageFormat fmt;
+    fmt.merge(Char(r.Format));
+    fmt.setName(PictureName(r.Picture));
+    const auto pixels = [&](double twips) {
+      return std::clamp(std::round(twips / 1440.0 * dpi_), 1.0, 10000.0);
+    };
+    fmt.setWidth(pixels(PictureTwips(p.GoalWidth, p.Width, p.ScaleX)));
+    fmt.setHeight(pixels(PictureTwips(p.GoalHeight, p.Height, p.ScaleY)));
+    return fmt;
+  }
+
   QTextBlockFormat Block(const TRTFParagraph& p) {
     QTextBlockFormat fmt;
     fmt.setTopMargin(std::max(0.0, TwipsToPixels(p.Format.SpaceBefore, dpi_)));
     fmt.setBottomMargin(std::max(0.0, TwipsToPixels(p.Format.SpaceAfter, dpi_)));
     if (p.Format.LeftIndent > 0) fmt.setLeftMargin(TwipsToPixels(p.Format.LeftIndent, dpi_));
+    // A line with a picture is as tall as the picture.
+    if (HasPicture(p)) return fmt;
     const int sl = p.Format.LineSpacing;
     if (sl > 0) {
       fmt.setLineHeight(TwipsToPixels(sl, dpi_), QTextBlockFormat::MinimumHeight);
@@ -152,7 +187,7 @@ class TBlockWriter {
       block.setRightMargin(side_);
     }
     const TRTFCharFormat& chr = p.Runs.size() == 1 ? p.Runs.front().Format : p.EndFormat;
-    if (p.Runs.size() <= 1) {
+    if (p.Runs.size() <= 1 && !HasPicture(p)) {
       if (pending_ && block == pendingBlock_ && chr == pendingChar_) {
         // The rows of a diagram become lines of one block: they look the
         // same (the line pitch applies to every line), and the layout of a
@@ -170,7 +205,12 @@ class TBlockWriter {
     }
     Flush();
     StartBlock(block, formats_.Char(p.EndFormat));
-    for (const TRTFRun& r : p.Runs) cursor_.insertText(ToQString(r.Text), formats_.Char(r.Format));
+    for (const TRTFRun& r : p.Runs) {
+      if (r.Picture >= 0)
+        cursor_.insertImage(formats_.Picture(r));
+      else
+        cursor_.insertText(ToQString(r.Text), formats_.Char(r.Format));
+    }
   }
 
   void Flush() {
@@ -294,6 +334,14 @@ void FillTextDocument(QTextDocument& doc, const TRTFDocument& rtf, double dpi, b
   option.setWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
   doc.setDefaultTextOption(option);
   TFormatCache formats(rtf, doc.defaultFont().family(), dpi);
+  if (!rtf.Pictures.empty()) {
+    for (std::size_t i = 0; i < rtf.Pictures.size(); ++i) {
+      const std::string& png = rtf.Pictures[i].Png;
+      doc.addResource(QTextDocument::ImageResource, QUrl(PictureName(static_cast<int>(i))),
+                      QByteArray(png.data(), static_cast<qsizetype>(png.size())));
+    }
+    TPreviewPictures::Install(doc);
+  }
   QTextCursor edit(&doc);
   edit.beginEditBlock();
   TBlockWriter writer(QTextCursor(&doc), formats, wrapText);

@@ -18,7 +18,9 @@ QString ToQString(std::u16string_view s);
 // glyph cells) join without gaps. Exact line spacing (\sl-N) is a line pitch
 // of N twips, rounded to whole pixels as the fonts are.
 // A character's background colour (shading of a diagram's square) fills
-// its cell behind the glyph.
+// its cell behind the glyph. A PNG picture is an image of its size on the
+// page, drawn from its data (see TPreviewPictures); its line is as tall as
+// it is.
 // The text of a table cell of known width wraps, inside the cell less the
 // row's gap (\trgaph) at each side; with `wrapText`, so does the text of
 // paragraphs outside tables (at the width the pane gives the document).

@@ -118,7 +118,7 @@ std::vector<int> TTableCollector::Widths(std::size_t columns) const {
 
 // Where the text of a group goes; the values are bits, so that a control
 // word can name the destinations it acts in.
-enum class TDest : unsigned { Text = 1, FontTable = 2, ColourTable = 4, Skip = 8 };
+enum class TDest : unsigned { Text = 1, FontTable = 2, ColourTable = 4, Skip = 8, Picture = 16 };
 constexpr unsigned kInText = 1, kInFonts = 2, kInColours = 4, kAnywhere = 7;
 
 struct TGroupState {
@@ -201,6 +201,7 @@ class TReader {
   void CellRight(const TWordArg& a) { tables_.AddCellRight(a.Or(0)); }
   void Cell(const TWordArg&);
   void Row(const TWordArg&);
+  void Pict(const TWordArg&);
 
   TRTFCharFormat& Chr() { return stack_.back().Chr; }
   TRTFParaFormat& Para() { return stack_.back().Para; }
@@ -218,6 +219,9 @@ class TReader {
   void ColourPart(int shift, const TWordArg& a);
   void FinishColourEntry();
   std::int32_t ColourAt(int index) const;
+  void PictureWord(const TRTFToken& t);
+  void PictureHex(std::string_view bytes);
+  void FinishPicture();
   void CountSkipped() {
     if (pendingSkip_ > 0) --pendingSkip_;
   }
@@ -238,6 +242,12 @@ class TReader {
   // The colour table entry being read: its components so far.
   std::int32_t colour_ = 0;
   bool colourSet_ = false;
+  // The picture being read: its group's depth, whether it is PNG, and the
+  // high half of a byte whose low half is still to come (-1 for none).
+  std::size_t pictDepth_ = 0;
+  bool pictPng_ = false;
+  int pictHigh_ = -1;
+  TRTFPicture pict_;
 };
 
 // The destinations listed here hold nothing to show; any other unknown
@@ -249,7 +259,7 @@ constexpr std::string_view kSkippedDestinations =
     "fchars filetbl fldinst footer footerf footerl footerr footnote ftncn ftnsep ftnsepc "
     "generator header headerf headerl headerr hl info keywords latentstyles lchars "
     "listoverridetable listtable mmathPr nonshppict objclass objdata object operator "
-    "passwordhash pgdsctbl pict pn pntext pntxta pntxtb printim private1 protusertbl revtbl "
+    "passwordhash pgdsctbl pn pntext pntxta pntxtb printim private1 protusertbl revtbl "
     "revtim rsidtbl rxe shpinst stylesheet subject tc template themedata title txe userprops "
     "wgrffmtfilter xe xmlnstbl";
 
@@ -287,7 +297,7 @@ const TWordTable& TReader::Words() {
         {"colortbl", {&R::ColourTable}}, {"red", {&R::Red, 0, kInColours}},
         {"green", {&R::Green, 0, kInColours}}, {"blue", {&R::Blue, 0, kInColours}},
         {"chcbpat", {&R::Background}}, {"highlight", {&R::Background}},
-        {"cb", {&R::Background}}};
+        {"cb", {&R::Background}}, {"pict", {&R::Pict, 0, kAnywhere}}};
     // clang-format on
     for (const auto& [name, info] : words) t.emplace(name, info);
     return t;
@@ -379,6 +389,57 @@ void TReader::Row(const TWordArg&) {
   tables_.CloseRow();
 }
 
+// A picture in text that shows is read; anywhere else it is skipped.
+void TReader::Pict(const TWordArg&) {
+  TGroupState& st = stack_.back();
+  if (st.Dest != TDest::Text || st.Hidden) {
+    st.Dest = TDest::Skip;
+    return;
+  }
+  st.Dest = TDest::Picture;
+  pictDepth_ = stack_.size();
+  pictPng_ = false;
+  pictHigh_ = -1;
+  pict_ = TRTFPicture{};
+}
+
+void TReader::PictureWord(const TRTFToken& t) {
+  const int n = std::max(t.Param, 0);
+  if (t.Text == "pngblip") pictPng_ = true;
+  if (t.Text == "picw") pict_.Width = n;
+  if (t.Text == "pich") pict_.Height = n;
+  if (t.Text == "picwgoal") pict_.GoalWidth = n;
+  if (t.Text == "pichgoal") pict_.GoalHeight = n;
+  if (t.Text == "picscalex") pict_.ScaleX = n;
+  if (t.Text == "picscaley") pict_.ScaleY = n;
+}
+
+// Hex digits of the picture's data; anything else between them is not.
+void TReader::PictureHex(std::string_view bytes) {
+  for (const char c : bytes) {
+    const int v = c >= '0' && c <= '9'   ? c - '0'
+                  : c >= 'a' && c <= 'f' ? c - 'a' + 10
+                  : c >= 'A' && c <= 'F' ? c - 'A' + 10
+                                         : -1;
+    if (v < 0) continue;
+    if (pictHigh_ < 0) {
+      pictHigh_ = v;
+    } else {
+      pict_.Png.push_back(static_cast<char>(pictHigh_ * 16 + v));
+      pictHigh_ = -1;
+    }
+  }
+}
+
+// At the end of the picture's group: a PNG picture becomes a run of its own.
+void TReader::FinishPicture() {
+  if (!pictPng_ || pict_.Png.empty()) return;
+  doc_.Pictures.push_back(std::move(pict_));
+  pict_ = TRTFPicture{};
+  cur_.Runs.push_back(
+      TRTFRun{u"\uFFFC", stack_.back().Chr, static_cast<int>(doc_.Pictures.size() - 1)});
+}
+
 void TReader::EndParagraph(bool inTable) {
   tables_.BeforeParagraph(inTable);
   cur_.Format = stack_.back().Para;
@@ -422,7 +483,7 @@ void TReader::TextChar(char16_t c) {
     return;
   }
   if (st.Dest != TDest::Text || st.Hidden) return;
-  if (cur_.Runs.empty() || !(cur_.Runs.back().Format == st.Chr)) {
+  if (cur_.Runs.empty() || !(cur_.Runs.back().Format == st.Chr) || cur_.Runs.back().Picture >= 0) {
     cur_.Runs.push_back(TRTFRun{{}, st.Chr});
   }
   cur_.Runs.back().Text += c;
@@ -439,6 +500,10 @@ void TReader::Byte(unsigned char b) {
 void TReader::Text(std::string_view bytes) {
   const TGroupState& st = stack_.back();
   if (st.Dest == TDest::Skip) return;
+  if (st.Dest == TDest::Picture) {
+    PictureHex(bytes);
+    return;
+  }
   for (std::size_t i = 0; i < bytes.size();) {
     const auto b = static_cast<unsigned char>(bytes[i++]);
     if (b == '\t') {
@@ -509,6 +574,10 @@ void TReader::ControlWord(const TRTFToken& t) {
     return;
   }
   if (st.Dest == TDest::Skip) return;
+  if (st.Dest == TDest::Picture) {
+    PictureWord(t);
+    return;
+  }
   const auto& words = Words();
   const auto it = words.find(t.Text);
   if (it == words.end()) return;
@@ -531,6 +600,7 @@ bool TReader::GroupEnd() {
   pendingSkip_ = 0;
   destPending_ = false;
   if (stack_.back().Dest == TDest::FontTable) FinishFontEntry();
+  if (stack_.back().Dest == TDest::Picture && stack_.size() == pictDepth_) FinishPicture();
   stack_.pop_back();
   return !stack_.empty();
 }
@@ -556,8 +626,9 @@ bool TReader::Token(const TRTFToken& t, std::string& why) {
     case TRTFTokenKind::BrokenHex:  // shows nothing
       CountSkipped();
       break;
-    case TRTFTokenKind::Binary:  // data of no destination we show
+    case TRTFTokenKind::Binary:  // data of a picture, or of no destination we show
       destPending_ = false;
+      if (stack_.back().Dest == TDest::Picture) pict_.Png.append(t.Text);
       break;
     case TRTFTokenKind::BadBinary:
       why = "binary data runs past the end";
@@ -617,7 +688,8 @@ std::u16string TRTFDocument::PlainText() const {
   for (const TRTFParagraph& p : Paragraphs) {
     if (!first) out += u'\n';
     first = false;
-    for (const TRTFRun& r : p.Runs) out += r.Text;
+    for (const TRTFRun& r : p.Runs)
+      if (r.Picture < 0) out += r.Text;
   }
   std::replace(out.begin(), out.end(), char16_t{0x2028}, u'\n');
   return out;

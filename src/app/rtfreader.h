@@ -52,6 +52,16 @@ struct TRTFFont {
 struct TRTFRun {
   std::u16string Text;  // tabs as U+0009, \line as U+2028
   TRTFCharFormat Format;
+  int Picture = -1;  // index into TRTFDocument::Pictures: the run is that picture (Text U+FFFC)
+};
+
+// A picture of the text (\pict); only PNG pictures (\pngblip) are read,
+// others show nothing.
+struct TRTFPicture {
+  std::string Png;
+  int Width = 0, Height = 0;          // \picw, \pich: its pixels
+  int GoalWidth = 0, GoalHeight = 0;  // \picwgoal, \pichgoal: twips on the page; 0 not given
+  int ScaleX = 100, ScaleY = 100;     // \picscalex, \picscaley: percent
 };
 
 struct TRTFParagraph {
@@ -80,10 +90,11 @@ struct TRTFDocument {
   int CodePage = 1252;                // \ansicpg
   std::vector<TRTFParagraph> Paragraphs;
   std::vector<TRTFTable> Tables;  // in reading order, none overlapping
+  std::vector<TRTFPicture> Pictures;
 
   // The index in Fonts of the font numbered `number`, or -1.
   int FontIndex(int number) const;
-  // Paragraphs joined by "\n", line breaks as "\n".
+  // Paragraphs joined by "\n", line breaks as "\n"; pictures left out.
   std::u16string PlainText() const;
 };
 

@@ -256,6 +256,15 @@ void TSettingsDlg::CreateGamesPage() {
   row(3, tr("Notation:"), NotationCmb);
   row(4, tr("Figurine font:"), FigurineFontCmb);
   grid->setRowStretch(5, 1);
+  DiagramStyleCmb = new QComboBox(TabSheet3);
+  DiagramStyleCmb->addItems({tr("Typed in the diagram font"), tr("Pictures")});
+  DiagramStyleCmb->setToolTip(
+      tr("Pictures show on every machine, with or without the diagram font; typed diagrams are "
+         "smaller and stay text"));
+#ifndef BOARDQUILL_PICTURES
+  DiagramStyleCmb->setEnabled(false);  // this build draws no pictures
+#endif
+  row(6, tr("Diagrams in RTF:"), DiagramStyleCmb);
 }
 
 void TSettingsDlg::ShowGames(const TConvertSettings& settings, const TDiagramPolicy& diagrams) {
@@ -380,6 +389,7 @@ void TSettingsDlg::FormShow() {
   ShowLayout(form.LayoutSettings());
   MarksCB->setChecked(settings.Marks);
   ShowGames(settings, form.GameDiagrams());
+  DiagramStyleCmb->setCurrentIndex(static_cast<int>(settings.DiagramStyle));
 }
 
 void TSettingsDlg::RTFFontNameCmbChange() {
@@ -427,6 +437,7 @@ bool TSettingsDlg::OKBtnClick() {
   if (FigurineFontCmb->currentIndex() >= 0)
     s.FigurineFont = FigurineFontCmb->currentText().toStdString();
   form.SetGameDiagrams(ReadGameDiagrams());
+  s.DiagramStyle = static_cast<TDiagramStyle>(DiagramStyleCmb->currentIndex());
   form.SetConvertSettings(s);
   // Columns wider than the page are written as asked, with a word of warning.
   const std::string wide = ColumnsWidthWarning(form.Job());

@@ -108,6 +108,7 @@ class TSettingsDlg : public QDialog {
   QCheckBox* GameTextCB;
   QComboBox* NotationCmb;  // in the order of TNotation
   QComboBox* FigurineFontCmb;
+  QComboBox* DiagramStyleCmb;  // in the order of TDiagramStyle
   QPushButton* OKBtn;
   QPushButton* CancelBtn;
 

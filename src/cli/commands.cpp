@@ -37,6 +37,7 @@
 #ifdef BOARDQUILL_PICTURES
 #include "render/picturefolder.h"
 #include "render/picturesink.h"
+#include "render/picturewriter.h"
 #endif
 
 namespace bq {
@@ -90,6 +91,10 @@ const char kUsage[] =
     "                             instead of above the diagrams (e.g. bm)\n"
     "  --marks, --no-marks        draw the squares and arrows of csl and cal\n"
     "                             operations, or not (default: draw them)\n"
+    "  --diagram-style font|picture\n"
+    "                             RTF diagrams typed in the diagram font (default),\n"
+    "                             or pictures (PNG, 300 pixels per inch) that show\n"
+    "                             where the font is not installed\n"
     "  --diagrams D               positions drawn from games: marked (after moves\n"
     "                             marked $220, $221 or [#]), final, start, every:N\n"
     "  --game-text, --no-game-text\n"
@@ -326,6 +331,7 @@ struct ConvertOptions {
   std::optional<TNotation> notation;
   std::optional<TOrientation> orientation;
   std::optional<int> columns;
+  std::optional<TDiagramStyle> diagramStyle;
   FontOptions fontOpts;
   std::optional<TInputKind> kind;
   std::optional<std::string> diagrams;
@@ -356,6 +362,8 @@ bool ParseLayoutOption(ArgList& args, ConvertOptions& o) {
     o.columns = Checked("--columns", ParseColumns(v, &why), why);
   } else if (args.Option("--solutions", "", v)) {
     o.solutions = v;
+  } else if (args.Option("--diagram-style", "", v)) {
+    o.diagramStyle = Checked("--diagram-style", ParseDiagramStyle(v, &why), why);
   } else if (args.Flag("--marks")) {
     o.marks = true;
   } else if (args.Flag("--no-marks")) {
@@ -492,6 +500,7 @@ TConvertJob JobFor(const ConvertOptions& o, const TProfileFile& ini,
   s.Marks = o.marks.value_or(s.Marks);
   s.GameText = o.gameText.value_or(s.GameText);
   s.Notation = o.notation.value_or(s.Notation);
+  s.DiagramStyle = o.diagramStyle.value_or(s.DiagramStyle);
   TConvertJob job = MakeConvertJob(s, fonts, FormatOf(o), o.pictures);
   // A font named here brings its own charset; the settings file's goes
   // with the font it names.
@@ -655,11 +664,16 @@ int ConvertGames(std::FILE* in, TInputStart start, const ConvertOptions& o,
 std::unique_ptr<TRecordSink> MakeSink(const TConvertJob& job, const ConvertOptions& o,
                                       std::optional<TDocumentOutput>& out) {
   const auto write = [&out](std::string_view text) { out->Write(text); };
-  if (job.Format == TOutputFormat::Rtf)
-    return std::make_unique<TRtfWriter>(job, write,
+  if (job.Format == TOutputFormat::Rtf) {
+    TBoardPng pictures;
+#ifdef BOARDQUILL_PICTURES
+    if (PictureDiagrams(job)) pictures = MakeBoardPng(job);
+#endif
+    return std::make_unique<TRtfWriter>(job, write, std::move(pictures),
                                         [&out](std::size_t size, std::string_view head) {
                                           out->ReplaceHead(size, std::string(head));
                                         });
+  }
 #ifdef BOARDQUILL_PICTURES
   return MakePictureSink(job, o.output, [write](const char* data, std::size_t size) {
     write(std::string_view(data, size));
@@ -726,7 +740,7 @@ void CheckPictureOutput([[maybe_unused]] const ConvertOptions& o,
   throw InputError("this build has no picture output");
 #else
   const TConvertSettings& s = job.Settings;
-  if (job.Format != TOutputFormat::Pdf) {
+  if (job.Format == TOutputFormat::Svg || job.Format == TOutputFormat::Png) {
     if (o.output.empty()) throw UsageError("--format svg and png need -o FOLDER");
     if (!IsNewOrEmptyFolder(o.output))
       throw InputError("output folder " + Quoted(o.output) +
@@ -751,7 +765,7 @@ int RunConvert(ArgList& args) {
       TProfileFile::Load(o.settingsPath.empty() ? SettingsFileName() : o.settingsPath);
   const TConvertJob job = JobFor(o, ini, fonts);
   const TDiagramPolicy policy = PolicyFor(o, ini);
-  if (job.Format != TOutputFormat::Rtf) CheckPictureOutput(o, job);
+  if (DrawsPictures(job)) CheckPictureOutput(o, job);
   WarnAboutDiagramFont(job, o.fontOpts);
   return WriteOutput(o, policy, job);
 }

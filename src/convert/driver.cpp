@@ -100,9 +100,11 @@ TConvertResult ConvertEPDText(std::string_view text, const TConvertJob& job, TRe
   return result;
 }
 
-TRtfResult ConvertEPDText(std::string_view text, const TConvertJob& job) {
+TRtfResult ConvertEPDText(std::string_view text, const TConvertJob& job,
+                          const TBoardPng& pictures) {
   TRtfResult result;
-  TRtfWriter writer(job, [&](std::string_view piece) { result.Document.append(piece); });
+  TRtfWriter writer(
+      job, [&](std::string_view piece) { result.Document.append(piece); }, pictures);
   static_cast<TConvertResult&>(result) = ConvertEPDText(text, job, writer);
   if (!result.Ok) result.Document.clear();
   result.DroppedArrows = result.Ok && writer.DroppedArrows();

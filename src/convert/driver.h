@@ -64,11 +64,12 @@ TConvertResult ConvertEPDText(std::string_view text, const TConvertJob& job, TRe
                               long long lastLine = 0);
 
 // The RTF document of `text`; empty when no line had content or a line
-// failed.
+// failed. Picture diagrams take their PNG files from `pictures`.
 struct TRtfResult : TConvertResult {
   std::string Document;
   bool DroppedArrows = false;  // a record had arrows or circles, which typing leaves out
 };
-TRtfResult ConvertEPDText(std::string_view text, const TConvertJob& job);
+TRtfResult ConvertEPDText(std::string_view text, const TConvertJob& job,
+                          const TBoardPng& pictures = {});
 
 }  // namespace bq

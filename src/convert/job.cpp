@@ -65,6 +65,17 @@ void ReadGameTextSettings(const TProfileFile& ini, TConvertSettings& s,
 
 }  // namespace
 
+std::optional<TDiagramStyle> ParseDiagramStyle(std::string_view value, std::string* error) {
+  for (const TDiagramStyle style : {TDiagramStyle::Font, TDiagramStyle::Picture})
+    if (SameAsciiText(value, DiagramStyleName(style))) return style;
+  if (error) *error = "must be font or picture, not \"" + std::string(value) + "\"";
+  return std::nullopt;
+}
+
+std::string_view DiagramStyleName(TDiagramStyle style) {
+  return style == TDiagramStyle::Picture ? "picture" : "font";
+}
+
 std::optional<std::int32_t> ParseFontSize(std::string_view value, std::string* error) {
   std::int32_t n = 0;
   if (ParseProfileInt(value, n) && n >= kMinFontSize && n <= kMaxFontSize) return n;
@@ -103,6 +114,14 @@ TConvertSettings ReadConvertSettings(const TProfileFile& ini, std::vector<std::s
       warned.push_back("setting Marks: " + why + "; the default is used");
   }
   ReadGameTextSettings(ini, s, warned);
+  if (const std::string value = ini.ReadString(kGeneral, kDiagramStyleKey, ""); !value.empty()) {
+    std::string why;
+    if (const auto style = ParseDiagramStyle(value, &why))
+      s.DiagramStyle = *style;
+    else
+      warned.push_back("setting " + std::string(kDiagramStyleKey) + ": " + why +
+                       "; the default is used");
+  }
   return s;
 }
 
@@ -127,11 +146,16 @@ TConvertJob MakeConvertJob(const TConvertSettings& settings, const TChessFontInf
   // describe gives the empty map, which has no name.
   const ChessFontInfoRec& glyphs = fonts.FontInfoRef(s.DiagFont);
   const TDiagramLayout layout = DiagramLayoutOf(s, s.Layout.Columns > 1);
+  TPictureOptions drawn = pictures;
+  if (format == TOutputFormat::Rtf && s.DiagramStyle == TDiagramStyle::Picture) {
+    drawn.SquarePx = RtfPictureSquare(s.DiagFontSize);
+    drawn.Transparent = false;
+  }
   return TConvertJob{.Settings = std::move(s),
                      .Glyphs = glyphs,
                      .FontDescribed = !glyphs.Name.empty(),
                      .Format = format,
-                     .Pictures = pictures,
+                     .Pictures = drawn,
                      .AboveItems = std::move(aboveItems),
                      .KeyItems = std::move(keyItems),
                      .Diagram = TDiagramWriter(glyphs, layout)};

@@ -17,6 +17,16 @@
 
 namespace bq {
 
+// How an RTF document draws its diagrams: typed in the diagram font, or as
+// embedded pictures, which show on machines without the font.
+enum class TDiagramStyle : std::uint8_t { Font, Picture };
+inline constexpr std::string_view kDiagramStyleKey = "DiagramStyle";
+// "font" or "picture", read without regard to case; nullopt, with `error`
+// saying why, for another value.
+std::optional<TDiagramStyle> ParseDiagramStyle(std::string_view value,
+                                               std::string* error = nullptr);
+std::string_view DiagramStyleName(TDiagramStyle style);
+
 struct TConvertSettings {
   std::string Operations = "id,bm";
   std::string DiagFont;
@@ -32,6 +42,7 @@ struct TConvertSettings {
   bool GameText = false;
   TNotation Notation = TNotation::Figurine;
   std::string FigurineFont = "DejaVu Sans";
+  TDiagramStyle DiagramStyle = TDiagramStyle::Font;
 };
 // The key of section "General" that holds Marks.
 inline constexpr std::string_view kMarksKey = "Marks";
@@ -64,6 +75,12 @@ struct TPictureOptions {
   std::string NameTemplate = "{n}";  // picture file names
 };
 
+// The square of a picture diagram in RTF, in pixels: at least 300 pixels
+// per inch at the diagram font size, so that it prints sharp.
+inline constexpr std::int32_t RtfPictureSquare(std::int32_t diagFontSize) {
+  return (diagFontSize * 300 + 71) / 72;
+}
+
 // The symbol charset of RTF: the font's codes are those of a symbol font.
 inline constexpr std::int32_t kSymbolCharset = 2;
 
@@ -81,6 +98,8 @@ struct TConvertJob {
   bool GameText = false;
 };
 
+// An RTF job of picture diagrams draws them at RtfPictureSquare, on white,
+// whatever `pictures` says.
 TConvertJob MakeConvertJob(const TConvertSettings& settings, const TChessFontInfoMan& fonts,
                            TOutputFormat format = TOutputFormat::Rtf,
                            const TPictureOptions& pictures = {});
@@ -99,6 +118,15 @@ inline constexpr std::int32_t kA4TextWidth = 9638;
 inline constexpr std::int32_t kGameTextColumnGap = 283;
 // The indent of a variation's paragraph, in twips (0.5 cm).
 inline constexpr std::int32_t kGameTextIndent = 283;
+// Whether the job writes pictures, in any format: then it needs the picture
+// output and a diagram font it can draw.
+inline bool DrawsPictures(const TConvertJob& job) {
+  return job.Format != TOutputFormat::Rtf || job.Settings.DiagramStyle == TDiagramStyle::Picture;
+}
+// Whether the job's RTF diagrams are pictures.
+inline bool PictureDiagrams(const TConvertJob& job) {
+  return job.Format == TOutputFormat::Rtf && job.Settings.DiagramStyle == TDiagramStyle::Picture;
+}
 
 // Whether the board is laid out in table cells, several to a row.
 inline bool InColumns(const TConvertJob& job) {

@@ -3,6 +3,7 @@
 // and taken by every writer: RTF, PDF, the pictures and the window's picture
 // commands. The texts above stay ranges of the position's operations and
 // the board stays the position until a writer asks for them in its form.
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -35,6 +36,12 @@ struct TRecord {
 std::string AboveLine(const TConvertJob& job, const TRecord& rec, std::size_t k);
 // The board's glyph rows, frame, coordinates and mark included.
 TBoardRows BoardRowsOf(const TConvertJob& job, const TRecord& rec);
+
+// Replaces `png` with the PNG file of the record's board (frame,
+// coordinates and mark; the caption stays text): the picture diagram of an
+// RTF document. The picture writer of src/render makes it; the RTF writer
+// only frames it. It may throw, and the exception passes on.
+using TBoardPng = std::function<void(const TRecord& rec, std::string& png)>;
 
 // Where the records of a conversion go, one after the other; Finish gets
 // the answer key (its heading first; none without the Solutions setting)

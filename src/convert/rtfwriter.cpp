@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <stdexcept>
 
 #include "fonts/rtf.h"
 #include "support/bytes.h"
@@ -59,14 +60,39 @@ std::string MarkColourTable() {
   return table + "}";
 }
 
+// Width and height of a PNG file from its header; throws when the bytes
+// are no PNG file.
+std::pair<std::uint32_t, std::uint32_t> PngSize(const std::string& png) {
+  const auto be32 = [&](std::size_t at) {
+    std::uint32_t v = 0;
+    for (std::size_t i = 0; i < 4; ++i) v = v << 8 | static_cast<unsigned char>(png[at + i]);
+    return v;
+  };
+  if (png.size() < 24 || png.compare(0, 8, "\x89PNG\r\n\x1a\n") != 0 ||
+      png.compare(12, 4, "IHDR") != 0)
+    throw std::runtime_error("a diagram's picture is not a PNG file");
+  return {be32(16), be32(20)};
+}
+
+// Hex digits of a picture, this many bytes a line.
+constexpr std::size_t kHexLine = 64;
+
 }  // namespace
 
-TRtfWriter::TRtfWriter(const TConvertJob& job, TWrite write, TReplaceHead replaceHead)
-    : job_(job), write_(std::move(write)), replaceHead_(std::move(replaceHead)) {
+TRtfWriter::TRtfWriter(const TConvertJob& job, TWrite write, TBoardPng pictures,
+                       TReplaceHead replaceHead)
+    : job_(job),
+      write_(std::move(write)),
+      replaceHead_(std::move(replaceHead)),
+      pictures_(std::move(pictures)) {
   const TConvertSettings& s = job.Settings;
   const bool table = InColumns(job);
+  const bool picture = PictureDiagrams(job);
+  if (!picture) pictures_ = nullptr;
+  if (picture && !pictures_) throw std::runtime_error("this build has no picture output");
   const std::string text = "\\f0\\fs" + HalfPoints(s.TextFontSize);
-  const std::string diagram = "\\f2\\fs" + HalfPoints(s.DiagFontSize);
+  // A picture stands in a paragraph of the text font.
+  const std::string diagram = picture ? text : "\\f2\\fs" + HalfPoints(s.DiagFontSize);
   const std::string start = table ? "\\pard\\intbl" : "\\keepn";
   figurines_ = job.GameText && s.Notation == TNotation::Figurine;
   header_ = RTFHeader(s.TextFont, s.TextFont, s.DiagFont, s.DiagFontCharSet,
@@ -77,8 +103,12 @@ TRtfWriter::TRtfWriter(const TConvertJob& job, TWrite write, TReplaceHead replac
   paraHead_ = text + " ";
   opsHead_ = Keep(start + text + " ");
   boardHead_ = Keep(start + diagram + " ");
-  boardHeadAfterOps_ = Keep("\\par " + diagram + " ");
-  const std::string end(job.Diagram.End());
+  boardHeadAfterOps_ = Keep(picture ? std::string("\\par ") : "\\par " + diagram + " ");
+  // Like the typed board's last line, the picture's paragraph ends the
+  // chain of \keepn unless a caption or a table cell follows.
+  const bool keepWhole = !table && s.Layout.Caption.empty();
+  pictureHead_ = Keep(std::string(keepWhole ? "\\pard" : "") + "{\\pict\\pngblip");
+  const std::string end = picture ? std::string("\\par") : std::string(job.Diagram.End());
   recordEnd_ = Keep(table ? std::string("\\cell\r\n") : end + text + "\r\n");
   captionHead_ = Keep(end + (table ? "" : " \\pard") + text + " ");
   captionEnd_ = Keep(table ? "\\cell\r\n" : "\\par" + text + "\r\n");
@@ -164,7 +194,9 @@ void TRtfWriter::Add(const TRecord& rec) {
     p = PutOperands(p, *rec.Position, above.Operation);
   }
   p = !rec.Above.empty() ? Put(p, boardHeadAfterOps_) : Put(text_.data() + opsAt, boardHead_);
-  if (rec.Marks.Empty()) [[likely]]
+  if (pictures_)
+    p = PutPicture(p, rec);
+  else if (rec.Marks.Empty()) [[likely]]
     p = job_.Diagram.WriteBoard(p, rec.Position->Core, rec.FromBlack);
   else
     p = PutMarkedBoard(p, rec);
@@ -271,6 +303,40 @@ char* TRtfWriter::PutRecordEnd(char* p, const TRecord& rec) {
   p = Room(p, escaped_.size());
   std::memcpy(p, escaped_.data(), escaped_.size());
   return Put(p + escaped_.size(), captionEnd_);
+}
+
+// The board as one picture: the PNG in hex, at the size the typed board
+// would take (a square is the diagram font's size, 20 twips a point).
+char* TRtfWriter::PutPicture(char* p, const TRecord& rec) {
+  pictures_(rec, png_);
+  const auto [width, height] = PngSize(png_);
+  const std::int64_t square = job_.Pictures.SquarePx,
+                     squareTwips = 20LL * job_.Settings.DiagFontSize;
+  const auto goal = [&](std::uint32_t px) {
+    return std::to_string((px * squareTwips + square / 2) / square);
+  };
+  const std::string size = "\\picw" + std::to_string(width) + "\\pich" + std::to_string(height) +
+                           "\\picwgoal" + goal(width) + "\\pichgoal" + goal(height) + "\r\n";
+  const std::size_t lines = png_.size() / kHexLine + 1;
+  p = Room(p, size.size() + 2 * png_.size() + 2 * lines + 1);
+  p = Put(p, pictureHead_);
+  std::memcpy(p, size.data(), size.size());
+  p += size.size();
+  static constexpr char kDigits[] = "0123456789ABCDEF";
+  for (std::size_t at = 0; at < png_.size(); at += kHexLine) {
+    if (at > 0) {
+      std::memcpy(p, "\r\n", 2);
+      p += 2;
+    }
+    const std::size_t end = std::min(png_.size(), at + kHexLine);
+    for (std::size_t k = at; k < end; ++k) {
+      const auto b = static_cast<unsigned char>(png_[k]);
+      *p++ = kDigits[b >> 4];
+      *p++ = kDigits[b & 15];
+    }
+  }
+  *p++ = '}';
+  return p;
 }
 
 void TRtfWriter::Flush() {

@@ -21,11 +21,14 @@ class TRtfWriter : public TRecordSink {
   // `write` takes the document piece by piece; it may throw, and the
   // exception passes on.
   using TWrite = std::function<void(std::string_view)>;
+  // A job of picture diagrams needs `pictures`, the PNG of each board;
+  // without it the constructor throws std::runtime_error.
   // `replaceHead(size, head)`: the first `size` bytes written are to be
   // `head` instead, asked at the end when a record with coloured squares
   // came after the header went out (the colour table belongs in it).
   using TReplaceHead = std::function<void(std::size_t, std::string_view)>;
-  TRtfWriter(const TConvertJob& job, TWrite write, TReplaceHead replaceHead = {});
+  TRtfWriter(const TConvertJob& job, TWrite write, TBoardPng pictures = {},
+             TReplaceHead replaceHead = {});
 
   void Add(const TRecord& rec) override;
   // A paragraph of game text as a group: \pard, the indent, the text font,
@@ -59,6 +62,7 @@ class TRtfWriter : public TRecordSink {
   // others (but in a table).
   char* PutStart(char* p);
   void AppendRuns(const TGameParagraph& paragraph);
+  char* PutPicture(char* p, const TRecord& rec);
   void Flush();
 
   const TConvertJob& job_;
@@ -71,9 +75,12 @@ class TRtfWriter : public TRecordSink {
   bool droppedArrows_ = false;
   std::size_t headSize_ = 0;  // of the header that went out without the colour table
   TDiagramWriter::TShades shades_{};
+  TBoardPng pictures_;  // set for picture diagrams
+  std::string png_;     // the last picture's PNG
   std::string fixed_;
   std::vector<TPiece> itemHeads_;  // "\par ", the item escaped, ": "
-  TPiece opsHead_, boardHead_, boardHeadAfterOps_, recordEnd_, captionHead_, captionEnd_, rowHead_;
+  TPiece opsHead_, boardHead_, boardHeadAfterOps_, recordEnd_, captionHead_, captionEnd_, rowHead_,
+      pictureHead_;
   std::size_t fixedRoom_ = 0;  // what a record needs besides its operands
   // The pending text, written by pointer: its first pending_ bytes; the
   // rest is room that nothing fills beforehand.

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <memory>
 
 #include "render/rendererror.h"
 #include "support/textcodec.h"
@@ -42,12 +43,21 @@ TPictureWriter::TPictureWriter(const TConvertJob& job, TPictureFormat format)
                job.Settings.TextFontSize * PixelsPerPoint(job)) {}
 
 void TPictureWriter::Write(const TRecord& rec, std::string& bytes) {
+  Write(rec, DocumentTextToUtf8(rec.Caption), format_, bytes);
+}
+
+void TPictureWriter::WriteBoardPng(const TRecord& rec, std::string& bytes) {
+  Write(rec, {}, TPictureFormat::Png, bytes);
+}
+
+void TPictureWriter::Write(const TRecord& rec, std::string_view caption, TPictureFormat format,
+                           std::string& bytes) {
   const TBoardRows board = BoardRowsOf(job_, rec);
   const double boardWidth = board_.Width(board);
-  caption_.SetText(DocumentTextToUtf8(rec.Caption), boardWidth);
+  caption_.SetText(caption, boardWidth);
   const int width = WholePixels(boardWidth);
   const int height = WholePixels(board_.Height(board) + caption_.Height());
-  if (format_ == TPictureFormat::Svg)
+  if (format == TPictureFormat::Svg)
     WriteSvg(board, rec.Marks, width, height, bytes);
   else
     WritePng(board, rec.Marks, width, height, bytes);
@@ -133,6 +143,11 @@ void TPictureWriter::WritePng(const TBoardRows& board, const TMarks& marks, int 
     cairo_surface_flush(canvas.get());
   }
   png_.Encode(pixels_.data(), width, height, stride, job_.Pictures.Transparent, bytes);
+}
+
+TBoardPng MakeBoardPng(const TConvertJob& job) {
+  auto writer = std::make_shared<TPictureWriter>(job, TPictureFormat::Png);
+  return [writer](const TRecord& rec, std::string& png) { writer->WriteBoardPng(rec, png); };
 }
 
 }  // namespace bq

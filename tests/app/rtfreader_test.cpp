@@ -1,5 +1,6 @@
 // The RTF reader and the loading of documents into the panes.
 #include <QAbstractTextDocumentLayout>
+#include <QBuffer>
 #include <QFontDatabase>
 #include <QPainter>
 #include <QPlainTextEdit>
@@ -182,6 +183,55 @@ class TRTFReaderTest : public QObject {
         "{\\chcbpat0 a}{\\chcbpat1 b}}");
     QCOMPARE(doc.Colours, std::vector<std::int32_t>{0x0000FF});
     QCOMPARE(doc.Paragraphs.at(0).Runs.size(), std::size_t{1});
+  }
+
+  // PNG pictures (\\pict\\pngblip, hex or \\bin data) are read with their
+  // size, and shown as images of that size on the page, drawn from their
+  // data; pictures of other kinds and hidden ones show nothing.
+  void pngPicturesBecomeImages() {
+    QImage ink(30, 20, QImage::Format_Grayscale8);
+    ink.fill(0);
+    QByteArray png;
+    QBuffer buffer(&png);
+    buffer.open(QIODevice::WriteOnly);
+    QVERIFY(ink.save(&buffer, "PNG"));
+    const std::string hex = png.toHex().toStdString();
+    const std::string rtf =
+        "{\\rtf1{\\fonttbl{\\f0 Arial;}}\\f0 above\\par {\\pict\\pngblip\\picw30\\pich20"
+        "\\picwgoal1440\\pichgoal960\r\n" +
+        hex.substr(0, 51) + "\r\n" + hex.substr(51) +
+        "}\\par {\\pict\\wmetafile8 0102}{\\v{\\pict\\pngblip " + hex + "}}below\\par}";
+    const TRTFDocument doc = Read(rtf);
+    QCOMPARE(doc.Pictures.size(), std::size_t{1});
+    QCOMPARE(QByteArray::fromStdString(doc.Pictures[0].Png), png);
+    QCOMPARE(doc.Pictures[0].GoalHeight, 960);
+    QCOMPARE(doc.Paragraphs[1].Runs.size(), std::size_t{1});
+    QCOMPARE(doc.Paragraphs[1].Runs[0].Picture, 0);
+    QVERIFY(doc.PlainText() == u"above\n\nbelow");
+    const TRTFDocument bin = Read("{\\rtf1{\\pict\\pngblip\\bin" + std::to_string(png.size()) +
+                                  " " + png.toStdString() + "}}");
+    QCOMPARE(QByteArray::fromStdString(bin.Pictures.at(0).Png), png);
+
+    QTextEdit pane;
+    LoadRTF(&pane, rtf);
+    QTextDocument* d = pane.document();
+    const QTextBlock block = d->findBlockByNumber(1);
+    const QTextFragment picture = block.begin().fragment();
+    QVERIFY(picture.charFormat().isImageFormat());
+    const int inch = pane.logicalDpiY();  // 1440 twips
+    QCOMPARE(qRound(picture.charFormat().toImageFormat().width()), inch);
+    QCOMPARE(qRound(picture.charFormat().toImageFormat().height()), qRound(inch * 2 / 3.0));
+    QImage page(d->size().toSize(), QImage::Format_RGB32);
+    page.fill(Qt::white);
+    QPainter painter(&page);
+    d->drawContents(&painter);
+    painter.end();
+    const QRectF area = d->documentLayout()->blockBoundingRect(block);
+    QVERIFY(area.height() >= inch * 2 / 3.0);
+    const int y = int(area.top()) + inch / 3;
+    QCOMPARE(qGray(page.pixel(int(area.left()) + 2, y)), 0);
+    QCOMPARE(qGray(page.pixel(int(area.left()) + inch - 2, y)), 0);
+    QCOMPARE(qGray(page.pixel(int(area.left()) + inch + 2, y)), 255);
   }
 
   void tablesGroupRowsOfOneWidth() {

@@ -245,7 +245,10 @@ class TSettingsDlgTest : public QObject {
     QCOMPARE(dlg_->ColumnsSpin->value(), 3);
     QCOMPARE(dlg_->SolutionsMemo->toPlainText(), QString("bm\nid\n"));
     QVERIFY(dlg_->MarksCB->isChecked());
+    QCOMPARE(dlg_->DiagramStyleCmb->currentIndex(), 0);
+    QCOMPARE(form_->StyleStatusLbl->text(), QString("Diagrams typed in the font"));
 
+    dlg_->DiagramStyleCmb->setCurrentIndex(1);
     dlg_->OrientationCmb->setCurrentIndex(1);
     dlg_->MoverMarkCB->setChecked(true);
     dlg_->MarksCB->setChecked(false);
@@ -260,6 +263,8 @@ class TSettingsDlgTest : public QObject {
     QVERIFY(!S().Marks);
     dlg_->FormShow();
     QVERIFY(!dlg_->MarksCB->isChecked());
+    QCOMPARE(S().DiagramStyle, TDiagramStyle::Picture);
+    QCOMPARE(form_->StyleStatusLbl->text(), QString("Diagrams as pictures"));
 
     // A caption whose braces do not pair up: one message, nothing stored.
     QStringList messages;
@@ -272,6 +277,9 @@ class TSettingsDlgTest : public QObject {
     QCOMPARE(dlg_->PageControl1->currentWidget(), dlg_->TabSheet3);
     QCOMPARE(form_->LayoutSettings(), layout);
     QCOMPARE(S().DiagFontSize, 20);
+    // The style, once changed, is saved with the settings.
+    form_->close();
+    QCOMPARE(prog_->Value("General", "DiagramStyle"), std::string("picture"));
   }
 
   void gamesPageShowsAndStoresHowGamesPrint() {

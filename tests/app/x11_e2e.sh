@@ -14,7 +14,9 @@
 # a picture (Ctrl+Shift+C) and compares the clipboard's PNG with the one
 # "PROGRAM convert --format png" writes, edits the first record with
 # Ctrl+E (a piece added, Return) and compares the clipboard with convert's
-# document of the edited suite, then ends the program through its menu. Exit code 77 (skipped) when Xvfb, xdotool, xclip or import is
+# document of the edited suite, then ends the program through its menu;
+# started again with picture diagrams, the rich text on the clipboard is
+# what "PROGRAM convert --diagram-style picture" writes. Exit code 77 (skipped) when Xvfb, xdotool, xclip or import is
 # missing.
 set -eu
 
@@ -203,4 +205,33 @@ app_pid=
 grep -q '^AutoCopy=1' "$settings" || fail "AutoCopy was not written"
 grep -q '^OpenDir=' "$settings" || fail "the settings were not written at exit"
 grep -q '^Splitter=' "$settings" || fail "the splitter was not written with the placement"
-echo "PASS: clipboard (RTF and PNG) matches boardquill convert, also after the Position Editor; screenshots in $out"
+
+# Picture diagrams: started again with DiagramStyle=picture, the window
+# copies the document that "convert --diagram-style picture" writes.
+sed -i 's/^\[General\]$/[General]\nDiagramStyle=picture/' "$settings"
+QT_QPA_PLATFORM=xcb "$work/bin/boardquill" >"$work/app.log" 2>&1 &
+app_pid=$!
+retry xdotool search --onlyvisible --name '^Boardquill$' || fail "no Boardquill window the second time"
+win=$(xdotool search --onlyvisible --name '^Boardquill$' | head -n 1)
+xclip -selection clipboard -i "$epd"
+xdotool windowfocus --sync "$win"
+xdotool key ctrl+v
+retry has_rtf || fail "the clipboard offers no text/rtf after Ctrl+V with picture diagrams"
+xclip -selection clipboard -t text/rtf -o >"$work/pictures.rtf"
+"$work/bin/boardquill" convert --settings "$settings" --diagram-style picture "$epd" \
+  >"$work/expected-pictures.rtf" || fail "boardquill convert --diagram-style picture failed"
+grep -q 'pngblip' "$work/expected-pictures.rtf" || fail "convert wrote no picture diagrams"
+cmp "$work/pictures.rtf" "$work/expected-pictures.rtf" ||
+  fail "the clipboard's rich text with pictures differs from boardquill convert's document"
+xdotool key alt+f
+sleep 0.3
+xdotool key x
+i=0
+while kill -0 "$app_pid" 2>/dev/null; do
+  i=$((i + 1))
+  [ "$i" -ge 100 ] && fail "the program did not end after File > Exit the second time"
+  sleep 0.1
+done
+wait "$app_pid" || fail "the program ended with an error the second time"
+app_pid=
+echo "PASS: clipboard (RTF, RTF with pictures, PNG) matches boardquill convert, also after the Position Editor; screenshots in $out"

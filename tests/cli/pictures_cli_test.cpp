@@ -11,6 +11,7 @@
 #include <fstream>
 #include <set>
 #include <sstream>
+#include <vector>
 
 #include "../support/temp_dir.h"
 
@@ -153,6 +154,44 @@ TEST_F(PicturesCliTest, SvgAndPngOnePicturePerRecordNamedByTemplate) {
   EXPECT_EQ(PngSize(Slurp(dir_ / "empty/0002.png")), std::make_pair(120u, 120u));
 }
 
+// The pictures of a document of picture diagrams, in order, unhexed.
+std::vector<std::string> EmbeddedPictures(const std::string& rtf) {
+  std::vector<std::string> pictures;
+  for (std::size_t at = rtf.find("{\\pict"); at != std::string::npos;
+       at = rtf.find("{\\pict", at + 1)) {
+    std::string& png = pictures.emplace_back();
+    for (std::size_t k = rtf.find("\r\n", at) + 2; rtf.at(k) != '}'; k += 2) {
+      if (rtf[k] == '\r') k += 2;
+      png.push_back(static_cast<char>(std::stoi(rtf.substr(k, 2), nullptr, 16)));
+    }
+  }
+  return pictures;
+}
+
+TEST_F(PicturesCliTest, PictureDiagramsInRtfAreThePngFilesOfTheRecords) {
+  ASSERT_EQ(Convert("--coords --diagram-style picture -o doc.rtf in.epd"), 0) << err_;
+  ASSERT_EQ(Convert("--coords --format png --square 84 -o png in.epd"), 0) << err_;
+  const std::string rtf = Slurp(dir_ / "doc.rtf");
+  const std::vector<std::string> pictures = EmbeddedPictures(rtf);
+  ASSERT_EQ(pictures.size(), 3u);
+  for (std::size_t k = 0; k < pictures.size(); ++k)
+    EXPECT_EQ(pictures[k], Slurp(dir_ / "png" / ("000" + std::to_string(k + 1) + ".png"))) << k;
+  // 84 pixels a square (300 an inch at 20 points), 8-bit grey, as large as
+  // the typed board of ten 20-point lines; the operations stay text.
+  EXPECT_EQ(pictures[1].substr(24, 2), std::string("\x08\x00", 2));
+  EXPECT_NE(rtf.find("id: \"second\"\\par bm: Kd7\\par \\pard{\\pict\\pngblip\\picw840\\pich840"
+                     "\\picwgoal4000\\pichgoal4000\r\n"),
+            std::string::npos);
+
+  // A settings value that does not fit is the typed default, said once.
+  Write("settings.ini", "[General]\nOperations=id,bm\nDiagramStyle=pictures\n");
+  ASSERT_EQ(Convert("-o typed.rtf in.epd"), 0);
+  EXPECT_NE(err_.find("setting DiagramStyle: must be font or picture"), std::string::npos) << err_;
+  ASSERT_EQ(Convert("--diagram-style font -o font.rtf in.epd"), 0);
+  EXPECT_EQ(Slurp(dir_ / "typed.rtf"), Slurp(dir_ / "font.rtf"));
+  EXPECT_EQ(Slurp(dir_ / "typed.rtf").find("\\pict"), std::string::npos);
+}
+
 TEST_F(PicturesCliTest, GamesGiveTheirPositions) {
   Write("g.pgn", "1. e4 e5 2. Nf3 $220 {[%csl Rd4] [%cal Ox9]} Nc6 {[#]} 3. Bb5 1-0\n");
   ASSERT_EQ(Convert("--operations pm --format svg -o games g.pgn"), 0) << err_;
@@ -194,11 +233,15 @@ TEST_F(PicturesCliTest, FolderRulesAndUsageErrors) {
   EXPECT_EQ(Convert("--format png in.epd"), 2);
   EXPECT_NE(err_.find("need -o"), std::string::npos) << err_;
   for (const char* bad : {"--format gif", "--paper a5", "--square 0", "--square 401",
-                          "--name '{id'", "--font 'No Such Font'"}) {
+                          "--name '{id'", "--font 'No Such Font'", "--diagram-style pictures"}) {
     EXPECT_EQ(Convert(std::string(bad) + " --format png -o new in.epd"), 2) << bad;
     EXPECT_NE(err_.find("Try 'boardquill --help'"), std::string::npos) << bad << ": " << err_;
   }
   EXPECT_FALSE(fs::exists(dir_ / "new"));
+  // Picture diagrams need a font that can be drawn, as pictures do.
+  EXPECT_EQ(Convert("--font 'No Such Font' --diagram-style picture -o doc.rtf in.epd"), 2);
+  EXPECT_NE(err_.find("is not in the font catalogue"), std::string::npos) << err_;
+  EXPECT_FALSE(fs::exists(dir_ / "doc.rtf"));
 }
 
 }  // namespace

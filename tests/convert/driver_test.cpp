@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
+#include <stdexcept>
 
 #include "../support/temp_dir.h"
 #include "convert/driver.h"
@@ -300,6 +301,75 @@ TEST_F(DriverTest, GameTextDocument) {
   const std::size_t start = huge.find("{\\pard\\f0\\fs20 {\\b 1.e4} x");
   ASSERT_NE(start, std::string::npos);
   EXPECT_EQ(huge.find("\\par}", start), start + 25 + kMaxGameParagraph);
+}
+
+// The head of a PNG file of the given size, then `rest`.
+std::string PngFile(unsigned width, unsigned height, const std::string& rest) {
+  std::string png("\x89PNG\r\n\x1a\n\0\0\0\x0dIHDR", 16);
+  for (const unsigned v : {width, height})
+    for (int shift = 24; shift >= 0; shift -= 8) png.push_back(static_cast<char>(v >> shift));
+  return png + rest;
+}
+
+// The picture data of the first \pict group from `at` on, unhexed; its
+// lines hold 64 bytes.
+std::string PictureBytes(const std::string& d, std::size_t at) {
+  const std::size_t start = d.find("\r\n", d.find("{\\pict", at)) + 2;
+  EXPECT_EQ(d.substr(start + 128, 2), "\r\n");
+  std::string bytes;
+  for (std::size_t k = start; d[k] != '}'; k += 2) {
+    if (d[k] == '\r') k += 2;
+    bytes.push_back(static_cast<char>(std::stoi(d.substr(k, 2), nullptr, 16)));
+  }
+  return bytes;
+}
+
+// Picture diagrams: each board is the PNG that the picture source gives,
+// in hex, in a paragraph of its own at the size of the typed board; the
+// chain of lines kept together and the table cells stay as for typed ones.
+TEST_F(DriverTest, PictureDiagramsFrameThePngOfEachBoard) {
+  const char kLines[] = "4k3/8/8/8/8/8/8/4K3 w - - id A;\n4k3/8/8/8/8/8/8/4K3 b - -\n";
+  settings_.DiagramStyle = TDiagramStyle::Picture;
+  settings_.DiagFontSize = 18;
+  settings_.Operations = "id";
+  const TConvertJob job = MakeConvertJob(settings_, *fonts_);
+  EXPECT_EQ(job.Pictures.SquarePx, 75);                           // 300 pixels an inch at 18 points
+  EXPECT_THROW(ConvertEPDText(kLines, job), std::runtime_error);  // no picture source
+
+  std::vector<std::string> given;
+  const TBoardPng pictures = [&](const TRecord& rec, std::string& png) {
+    std::string rest;
+    for (int k = 0; k < 100; ++k) rest.push_back(static_cast<char>(rec.Number * 37 + k * 11));
+    png = PngFile(600, 675, rest);  // 8 squares by 9
+    given.push_back(png);
+  };
+  std::string d = ConvertEPDText(kLines, job, pictures).Document;
+  ASSERT_EQ(given.size(), 2u);
+  const char kPicture[] = "{\\pict\\pngblip\\picw600\\pich675\\picwgoal2880\\pichgoal3240\r\n";
+  EXPECT_NE(d.find(std::string("\\keepn\\f0\\fs20 id: A\\par \\pard") + kPicture),
+            std::string::npos)
+      << d;
+  EXPECT_NE(d.find(std::string("}\\par\\f0\\fs20\r\n\r\n\\keepn\\f0\\fs20 \\pard") + kPicture),
+            std::string::npos);
+  EXPECT_EQ(PictureBytes(d, 0), given[0]);
+  EXPECT_EQ(PictureBytes(d, d.find("\\pict") + 1), given[1]);
+  EXPECT_EQ(d.find("\\fs36"), std::string::npos);  // no text in the diagram font
+  EXPECT_EQ(d.find("\\shp"), std::string::npos);
+
+  // A caption ends the chain instead; in columns the cell keeps it whole.
+  settings_.Layout.Caption = "{n}";
+  const TConvertJob captioned = MakeConvertJob(settings_, *fonts_);
+  d = ConvertEPDText(kLines, captioned, pictures).Document;
+  EXPECT_NE(d.find(std::string("id: A\\par ") + kPicture), std::string::npos) << d;
+  EXPECT_NE(d.find("}\\par \\pard\\f0\\fs20 1\\par\\f0\\fs20\r\n"), std::string::npos);
+  settings_.Layout.Columns = 2;
+  const TConvertJob columns = MakeConvertJob(settings_, *fonts_);
+  d = ConvertEPDText(kLines, columns, pictures).Document;
+  EXPECT_NE(d.find(std::string("\\pard\\intbl\\f0\\fs20 id: A\\par ") + kPicture),
+            std::string::npos)
+      << d;
+  EXPECT_NE(d.find("}\\par\\f0\\fs20 2\\cell\r\n\\row"), std::string::npos);
+  EXPECT_EQ(d.find("\\pard{"), std::string::npos);
 }
 
 }  // namespace

@@ -4,6 +4,7 @@
 
 #include "../chess/chess_test_util.h"
 #include "chess/parser.h"
+#include "convert/job.h"
 
 namespace bq {
 namespace {
@@ -60,6 +61,16 @@ TEST(Layout, ValuesThatDoNotFitAreRefused) {
   ASSERT_EQ(warnings.size(), 3u);
   EXPECT_EQ(warnings[1],
             "setting Columns: columns must be 1, 2, 3 or 4, not \"9\"; the default is used");
+  // The diagram style, read with the conversion settings.
+  EXPECT_EQ(ParseDiagramStyle("Picture"), TDiagramStyle::Picture);
+  ini.WriteString("General", "DiagramStyle", "pictures");
+  warnings.clear();
+  EXPECT_EQ(ReadConvertSettings(ini, &warnings).DiagramStyle, TDiagramStyle::Font);
+  ASSERT_EQ(warnings.size(), 4u);
+  EXPECT_EQ(warnings[3],
+            "setting DiagramStyle: must be font or picture, not \"pictures\"; the default is used");
+  ini.WriteString("General", "DiagramStyle", "PICTURE");
+  EXPECT_EQ(ReadConvertSettings(ini).DiagramStyle, TDiagramStyle::Picture);
   TProfileFile round;
   TLayoutSettings wanted{TOrientation::ToMove, true, "{n}. {id}", 3, "bm,id"};
   WriteLayoutSettings(round, wanted);

@@ -1,9 +1,10 @@
 #!/usr/bin/env python3
 """Opens our documents in LibreOffice Writer, exports PDF and checks where
 the text lands: no diagram split across pages, two columns side by side,
-each caption under its own diagram, the answer key last; and a game as
-text: its moves in order in the PDF, its figurines Unicode chess symbols in
-LibreOffice's text export.
+each caption under its own diagram, the answer key last; a game as text:
+its moves in order in the PDF, its figurines Unicode chess symbols in
+LibreOffice's text export; marked squares shaded; and picture diagrams
+that show where no chess font is installed.
 
 Usage: libreoffice_check.py BOARDQUILL SOURCE_DIR
 """
@@ -27,20 +28,20 @@ def words_by_page(pdf):
     return pages
 
 
-def soffice(work, rtf, target):
+def soffice(work, rtf, target, env=None):
     profile = tempfile.mkdtemp(prefix="bq-lo-")
     subprocess.run(["soffice", "-env:UserInstallation=file://" + profile, "--headless",
                     "--convert-to", target, "--outdir", work, rtf], check=True,
-                   capture_output=True)
+                   capture_output=True, env=env)
 
 
-def convert(binary, src, work, name, options, source="examples/bk.epd"):
+def convert(binary, src, work, name, options, source="examples/bk.epd", env=None):
     rtf = os.path.join(work, name + ".rtf")
     subprocess.run([binary, "convert", "--settings", os.path.join(work, "empty.ini"),
                     "--fonts-file", os.path.join(src, "data/ChsFonts.ini"), "--all-fonts",
                     "--font", "Chess Merida", "--coords", "-o", rtf] + options +
                    [os.path.join(src, source)], check=True)
-    soffice(work, rtf, "pdf")
+    soffice(work, rtf, "pdf", env)
     return words_by_page(os.path.join(work, name + ".pdf"))
 
 
@@ -65,6 +66,39 @@ def check_game_text(binary, src, work):
     for move in OPERA:
         assert move in text[at:], f"{move!r} not in the text export in order"
         at = text.index(move, at) + 1
+
+
+def without_chess_fonts(work):
+    """An environment whose HOME (and its font folders) is empty: the user's
+    chess fonts are not there."""
+    home = os.path.join(work, "home")
+    env = dict(os.environ, HOME=home, XDG_DATA_HOME=os.path.join(home, ".local/share"),
+               XDG_CONFIG_HOME=os.path.join(home, ".config"),
+               XDG_CACHE_HOME=os.path.join(home, ".cache"))
+    os.makedirs(home, exist_ok=True)
+    fonts = subprocess.run(["fc-list", ":", "family"], check=True, capture_output=True,
+                           text=True, env=env).stdout
+    assert "Chess" not in fonts, "a chess font is installed for every user"
+    return env
+
+
+def check_pictures(binary, src, work):
+    """Picture diagrams, read where no chess font is: one image per diagram,
+    each on the page of its operations, which stay text."""
+    pages = convert(binary, src, work, "pictures", ["--diagram-style", "picture"],
+                    env=without_chess_fonts(work))
+    listing = subprocess.run(["pdfimages", "-list", os.path.join(work, "pictures.pdf")],
+                             check=True, capture_output=True, text=True).stdout
+    images = [int(line.split()[0]) - 1 for line in listing.splitlines()[2:]
+              if line.split()[2] == "image"]
+    assert len(images) == 24, f"{len(images)} images for 24 diagrams"
+    for n in range(1, 25):
+        page = find(pages, f'"BK.{n:02d}"')[0]
+        on_page = sum(1 for *_, w in pages[page] if w.startswith('"BK.'))
+        assert images.count(page) == on_page, \
+            f"page {page + 1}: {images.count(page)} images for {on_page} diagrams"
+    words = [w for page in pages for _, _, _, _, w in page]
+    assert words[:4] == ["id:", '"BK.01"', "bm:", "Qd1+"], f"operations as text: {words[:4]}"
 
 
 def diagram_lines(page):
@@ -153,8 +187,10 @@ def main():
             and words[-3:] == ["24.", "bm:", "f4"], f"the answer key is not last: {words[key:][:6]}"
         check_game_text(binary, src, work)
         check_shaded_squares(binary, src, work)
+        check_pictures(binary, src, work)
     print("LibreOffice: diagrams whole, columns side by side, captions under, key last; "
-          "game text in order with figurines; marked squares shaded")
+          "game text in order with figurines; marked squares shaded; "
+          "picture diagrams without the fonts")
 
 
 if __name__ == "__main__":
