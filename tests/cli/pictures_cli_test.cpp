@@ -190,6 +190,17 @@ TEST_F(PicturesCliTest, PictureDiagramsInRtfAreThePngFilesOfTheRecords) {
   ASSERT_EQ(Convert("--diagram-style font -o font.rtf in.epd"), 0);
   EXPECT_EQ(Slurp(dir_ / "typed.rtf"), Slurp(dir_ / "font.rtf"));
   EXPECT_EQ(Slurp(dir_ / "typed.rtf").find("\\pict"), std::string::npos);
+
+  // Marks are drawn in the picture: squares, arrows and circles in colour,
+  // and no warning about what typing leaves out.
+  Write("marks.epd", "4k3/8/8/8/8/8/8/4K3 w - - csl \"Rd4\"; cal \"Ge2e4,Bb1b1\";\n");
+  ASSERT_EQ(Convert("--diagram-style picture -o marks.rtf marks.epd"), 0) << err_;
+  EXPECT_EQ(err_.find("arrows and circles"), std::string::npos) << err_;
+  ASSERT_EQ(Convert("--format png --square 84 -o marks-png marks.epd"), 0) << err_;
+  const std::vector<std::string> marked = EmbeddedPictures(Slurp(dir_ / "marks.rtf"));
+  ASSERT_EQ(marked.size(), 1u);
+  EXPECT_EQ(marked[0], Slurp(dir_ / "marks-png/0001.png"));
+  EXPECT_EQ(marked[0].substr(24, 2), std::string("\x08\x02", 2));  // 8-bit RGB
 }
 
 TEST_F(PicturesCliTest, GamesGiveTheirPositions) {
