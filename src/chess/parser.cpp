@@ -292,7 +292,17 @@ std::optional<TPosition> T_PGNParserO::ReadEPDRecord(std::string_view line, std:
   return rec;
 }
 
+bool ReadEPDLine(TPosition& rec, std::string_view line, std::string* reason,
+                 std::string* illegality) {
+  return ReadEPDLine(rec, line, reason, illegality, true);
+}
+
 bool ReadEPDLineAsWritten(TPosition& rec, std::string_view line, std::string* reason) {
+  return ReadEPDLine(rec, line, reason, nullptr, false);
+}
+
+bool ReadEPDLine(TPosition& rec, std::string_view line, std::string* reason,
+                 std::string* illegality, bool check) {
   T_InputO input;
   input.OpenString(line);
   // The fields go straight into rec's core, which gets back what it held
@@ -304,15 +314,11 @@ bool ReadEPDLineAsWritten(TPosition& rec, std::string_view line, std::string* re
     return false;
   }
   rec.Core.MoveNumber = 1;
+  if (check) {
+    if (illegality) illegality->clear();
+    if (!CheckLegality(rec.Core, illegality)) SetStartPosition(rec.Core);
+  }
   ReadOperations(input, rec.Operations);
-  return true;
-}
-
-bool ReadEPDLine(TPosition& rec, std::string_view line, std::string* reason,
-                 std::string* illegality) {
-  if (!ReadEPDLineAsWritten(rec, line, reason)) return false;
-  if (illegality) illegality->clear();
-  if (!CheckLegality(rec.Core, illegality)) SetStartPosition(rec.Core);
   return true;
 }
 

@@ -47,6 +47,9 @@ bool ReadEPDLine(TPosition& rec, std::string_view line, std::string* reason = nu
 // ReadEPDLine without the legality test: a position that cannot occur
 // stays as the line writes it, for the position editor to show.
 bool ReadEPDLineAsWritten(TPosition& rec, std::string_view line, std::string* reason = nullptr);
+// Both of them: with `check`, the legality test as ReadEPDLine makes it.
+bool ReadEPDLine(TPosition& rec, std::string_view line, std::string* reason,
+                 std::string* illegality, bool check);
 
 // The operations of `text`, the part of a line after the four fields, as
 // ReadEPDLine takes them (leading blanks skipped).
