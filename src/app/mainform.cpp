@@ -623,12 +623,14 @@ std::optional<TTextSpot> TMainForm::ConvertGames(const QString& pane, std::strin
               "(Games).");
     return std::nullopt;
   }
-  TGameTextRtf result = ConvertGameText(text, GameTextJob(Job()), gameDiagrams_);
+  const TConvertJob job = GameTextJob(Job());
+  TGameTextRtf result = ConvertGameText(text, job, gameDiagrams_, BoardPictures(job));
   if (!result.Ok) {
     ShowError(result.Message, result.Reason);
     return FindBadGame(pane, result.Reason);
   }
   if (result.Document.empty()) return std::nullopt;
+  if (result.DroppedArrows) ShowMarksStatus(QString::fromLatin1(kArrowsDropped));
   // Text wraps as on an A4 page, or in one of its two columns.
   const int columns = settings_.Layout.Columns;
   const double twips = (kA4TextWidth - (columns - 1) * kGameTextColumnGap) / double(columns);

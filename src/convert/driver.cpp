@@ -15,7 +15,7 @@ TEPDConverter::TEPDConverter(const TConvertJob& job) : job_(job) {
 // One pass over the opcodes of the position just read: its view
 // operation, and whether an opcode may be csl or cal. Then its marks, with
 // the Marks setting on; false for a malformed one.
-bool TEPDConverter::ReadRecordMarks() {
+bool TEPDConverter::LookUpOperations() {
   const TOperations& ops = position_.Operations;
   view_ = 0;
   bool mayMark = false;
@@ -74,7 +74,7 @@ bool TEPDConverter::ConvertLine(std::string_view line, TRecordSink& sink) {
   ++record_.Line;
   const std::string_view text = TrimEPDLine(line);
   if (IsSkippedEPDLine(text)) return true;
-  if (!ReadEPDLine(position_, text, &reason_) || !ReadRecordMarks()) {
+  if (!ReadEPDLine(position_, text, &reason_) || !LookUpOperations()) {
     message_ = "Error in EPD string " + std::to_string(record_.Line);
     return false;
   }
@@ -100,15 +100,21 @@ TConvertResult ConvertEPDText(std::string_view text, const TConvertJob& job, TRe
   return result;
 }
 
-TRtfResult ConvertEPDText(std::string_view text, const TConvertJob& job,
-                          const TBoardPng& pictures) {
+TRtfResult WriteRtf(const TConvertJob& job, const TBoardPng& pictures,
+                    const std::function<TConvertResult(TRecordSink&)>& convert) {
   TRtfResult result;
   TRtfWriter writer(
       job, [&](std::string_view piece) { result.Document.append(piece); }, pictures);
-  static_cast<TConvertResult&>(result) = ConvertEPDText(text, job, writer);
+  static_cast<TConvertResult&>(result) = convert(writer);
   if (!result.Ok) result.Document.clear();
   result.DroppedArrows = result.Ok && writer.DroppedArrows();
   return result;
+}
+
+TRtfResult ConvertEPDText(std::string_view text, const TConvertJob& job,
+                          const TBoardPng& pictures) {
+  return WriteRtf(job, pictures,
+                  [&](TRecordSink& writer) { return ConvertEPDText(text, job, writer); });
 }
 
 }  // namespace bq

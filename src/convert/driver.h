@@ -2,6 +2,7 @@
 // The conversion driver: EPD lines in, one record for each out to a writer
 // (see TRecordSink), so that the command line can stream into a file and
 // the desktop window can collect the same document into its preview.
+#include <functional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -38,7 +39,7 @@ class TEPDConverter {
   const std::string& Reason() const { return reason_; }
 
  private:
-  bool ReadRecordMarks();
+  bool LookUpOperations();
   void BuildRecord();
   void AppendKeyLine();
 
@@ -71,5 +72,10 @@ struct TRtfResult : TConvertResult {
 };
 TRtfResult ConvertEPDText(std::string_view text, const TConvertJob& job,
                           const TBoardPng& pictures = {});
+
+// The RTF document that `convert` writes into the writer it is given, held
+// whole; empty when the conversion fails.
+TRtfResult WriteRtf(const TConvertJob& job, const TBoardPng& pictures,
+                    const std::function<TConvertResult(TRecordSink&)>& convert);
 
 }  // namespace bq

@@ -2,7 +2,6 @@
 
 #include <vector>
 
-#include "convert/rtfwriter.h"
 #include "games/pgntext.h"
 
 namespace bq {
@@ -52,14 +51,12 @@ TConvertResult ConvertGameText(std::string_view pgn, const TConvertJob& job,
 }
 
 TGameTextRtf ConvertGameText(std::string_view pgn, const TConvertJob& job,
-                             const TDiagramPolicy& diagrams) {
+                             const TDiagramPolicy& diagrams, const TBoardPng& pictures) {
   TGameTextRtf result;
-  TRtfWriter writer(job, [&](std::string_view piece) { result.Document.append(piece); });
-  static_cast<TConvertResult&>(result) = ConvertInto(pgn, job, diagrams, writer, &result.Diagrams);
-  if (!result.Ok) {
-    result.Document.clear();
-    result.Diagrams.clear();
-  }
+  static_cast<TRtfResult&>(result) = WriteRtf(job, pictures, [&](TRecordSink& writer) {
+    return ConvertInto(pgn, job, diagrams, writer, &result.Diagrams);
+  });
+  if (!result.Ok) result.Diagrams.clear();
   return result;
 }
 

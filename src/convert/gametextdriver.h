@@ -39,11 +39,11 @@ TConvertResult ConvertGameText(std::string_view pgn, const TConvertJob& job,
 
 // The RTF document of the games as text, and the EPD records of its
 // diagrams, a line each (for the window's picture commands); both empty
-// on failure.
+// on failure. Picture diagrams take their PNG files from `pictures`.
 struct TGameTextRtf : TRtfResult {
   std::string Diagrams;
 };
 TGameTextRtf ConvertGameText(std::string_view pgn, const TConvertJob& job,
-                             const TDiagramPolicy& diagrams);
+                             const TDiagramPolicy& diagrams, const TBoardPng& pictures = {});
 
 }  // namespace bq

@@ -217,6 +217,13 @@ class TPicturesTest : public QObject {
     PutPreviewCursor(form, "bm: d5");
     form.CopyPicture1Click();
     QCOMPARE(ClipboardPng(), Picture(form, kGood1 + "\n" + kGood2, TPictureFormat::Png));
+
+    // Games as text take picture diagrams too, marks drawn in them.
+    Create("1. e4 e5 2. Nf3 {[%cal Gf3e5]} $220 Nc6 1-0\n",
+           kMerida + "DiagramStyle=picture\nGameText=1\n");
+    QVERIFY2(errors_.isEmpty(), qPrintable(errors_.join('\n')));
+    QCOMPARE(QString::fromStdString(form_->PreviewDocument()).count("{\\pict\\pngblip"), 1);
+    QVERIFY(form_->MarksStatusLbl->isHidden());
   }
 
   // Ctrl+Shift+C in the EPD pane: the line under its cursor; a blank line
