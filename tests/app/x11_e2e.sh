@@ -127,6 +127,22 @@ sleep 0.5
 import -window "$editor" "$out/x11_e2e_editor.png" || fail "no screenshot of the Position Editor"
 xdotool key Return
 has_rtf() { xclip -selection clipboard -t TARGETS -o | grep -qx 'text/rtf'; }
+
+# File > Exit, then the program must end, without an error; $1 says which
+# run it was in the message.
+exit_program() {
+  xdotool key alt+f
+  sleep 0.3
+  xdotool key x
+  i=0
+  while kill -0 "$app_pid" 2>/dev/null; do
+    i=$((i + 1))
+    [ "$i" -ge 100 ] && fail "the program did not end after File > Exit${1:-}"
+    sleep 0.1
+  done
+  wait "$app_pid" || fail "the program ended with an error${1:-}"
+  app_pid=
+}
 retry has_rtf || fail "the clipboard offers no text/rtf after the Position Editor's OK"
 xclip -selection clipboard -t text/rtf -o >"$work/clipboard.rtf"
 printf '%s\n' '7k/8/8/8/8/1Q6/8/K7 w - -' >"$work/new.epd"
@@ -191,17 +207,7 @@ cmp "$work/clipboard.rtf" "$work/expected.rtf" ||
 xdotool windowfocus --sync "$win"
 
 # Exit through the menu: the program writes its settings on the way out.
-xdotool key alt+f
-sleep 0.3
-xdotool key x
-i=0
-while kill -0 "$app_pid" 2>/dev/null; do
-  i=$((i + 1))
-  [ "$i" -ge 100 ] && fail "the program did not end after File > Exit"
-  sleep 0.1
-done
-wait "$app_pid" || fail "the program ended with an error"
-app_pid=
+exit_program
 grep -q '^AutoCopy=1' "$settings" || fail "AutoCopy was not written"
 grep -q '^OpenDir=' "$settings" || fail "the settings were not written at exit"
 grep -q '^Splitter=' "$settings" || fail "the splitter was not written with the placement"
@@ -223,15 +229,5 @@ xclip -selection clipboard -t text/rtf -o >"$work/pictures.rtf"
 grep -q 'pngblip' "$work/expected-pictures.rtf" || fail "convert wrote no picture diagrams"
 cmp "$work/pictures.rtf" "$work/expected-pictures.rtf" ||
   fail "the clipboard's rich text with pictures differs from boardquill convert's document"
-xdotool key alt+f
-sleep 0.3
-xdotool key x
-i=0
-while kill -0 "$app_pid" 2>/dev/null; do
-  i=$((i + 1))
-  [ "$i" -ge 100 ] && fail "the program did not end after File > Exit the second time"
-  sleep 0.1
-done
-wait "$app_pid" || fail "the program ended with an error the second time"
-app_pid=
+exit_program " the second time"
 echo "PASS: clipboard (RTF, RTF with pictures, PNG) matches boardquill convert, also after the Position Editor; screenshots in $out"
