@@ -60,7 +60,6 @@ TMainForm* MainForm = nullptr;
 
 namespace {
 
-constexpr char kGeneral[] = "General";
 constexpr char kPlacementSection[] = "MainForm";
 // The EPD pane's share of the height, stored beside the placement.
 constexpr char kSplitterKey[] = "Splitter";

@@ -723,7 +723,7 @@ TDiagramPolicy PolicyFor(const ConvertOptions& o, const TProfileFile& ini) {
       throw UsageError("option --diagrams: " + why);
     return policy;
   }
-  const std::string value = ini.ReadString("General", "GameDiagrams", "");
+  const std::string value = ini.ReadString(kGeneral, "GameDiagrams", "");
   if (!value.empty() && !ParseDiagramPolicy(value, policy, &why)) {
     std::fprintf(stderr, "boardquill: warning: setting GameDiagrams: %s; marked is used\n",
                  why.c_str());

@@ -8,8 +8,6 @@ namespace bq {
 
 namespace {
 
-constexpr std::string_view kGeneral = "General";
-
 // A diagram keeps together through \keepn on its lines up to the last, which
 // ends the chain, or up to its caption, which then does. In a table the row
 // keeps it whole.

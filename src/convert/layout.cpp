@@ -8,8 +8,6 @@ namespace bq {
 
 namespace {
 
-constexpr std::string_view kGeneral = "General";
-
 // The operands of the first operation named `name`, joined as printed; ""
 // when there is none.
 std::string OperationText(const TPosition& rec, std::string_view name) {

@@ -24,6 +24,8 @@ struct TLayoutSettings {
   bool operator==(const TLayoutSettings&) const = default;
 };
 
+// The section of the settings file that holds the conversion settings.
+inline constexpr std::string_view kGeneral = "General";
 // The keys of section "General" that hold these settings.
 inline constexpr std::string_view kOrientationKey = "Orientation", kMoverMarkKey = "MoverMark",
                                   kCaptionKey = "Caption", kColumnsKey = "Columns",
