@@ -17,7 +17,9 @@ class TStoppableSink : public TRecordSink {
   TStoppableSink(TRecordSink& inner, const std::function<bool(long long)>& onRecord)
       : inner_(inner), onRecord_(onRecord) {}
   void Add(const TRecord& rec) override {
-    if (stopped_ || !(stopped_ = !onRecord_(rec.Number))) inner_.Add(rec);
+    if (stopped_) return;
+    stopped_ = !onRecord_(rec.Number);
+    if (!stopped_) inner_.Add(rec);
   }
   void Finish(const std::vector<std::string>& key) override {
     if (!stopped_) inner_.Finish(key);
